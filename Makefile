@@ -1,0 +1,81 @@
+# Entry points. Everything is built with CMake; this file only wraps it.
+#   make run       install dependencies, build, play the demo
+#   make test      install dependencies, build, run every test (headless)
+#   make sanitize  the whole test suite under AddressSanitizer + UBSan
+#   make tsan      the audio tests under ThreadSanitizer
+#   make bench     build and run the benchmarks
+#   make fuzz      build the libFuzzer targets with clang and run each for FUZZ_SECONDS
+
+BUILD        ?= build
+JOBS         ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+CMAKE_FLAGS  ?=
+XVFB         := xvfb-run -a -s "-screen 0 1920x1080x24"
+TEST_ENV     := SDL_AUDIODRIVER=dummy
+
+.PHONY: all deps build run test sanitize tsan bench fuzz format format-check clean
+
+all: build
+
+deps:
+	@bash scripts/deps.sh
+
+# configure: $(1) build dir, $(2) extra CMake flags
+define configure
+	@if [ ! -f $(1)/build.ninja ]; then \
+	  cmake -S . -B $(1) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(2) $(CMAKE_FLAGS); \
+	fi
+endef
+
+build: deps
+	$(call configure,$(BUILD),)
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@if [ -x $(BUILD)/vorndle ]; then \
+	  cd $(BUILD) && ./vorndle; \
+	else \
+	  echo "make run: there is no playable program yet (the player and its example arrive later)." >&2; \
+	  exit 1; \
+	fi
+
+test: build
+	cd $(BUILD) && $(TEST_ENV) $(XVFB) ctest --output-on-failure -j $(JOBS)
+
+sanitize: deps
+	$(call configure,build-sanitize,-DVORNDLE_SANITIZE=ON)
+	cmake --build build-sanitize -j $(JOBS)
+	cd build-sanitize && $(TEST_ENV) ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 $(XVFB) ctest --output-on-failure -j $(JOBS)
+
+tsan: deps
+	$(call configure,build-tsan,-DVORNDLE_TSAN=ON)
+	cmake --build build-tsan -j $(JOBS)
+	cd build-tsan && $(TEST_ENV) TSAN_OPTIONS=halt_on_error=1 $(XVFB) ctest --output-on-failure -L tsan
+
+bench: build
+	@set -e; for b in $(BUILD)/bench/bench_*; do \
+	  [ -x "$$b" ] || continue; echo "== $$b"; $(TEST_ENV) $(XVFB) "$$b"; done
+
+fuzz: deps
+	@bash scripts/deps.sh scripts/packages-fuzz.txt
+	@if [ ! -f build-fuzz/build.ninja ]; then \
+	  CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNDLE_FUZZ=ON; \
+	fi
+	cmake --build build-fuzz -j $(JOBS)
+	@set -e; for f in build-fuzz/fuzz/fuzz_*; do \
+	  [ -x "$$f" ] || continue; name=$$(basename $$f); \
+	  mkdir -p build-fuzz/corpus/$$name; \
+	  seeds=fuzz/corpus/$${name#fuzz_}; [ -d "$$seeds" ] || seeds=; \
+	  echo "== $$name ($(FUZZ_SECONDS) s)"; \
+	  $$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/corpus/$$name $$seeds; \
+	done
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+format-check:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+clean:
+	rm -rf $(BUILD) build-sanitize build-tsan build-fuzz

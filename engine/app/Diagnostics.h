@@ -1,0 +1,8 @@
+#pragma once
+
+// The one diagnostic channel for failures that come from files, drivers or the OS: a single line
+// on standard error, "file: place: reason". Never used during frames.
+#if defined(__GNUC__)
+__attribute__((format(printf, 3, 4)))
+#endif
+void diagnostic(const char* file, const char* place, const char* reasonFormat, ...);
