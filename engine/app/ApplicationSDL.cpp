@@ -1,0 +1,201 @@
+#include "app/ApplicationSDL.h"
+
+#include "app/Diagnostics.h"
+#include "app/KeyCodes.h"
+
+#include <GL/glew.h>
+#include <SDL.h>
+#include <cstdio>
+#include <pthread.h>
+#include <sched.h>
+
+void pinApplicationThread() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    CPU_SET(0, &set);
+    pthread_setaffinity_np(pthread_self(), sizeof set, &set);
+    SDL_SetThreadPriority(SDL_THREAD_PRIORITY_TIME_CRITICAL);
+}
+
+ApplicationSDL::ApplicationSDL() = default;
+
+ApplicationSDL::~ApplicationSDL() {
+    destroyContext();
+    destroyWindow();
+    if (videoInitialized_)
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+bool ApplicationSDL::run() {
+    if (!setup())
+        return false;
+    if (!initialize())
+        return false;
+    while (pumpMessages()) {
+        frame();
+        ++frameCount_;
+        // A frame limit ends the loop like a closed window, but exactly after the N-th frame.
+        if (options.frames > 0 && frameCount_ >= options.frames)
+            break;
+    }
+    shutdown();
+    destroyContext();
+    destroyWindow();
+    return true;
+}
+
+bool ApplicationSDL::initialize() {
+    if (!videoInitialized_) {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            diagnostic("video", "SDL_InitSubSystem", "%s", SDL_GetError());
+            return false;
+        }
+        videoInitialized_ = true;
+    }
+    SDL_DisplayMode desktop;
+    if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.h > 0)
+        settings.screenAspect = static_cast<float>(desktop.w) / static_cast<float>(desktop.h);
+
+    if (!createWindow())
+        return false;
+
+    glewExperimental = GL_TRUE;
+    GLenum glew = glewInit();
+    // Without GLX (SDL's EGL-based drivers) glewInit reports the missing GLX display after it has
+    // already loaded the GL entry points; only the GLX part is missing, which we do not use.
+    if (glew == GLEW_ERROR_NO_GLX_DISPLAY && glGenBuffers != nullptr)
+        glew = GLEW_OK;
+    if (glew != GLEW_OK) {
+        diagnostic("GL", "glewInit", "%s", reinterpret_cast<const char*>(glewGetErrorString(glew)));
+        showMessage("Unable to initiate GLEW");
+        return false;
+    }
+    glGetError(); // glewInit may leave GL_INVALID_ENUM behind on core contexts
+    if (!checkContextVersion(settings.contextVersion)) {
+        diagnostic("GL", "version", "the context reports %s", reinterpret_cast<const char*>(glGetString(GL_VERSION)));
+        showMessage("Unable to initiate OpenGL 3.3");
+        return false;
+    }
+
+    if (settings.samples > 1)
+        glEnable(GL_MULTISAMPLE);
+    if (settings.srgb)
+        glEnable(GL_FRAMEBUFFER_SRGB);
+    // Some servers (Xvfb) offer no swap control; the swap is then simply unthrottled.
+    SDL_GL_SetSwapInterval(settings.vsync ? 1 : 0);
+
+    glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
+    glHint(GL_POLYGON_SMOOTH_HINT, GL_NICEST);
+    glHint(GL_TEXTURE_COMPRESSION_HINT, GL_NICEST);
+    glHint(GL_FRAGMENT_SHADER_DERIVATIVE_HINT, GL_NICEST);
+
+    keyState_.reset(new uint8_t[256]());
+    glGetError();
+
+    // On Linux new threads inherit the creating thread's processor affinity, so the pin waits
+    // until the GL driver's worker threads exist; otherwise they would all share processor 0.
+    pinApplicationThread();
+
+    if (load())
+        return true;
+    showMessage("Failed to load demo");
+    unload();
+    destroyContext();
+    destroyWindow();
+    return false;
+}
+
+void ApplicationSDL::shutdown() {
+    unload();
+    keyState_.reset();
+}
+
+bool ApplicationSDL::pumpMessages() {
+    SDL_Event event;
+    if (!SDL_PollEvent(&event))
+        return true;
+    if (event.type == SDL_QUIT)
+        return false;
+    dispatchEvent(event);
+    return true;
+}
+
+void ApplicationSDL::swapBuffers() {
+    if (window_ && context_)
+        SDL_GL_SwapWindow(window_);
+}
+
+void ApplicationSDL::requestQuit() {
+    if (!window_)
+        return;
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+}
+
+void ApplicationSDL::showMessage(const char* text) {
+    std::fprintf(stderr, "Drevanth: %s\n", text);
+    if (!options.noMessageBox)
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, "Drevanth", text, window_);
+}
+
+void ApplicationSDL::dispatchEvent(const SDL_Event& event) {
+    // The flags argument carries the low byte of the repeat count, always 1 for one key event.
+    constexpr int repeatCount = 1;
+    switch (event.type) {
+    case SDL_KEYDOWN:
+        onKeyDown(translateKey(event.key.keysym.sym, event.key.keysym.mod), repeatCount);
+        break;
+    case SDL_KEYUP:
+        onKeyUp(translateKey(event.key.keysym.sym, event.key.keysym.mod), repeatCount);
+        break;
+    case SDL_MOUSEMOTION:
+        onMouseMove(event.motion.x, event.motion.y);
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+        int button = event.button.button == SDL_BUTTON_LEFT     ? mouse::Left
+                     : event.button.button == SDL_BUTTON_RIGHT  ? mouse::Right
+                     : event.button.button == SDL_BUTTON_MIDDLE ? mouse::Middle
+                                                                : 0;
+        if (!button)
+            break;
+        if (event.type == SDL_MOUSEBUTTONDOWN)
+            onMouseDown(event.button.x, event.button.y, button);
+        else
+            onMouseUp(event.button.x, event.button.y, button);
+        break;
+    }
+    case SDL_MOUSEWHEEL: {
+        int y = event.wheel.y;
+        if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED)
+            y = -y;
+        if (y == 0)
+            break;
+        int mx = 0, my = 0;
+        SDL_GetMouseState(&mx, &my);
+        onMouseDown(mx, my, y > 0 ? mouse::WheelUp : mouse::WheelDown);
+        break;
+    }
+    case SDL_WINDOWEVENT:
+        switch (event.window.event) {
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            onResize(event.window.data1, event.window.data2);
+            break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            onFocusGained();
+            break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            onFocusLost();
+            break;
+        case SDL_WINDOWEVENT_CLOSE:
+            requestQuit();
+            break;
+        default:
+            break;
+        }
+        break;
+    default:
+        break;
+    }
+}

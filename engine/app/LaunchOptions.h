@@ -1,0 +1,27 @@
+#pragma once
+
+#include "app/ApplicationSettings.h"
+
+#include <optional>
+#include <string>
+
+// The player's command line. With no options the program behaves exactly as without a command
+// line; every option only overrides a starting value.
+struct LaunchOptions {
+    std::string root;                     // demo root holding data/ (empty: the executable's folder)
+    std::optional<int> width, height;     // --size WxH
+    std::optional<bool> fullscreen;       // --fullscreen / --windowed
+    std::optional<bool> vsync;            // --vsync / --no-vsync
+    bool noDialog = false;                // skip the settings dialog
+    bool noSound = false;                 // play silently in real time when there is no audio device
+    bool noMessageBox = false;            // report the three messages on standard error only
+    long frames = -1;                     // end after this many frames (-1: no limit)
+    bool help = false;
+
+    // Parses argv; on a bad option answers false and sets `error`.
+    bool parse(int argc, const char* const* argv, std::string& error);
+    // Applies the overrides to settings that hold the production's defaults.
+    void applyTo(ApplicationSettings& settings) const;
+
+    static const char* usage();
+};

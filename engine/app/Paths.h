@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+// Files are named relative to the demo root ("data/demo.xml"); the root is the folder that holds
+// the executable unless the command line names another.
+void setDemoRoot(const std::string& root);
+const std::string& demoRoot();
+// The root-relative path as a path to open. Absolute paths are returned unchanged.
+std::string resolveDataPath(const std::string& relative);
+// The folder that holds the running executable (empty if it cannot be found).
+std::string executableDirectory();

@@ -1,0 +1,128 @@
+#include "app/KeyCodes.h"
+#include "app/LaunchOptions.h"
+#include "app/Paths.h"
+#include "app/SimulationStep.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+bool parse(std::vector<const char*> args, LaunchOptions& out, std::string& error) {
+    args.insert(args.begin(), "vorndle");
+    return out.parse(static_cast<int>(args.size()), args.data(), error);
+}
+
+TEST(LaunchOptionsTest, NoOptionsChangeNothing) {
+    LaunchOptions o;
+    std::string error;
+    ASSERT_TRUE(parse({}, o, error));
+    ApplicationSettings s;
+    s.width = 800;
+    s.fullscreen = true;
+    o.applyTo(s);
+    EXPECT_EQ(s.width, 800);
+    EXPECT_TRUE(s.fullscreen);
+    EXPECT_FALSE(o.noSound);
+    EXPECT_EQ(o.frames, -1);
+}
+
+TEST(LaunchOptionsTest, OverridesApplyToTheDefaults) {
+    LaunchOptions o;
+    std::string error;
+    ASSERT_TRUE(parse({"--size", "320x180", "--windowed", "--no-vsync", "--no-sound", "--frames", "12", "--root",
+                       "/tmp/demo", "--no-dialog", "--no-message-box"},
+                      o, error))
+        << error;
+    ApplicationSettings s;
+    s.fullscreen = true;
+    s.vsync = true;
+    o.applyTo(s);
+    EXPECT_EQ(s.width, 320);
+    EXPECT_EQ(s.height, 180);
+    EXPECT_FLOAT_EQ(s.aspect, 320.0f / 180);
+    EXPECT_FALSE(s.fullscreen);
+    EXPECT_FALSE(s.vsync);
+    EXPECT_TRUE(o.noSound);
+    EXPECT_TRUE(o.noDialog);
+    EXPECT_TRUE(o.noMessageBox);
+    EXPECT_EQ(o.frames, 12);
+    EXPECT_EQ(o.root, "/tmp/demo");
+}
+
+TEST(LaunchOptionsTest, BadOptionsAreRefusedWithAReason) {
+    for (std::vector<const char*> bad : std::vector<std::vector<const char*>>{
+             {"--size", "320"}, {"--size", "0x10"}, {"--size", "10x-5"}, {"--frames", "0"}, {"--frames", "ten"},
+             {"--frames"}, {"--bogus"}, {"--root"}}) {
+        LaunchOptions o;
+        std::string error;
+        EXPECT_FALSE(parse(bad, o, error)) << bad[0];
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(PathsTest, DataPathsResolveAgainstTheRoot) {
+    setDemoRoot("/opt/demo/");
+    EXPECT_EQ(resolveDataPath("data/demo.xml"), "/opt/demo/data/demo.xml");
+    EXPECT_EQ(resolveDataPath("/abs/file"), "/abs/file");
+    setDemoRoot("");
+    EXPECT_EQ(resolveDataPath("data/demo.xml"), "data/demo.xml");
+    EXPECT_FALSE(executableDirectory().empty());
+}
+
+TEST(SimulationStepTest, StepsAreWholeSixtiethsWithACarry) {
+    float carry = 0;
+    EXPECT_FLOAT_EQ(simulationStep(0.001, carry), 1.0f / 60);
+    EXPECT_NEAR(carry, -0.0157f, 1e-4f);
+
+    carry = 0;
+    EXPECT_FLOAT_EQ(simulationStep(1.0 / 60, carry), 2.0f / 60) << "exactly one sixtieth gives two";
+
+    // Steady short frames keep the step at 1/60 while the carry keeps falling.
+    carry = 0;
+    float previous = 0;
+    for (int i = 0; i < 100; ++i) {
+        EXPECT_FLOAT_EQ(simulationStep(0.005, carry), 1.0f / 60);
+        EXPECT_LT(carry, previous);
+        previous = carry;
+    }
+
+    // A long frame is paid out in whole sixtieths.
+    carry = 0;
+    EXPECT_FLOAT_EQ(simulationStep(0.1, carry), 7.0f / 60);
+    EXPECT_NEAR(carry, 0.1f - 7.0f / 60, 1e-6f);
+
+    carry = 0;
+    EXPECT_GT(simulationStep(1e12, carry), 0) << "absurd frame times stay finite";
+}
+
+TEST(TranslateKeyTest, SpecialKeysAndCharacters) {
+    EXPECT_EQ(translateKey(SDLK_ESCAPE, 0), 27);
+    EXPECT_EQ(translateKey(SDLK_DELETE, 0), 127);
+    EXPECT_EQ(translateKey(SDLK_UP, 0), 273);
+    EXPECT_EQ(translateKey(SDLK_DOWN, 0), 274);
+    EXPECT_EQ(translateKey(SDLK_RIGHT, 0), 275);
+    EXPECT_EQ(translateKey(SDLK_LEFT, 0), 276);
+    EXPECT_EQ(translateKey(SDLK_INSERT, 0), 277);
+    EXPECT_EQ(translateKey(SDLK_HOME, 0), 278);
+    EXPECT_EQ(translateKey(SDLK_END, 0), 279);
+    EXPECT_EQ(translateKey(SDLK_PAGEUP, 0), 280);
+    EXPECT_EQ(translateKey(SDLK_PAGEDOWN, 0), 281);
+    EXPECT_EQ(translateKey(SDLK_F1, 0), 282);
+    EXPECT_EQ(translateKey(SDLK_F12, 0), 293);
+    EXPECT_EQ(translateKey(SDLK_RSHIFT, 0), 303);
+    EXPECT_EQ(translateKey(SDLK_LSHIFT, 0), 304);
+    EXPECT_EQ(translateKey(SDLK_RCTRL, 0), 305);
+    EXPECT_EQ(translateKey(SDLK_LCTRL, 0), 306);
+    EXPECT_EQ(translateKey(SDLK_a, 0), 'a');
+    EXPECT_EQ(translateKey(SDLK_a, KMOD_LSHIFT), 'A');
+    EXPECT_EQ(translateKey(SDLK_a, KMOD_CAPS), 'A');
+    EXPECT_EQ(translateKey(SDLK_a, KMOD_CAPS | KMOD_RSHIFT), 'a');
+    EXPECT_EQ(translateKey(SDLK_SPACE, 0), ' ');
+    EXPECT_EQ(translateKey(SDLK_RETURN, 0), 13);
+    EXPECT_EQ(translateKey(SDLK_LALT, 0), 0);
+    EXPECT_EQ(translateKey(SDLK_VOLUMEUP, 0), 0);
+}
+
+} // namespace
