@@ -121,3 +121,33 @@ TEST(Realtime, WavThroughTheDiskDriverIsBitExact) {
     EXPECT_TRUE(std::equal(samples.begin(), samples.end(), mix.begin() + std::ptrdiff_t(first)));
     EXPECT_EQ(first % 2, 0u);
 }
+
+// The loop sync fires on the mixer thread while the application thread reads the clock and sets
+// new loops: playback stays inside the loop. Runs through the disk driver at about 20 times real
+// time, so many loop ends pass in a short test.
+TEST(Realtime, LoopHoldsPlaybackWhileTheApplicationMovesIt) {
+    TempDir dir;
+    ASSERT_TRUE(writeSound(dir.file("song.wav"), kWav16, 44100, 2, rampSamples(44100, 2)));
+    ScopedEnv env;
+    env.set("SDL_AUDIODRIVER", "disk");
+    env.set("SDL_DISKAUDIOFILE", dir.file("mix.raw"));
+    env.set("SDL_DISKAUDIODELAY", "1");
+    Ref<SoundDevice> device = makeRef<SoundDevice>();
+    ASSERT_TRUE(device->initialize(false));
+    Ref<Song> song = createSong(dir.file("song.wav"), *device);
+    ASSERT_TRUE(song);
+    startSong(device.get(), *song, 0.2f, 0.3f, true);
+    const float loops[][2] = {{0.2f, 0.3f}, {0.5f, 0.55f}, {0.1f, 0.9f}};
+    for (const auto& loop : loops) {
+        setLoop(*song, loop[0], loop[1]);
+        const auto until = Clock::now() + std::chrono::milliseconds(100);
+        int outside = 0;
+        while (Clock::now() < until) {
+            const double seconds = song->stream->bytesToSeconds(song->stream->position());
+            outside += seconds < loop[0] - 1e-4 || seconds > loop[1] + 1e-4;
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
+        }
+        EXPECT_EQ(outside, 0) << "loop " << loop[0] << " to " << loop[1];
+        EXPECT_TRUE(song->stream->isPlaying());
+    }
+}
