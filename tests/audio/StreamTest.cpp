@@ -48,11 +48,20 @@ TEST(Stream, DecodesEachFormatToItsExactLength) {
         }
     }
     // Opus and MP3 only where this libsndfile writes (and so reads) them.
-    const int opus = SF_FORMAT_OGG | SF_FORMAT_OPUS;
-    if (writeSound(dir.file("a.opus"), opus, 48000, 2, rampSamples(48000 / 4, 2))) {
-        auto stream = Stream::openFile(*mixer, dir.file("a.opus"));
+    struct Lossy {
+        const char* name;
+        int format;
+        int rate;
+    } lossy[] = {{"a.opus", SF_FORMAT_OGG | SF_FORMAT_OPUS, 48000},
+                 {"a.mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 44100}};
+    for (const Lossy& c : lossy) {
+        SCOPED_TRACE(c.name);
+        if (!writeSound(dir.file(c.name), c.format, c.rate, 2, rampSamples(c.rate / 4, 2)))
+            continue;
+        auto stream = Stream::openFile(*mixer, dir.file(c.name));
         ASSERT_TRUE(stream);
-        EXPECT_EQ(stream->length(), uint64_t(48000 / 4) * 4);
+        EXPECT_EQ(stream->length(), uint64_t(c.rate / 4) * 4);
+        EXPECT_EQ(stream->fileRate(), c.rate);
     }
 }
 
