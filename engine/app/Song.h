@@ -1,0 +1,56 @@
+#pragma once
+
+#include "app/Object.h"
+#include "app/audio/Stream.h"
+
+#include <cstdint>
+#include <string>
+
+class SoundDevice;
+
+// Base of the playable sounds.
+class Sound : public Object {
+public:
+    ~Sound() override = default;
+};
+
+// The music: one decoded file with its tempo and an optional loop. Its playback position is the
+// demo's clock.
+class Song : public Sound {
+public:
+    ~Song() override;
+
+    Ref<audio::Stream> stream;
+    // Sync implementing the loop; 0 when no loop is set.
+    uint32_t loopSync = 0;
+    // Loop bounds in bytes of the decoded stream. The loop callback reads loopStart on the mixer
+    // thread; setLoop writes it only while no loop sync is installed.
+    uint64_t loopStart = 0;
+    uint64_t loopEnd = 0;
+    // Milliseconds subtracted from the playback position, so the picture follows what is heard.
+    uint32_t latency = 0;
+    int32_t bpm = 60;
+    float beatsPerMs = 60 * 0.016666668f * 0.001f;
+};
+
+// Opens the song file; null (after a diagnostic line) if it cannot be read or the device has no
+// output.
+Ref<Song> createSong(const std::string& path, SoundDevice& device);
+
+// Loops playback between two beats and seeks to the start. The stop is clamped to the song's
+// end, a negative start to 0; a previous loop is removed.
+void setLoop(Song& song, float start, float stop);
+
+// The beat that is audible now: negative until the first latency interval has played.
+float songTime(const Song& song);
+
+double beatsToSeconds(const Song& song, float beats);
+float secondsToBeats(const Song& song, double seconds);
+
+// Seeks the song to a beat; false (position unchanged) if the seek fails.
+bool seekSong(Song& song, float beats);
+
+// Starts the music once everything is loaded: the output (if initialised), the song from its
+// beginning, then, for a start beat above 0, a seek to it and, if looping is asked for and stop
+// lies after start, the loop [start, stop].
+void startSong(SoundDevice* device, Song& song, float start, float stop, bool looping);
