@@ -41,7 +41,9 @@ namespace glcall_detail {
 template <class T> void appendArg(std::string& out, T value) {
     if (out.back() != '(')
         out += ", ";
-    if constexpr (std::is_pointer_v<T>) {
+    if constexpr (std::is_null_pointer_v<T>) {
+        out += "0";
+    } else if constexpr (std::is_pointer_v<T>) {
         // Buffer offsets travel as pointers; real addresses are not reproducible.
         auto bits = reinterpret_cast<std::uintptr_t>(value);
         out += bits < 65536 ? std::to_string(bits) : std::string("ptr");
