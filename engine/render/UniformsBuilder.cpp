@@ -15,7 +15,11 @@ GLint UniformsBuilder::locate(const std::string& name) const {
     if (!program_ || !uniforms_)
         return -1;
     const UniformInfo* uniform = program_->findUniform(name);
-    return uniform ? uniform->location : -1;
+    // A block member's record holds its byte offset, not a location: uploading to it would hit
+    // whichever default-block uniform happens to own that location.
+    if (!uniform || uniform->blockIndex >= 0)
+        return -1;
+    return uniform->location;
 }
 
 bool UniformsBuilder::addInteger(const std::string& name, int count, const int* values) {

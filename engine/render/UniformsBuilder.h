@@ -6,7 +6,8 @@
 #include <string>
 
 // Builds a Uniforms list from uniform names, checked against the program's reflection. Every add
-// answers false for a name the program does not use, a negative location or a too-small buffer.
+// answers false for a name the program does not use, a negative location, a member of a uniform
+// block (those are fed through a UniformBuffer) or a too-small buffer.
 class UniformsBuilder : public Object {
 public:
     explicit UniformsBuilder(const Ref<Program>& program);

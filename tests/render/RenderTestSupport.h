@@ -38,6 +38,7 @@ protected:
     }
     static bool isEnabled(GLenum capability) { return glIsEnabled(capability) == GL_TRUE; }
 
+public:
     // A linked program from sources given as (stage, text) pairs.
     static Ref<Program> linkProgram(std::initializer_list<std::pair<int, const char*>> stages,
                                     const char* const* varyings = nullptr, int count = 0) {
@@ -48,6 +49,7 @@ protected:
         return program->link(varyings, count, 0) ? program : nullptr;
     }
 
+protected:
     Ref<Device> device;
 };
 
