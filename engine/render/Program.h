@@ -61,6 +61,10 @@ public:
     // Compile, link and validation failures print the driver's log on standard error.
     bool link(const char* const* varyings, int count, int mode);
 
+    // Re-reads everything by-name lookups need from the linked program (link does this once);
+    // leaves no program in use.
+    void reflect();
+
     // glUseProgram plus the program's sampler objects on their units; unuse undoes both.
     void use() const;
     void unuse() const;
@@ -112,7 +116,6 @@ private:
     static bool build(const ShaderLoader& loader, const std::string& name, std::initializer_list<int> stages,
                       const std::vector<std::string>* varyings, int modeCode);
     bool compileAndAttach(int stage);
-    void reflect();
     void clearReflection();
     void printLog(const char* place, const char* what) const;
 
