@@ -1,9 +1,111 @@
 #pragma once
 
 #include "app/Object.h"
+#include "math/Mat3.h"
+#include "math/Mat4.h"
+#include "render/BufferBindings.h"
+#include "render/Gl.h"
+#include "render/RenderStates.h"
 
-// Owner of every GL binding and of the fixed-function state caches.
+#include <string>
+
+class Framebuffer;
+class Program;
+class VertexBuffer;
+class IndexBuffer;
+class VertexArrayObject;
+class SamplerSet;
+class Texture;
+
+// Owner of every GL binding of the context and of the fixed-function state caches. All binds go
+// through it so a later bind can undo what an earlier one left behind; fixed-function state goes
+// through the apply operations, which send only what differs from the cache. Binds are never
+// filtered. One device exists per context; create it once the context is current.
 class Device : public Object {
 public:
-    Device() = default;
+    Device();
+    ~Device() override;
+
+    // Puts GL and the caches back into the start state and releases every binding.
+    void resetState();
+
+    // Null binds the window's back buffer. Sets draw buffers, viewport and scissor.
+    void bindFramebuffer(const Ref<Framebuffer>& framebuffer);
+    // Does nothing unless a framebuffer is current (the viewport is then left alone).
+    void bindDefaultFramebuffer(int width, int height);
+    // Repeats every step even for the program already bound; ignored while program binding is
+    // switched off.
+    void bindProgram(const Ref<Program>& program);
+    // Points the current program's attributes at the buffer's elements; bind the program first.
+    void bindVertexBuffer(const Ref<VertexBuffer>& vertexBuffer);
+    void bindIndexBuffer(const Ref<IndexBuffer>& indexBuffer);
+    // Null binds the device's own array and keeps the index type.
+    void bindVertexArray(const Ref<VertexArrayObject>& vertexArray);
+    void bindSamplerSet(const Ref<SamplerSet>& samplerSet);
+    // Binds `texture` on the unit of the current program's sampler uniform `samplerName`.
+    void bindTexture(const std::string& samplerName, const Texture& texture);
+    // Null only unbinds the current list.
+    void bindBufferBindings(const Ref<BufferBindings>& bindings);
+
+    void applyBlend(const BlendState& state);
+    void applyDepthStencil(const DepthStencilState& state);
+    void applyRasterizer(const RasterizerState& state);
+
+    // Built-in matrices 0-10 (4x4) and 11-14 (3x3); uploaded at once when the bound program uses
+    // them. A program must be bound.
+    void setMatrix(int index, const Mat4& matrix);
+    void setNormalMatrix(int index, const Mat3& matrix);
+    const Mat4& matrix(int index) const { return matrices_[index]; }
+    const Mat3& normalMatrix(int index) const { return normalMatrices_[index - 11]; }
+
+    void setRasterizerDiscard(bool enabled);
+    void setProgramPointSize(bool enabled);
+
+    GLenum indexType() const { return indexType_; }
+    int indexSize() const { return indexSize_; }
+    const Ref<Program>& program() const { return program_; }
+    const Ref<Framebuffer>& framebuffer() const { return framebuffer_; }
+    const Ref<VertexArrayObject>& vertexArray() const { return vertexArray_; }
+    const Ref<VertexArrayObject>& defaultVertexArray() const { return defaultVertexArray_; }
+    const Ref<SamplerSet>& samplerSet() const { return samplerSet_; }
+    bool programBindingEnabled() const { return programBindingEnabled_; }
+    void setProgramBindingEnabled(bool enabled) { programBindingEnabled_ = enabled; }
+    bool samplerSetBindingEnabled() const { return samplerSetBindingEnabled_; }
+    void setSamplerSetBindingEnabled(bool enabled) { samplerSetBindingEnabled_ = enabled; }
+    const BlendState& blendCache() const { return blend_; }
+    const DepthStencilState& depthStencilCache() const { return depthStencil_; }
+    const RasterizerState& rasterizerCache() const { return rasterizer_; }
+    // GL calls sent by the three apply operations since construction.
+    unsigned long stateCallCount() const { return stateCalls_; }
+
+    // Whether the GL vendor string contains "NVIDIA": only then do programs get sampler objects.
+    // Recorded by the constructor; tests may override it.
+    static bool vendorIsNvidia();
+    static void setVendorIsNvidia(bool nvidia);
+
+private:
+    void unbindProgramArrays();
+    void unbindSamplerSet();
+    void uploadBindMatrices();
+
+    Ref<Framebuffer> framebuffer_;
+    Ref<Program> program_;
+    Ref<VertexBuffer> vertexBuffer_;
+    Ref<IndexBuffer> indexBuffer_;
+    Ref<VertexArrayObject> vertexArray_;
+    Ref<VertexArrayObject> defaultVertexArray_;
+    Ref<SamplerSet> samplerSet_;
+    Ref<BufferBindings> bufferBindings_;
+    GLenum indexType_ = GL_UNSIGNED_SHORT;
+    int indexSize_ = 2;
+    BlendState blend_;
+    DepthStencilState depthStencil_;
+    RasterizerState rasterizer_;
+    Mat4 matrices_[11];
+    Mat3 normalMatrices_[4];
+    bool programBindingEnabled_ = true;
+    bool rasterizerDiscardEnabled_ = false;
+    bool samplerSetBindingEnabled_ = true;
+    bool programPointSizeEnabled_ = false;
+    unsigned long stateCalls_ = 0;
 };

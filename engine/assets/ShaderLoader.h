@@ -1,0 +1,44 @@
+#pragma once
+
+#include "assets/Loader.h"
+#include "render/Shader.h"
+
+#include <functional>
+#include <string>
+
+// Reads one shader stage file, expands its "#include <name>" directives textually (names are
+// relative to the shader directory) and wraps the text in a Shader that is not compiled yet.
+class ShaderLoader : public Loader {
+public:
+    explicit ShaderLoader(std::string shaderDirectory = "data/shaders/");
+
+    // Null when the file reads as empty or an include cannot be expanded (one diagnostic line
+    // then names the file and the reason). A missing stage file is not reported: programs
+    // tolerate absent stages.
+    Ref<Shader> load(const std::string& path, int stage) const;
+
+    // Reads a whole file in binary mode; a file that cannot be opened reads as empty.
+    static std::string readFile(const std::string& path);
+
+    // Expands every include directive of `text`, included files' own directives too. Fails (with
+    // one diagnostic line naming `file`) on a directive without its closing '>', an included
+    // file that reads as empty, an include cycle, nesting deeper than 32 or a result larger than
+    // 64 MiB.
+    using IncludeReader = std::function<std::string(const std::string& name)>;
+    static bool expandIncludes(const std::string& text, const std::string& file, const IncludeReader& read,
+                               std::string* out);
+
+    const std::string& shaderDirectory() const { return shaderDirectory_; }
+    void setShaderDirectory(const std::string& directory) { shaderDirectory_ = directory; }
+    // With dumping on, every expanded source is also written to the dump directory under the
+    // stage file's own name.
+    void setDump(bool dump, const std::string& directory) {
+        dump_ = dump;
+        dumpDirectory_ = directory;
+    }
+
+private:
+    std::string shaderDirectory_;
+    bool dump_ = false;
+    std::string dumpDirectory_;
+};

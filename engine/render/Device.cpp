@@ -1,0 +1,248 @@
+#include "render/Device.h"
+
+#include "render/CodeTables.h"
+#include "render/Framebuffer.h"
+#include "render/IndexBuffer.h"
+#include "render/Program.h"
+#include "render/SamplerSet.h"
+#include "render/VertexArrayObject.h"
+#include "render/VertexBuffer.h"
+
+#include <cassert>
+#include <cstring>
+
+namespace {
+bool gVendorIsNvidia = false;
+}
+
+bool Device::vendorIsNvidia() {
+    return gVendorIsNvidia;
+}
+
+void Device::setVendorIsNvidia(bool nvidia) {
+    gVendorIsNvidia = nvidia;
+}
+
+Device::Device() {
+    defaultVertexArray_ = makeRef<VertexArrayObject>();
+    defaultVertexArray_->generate();
+    glBindVertexArray(defaultVertexArray_->glName());
+    // The cache records culling as on, so GL has to agree from the start.
+    glEnable(GL_CULL_FACE);
+    const GLubyte* vendor = glGetString(GL_VENDOR);
+    gVendorIsNvidia = vendor && std::strstr(reinterpret_cast<const char*>(vendor), "NVIDIA");
+}
+
+Device::~Device() = default;
+
+void Device::unbindProgramArrays() {
+    for (GLuint location : program_->attributeLocations())
+        glDisableVertexAttribArray(location);
+    program_->unuse();
+}
+
+void Device::unbindSamplerSet() {
+    for (const SamplerSet::Binding& b : samplerSet_->bindings()) {
+        glActiveTexture(GL_TEXTURE0 + GLenum(b.unit));
+        glBindTexture(b.texture->glTarget(), 0);
+    }
+}
+
+void Device::resetState() {
+    applyBlend(BlendState());
+    applyDepthStencil(DepthStencilState());
+    applyRasterizer(RasterizerState());
+    for (Mat4& m : matrices_)
+        m = Mat4::identity();
+    for (Mat3& m : normalMatrices_)
+        m = Mat3::identity();
+    if (program_) {
+        unbindProgramArrays();
+        program_ = nullptr;
+    }
+    if (vertexBuffer_) {
+        vertexBuffer_->unbind();
+        vertexBuffer_ = nullptr;
+    }
+    if (indexBuffer_) {
+        indexBuffer_->unbind();
+        indexBuffer_ = nullptr;
+    }
+    if (vertexArray_) {
+        glBindVertexArray(0);
+        vertexArray_ = nullptr;
+        glBindVertexArray(defaultVertexArray_->glName());
+    }
+    if (samplerSet_) {
+        unbindSamplerSet();
+        samplerSet_ = nullptr;
+    }
+    if (bufferBindings_) {
+        for (const BufferBindings::Binding& b : bufferBindings_->bindings())
+            glBindBufferBase(b.buffer->glTarget(), b.point, 0);
+        bufferBindings_ = nullptr;
+    }
+    rasterizerDiscardEnabled_ = false;
+    glDisable(GL_RASTERIZER_DISCARD);
+    if (programPointSizeEnabled_) {
+        glDisable(GL_PROGRAM_POINT_SIZE);
+        programPointSizeEnabled_ = false;
+    }
+    samplerSetBindingEnabled_ = true;
+    programBindingEnabled_ = true;
+    glEnable(GL_CULL_FACE);
+}
+
+void Device::bindFramebuffer(const Ref<Framebuffer>& framebuffer) {
+    if (framebuffer_) {
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        glDrawBuffer(GL_BACK);
+        glReadBuffer(GL_BACK);
+    }
+    framebuffer_ = framebuffer;
+    if (!framebuffer_)
+        return;
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer_->glName());
+    if (framebuffer_->drawBufferCount() < 1) {
+        glDrawBuffer(GL_NONE);
+    } else {
+        glDrawBuffers(framebuffer_->drawBufferCount(), framebuffer_->drawBuffers());
+        glReadBuffer(GL_BACK);
+    }
+    glViewport(0, 0, framebuffer_->width(), framebuffer_->height());
+    glScissor(0, 0, framebuffer_->width(), framebuffer_->height());
+}
+
+void Device::bindDefaultFramebuffer(int width, int height) {
+    if (!framebuffer_)
+        return;
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glDrawBuffer(GL_BACK);
+    glReadBuffer(GL_BACK);
+    framebuffer_ = nullptr;
+    glViewport(0, 0, width, height);
+    glScissor(0, 0, width, height);
+}
+
+void Device::bindProgram(const Ref<Program>& program) {
+    if (!programBindingEnabled_)
+        return;
+    assert(program && "bindProgram expects a program; resetState unbinds");
+    if (program_)
+        unbindProgramArrays();
+    program_ = program;
+    if (!program_)
+        return;
+    program_->use();
+    uploadBindMatrices();
+}
+
+void Device::uploadBindMatrices() {
+    const uint32_t mask = program_->builtInMask();
+    for (int index : {0, 1, 8, 10})
+        if (mask & (1u << index))
+            glUniformMatrix4fv(program_->builtInLocation(index), 1, GL_TRUE, matrices_[index].m);
+    if (mask & (1u << 14))
+        glUniformMatrix3fv(program_->builtInLocation(14), 1, GL_TRUE, normalMatrices_[3].m);
+}
+
+void Device::bindVertexBuffer(const Ref<VertexBuffer>& vertexBuffer) {
+    vertexBuffer_ = vertexBuffer;
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_->glName());
+    if (!program_)
+        return;
+    for (int i = 0; i < vertexBuffer_->elementCount(); ++i) {
+        const VertexElement& element = vertexBuffer_->element(i);
+        const AttributeInfo* attribute = program_->findAttribute(codes::semanticName(element.semantic));
+        if (!attribute || attribute->location < 0)
+            continue;
+        glVertexAttribPointer(GLuint(attribute->location), attribute->components, attribute->baseType,
+                              GL_FALSE, vertexBuffer_->stride(),
+                              reinterpret_cast<const void*>(intptr_t(element.offset)));
+        glEnableVertexAttribArray(GLuint(attribute->location));
+    }
+}
+
+void Device::bindIndexBuffer(const Ref<IndexBuffer>& indexBuffer) {
+    indexBuffer_ = indexBuffer;
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_->glName());
+    const bool shortIndices = indexBuffer_->indexSize() == 2;
+    indexType_ = shortIndices ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT;
+    indexSize_ = shortIndices ? 2 : 4;
+}
+
+void Device::bindVertexArray(const Ref<VertexArrayObject>& vertexArray) {
+    vertexArray_ = vertexArray;
+    if (!vertexArray_) {
+        glBindVertexArray(defaultVertexArray_->glName());
+        return;
+    }
+    glBindVertexArray(vertexArray_->glName());
+    const bool shortIndices = vertexArray_->indexSize() == 2;
+    indexType_ = shortIndices ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT;
+    indexSize_ = shortIndices ? 2 : 4;
+}
+
+void Device::bindSamplerSet(const Ref<SamplerSet>& samplerSet) {
+    if (!samplerSetBindingEnabled_)
+        return;
+    if (samplerSet_)
+        unbindSamplerSet();
+    samplerSet_ = samplerSet;
+    if (!samplerSet_)
+        return;
+    for (const SamplerSet::Binding& b : samplerSet_->bindings()) {
+        glActiveTexture(GL_TEXTURE0 + GLenum(b.unit));
+        glBindTexture(b.texture->glTarget(), b.texture->glName());
+    }
+}
+
+void Device::bindTexture(const std::string& samplerName, const Texture& texture) {
+    if (!samplerSetBindingEnabled_ || !program_)
+        return;
+    const SamplerInfo* sampler = program_->findSampler(samplerName);
+    if (!sampler)
+        return;
+    glActiveTexture(GL_TEXTURE0 + GLenum(sampler->unit));
+    glBindTexture(texture.glTarget(), texture.glName());
+}
+
+void Device::bindBufferBindings(const Ref<BufferBindings>& bindings) {
+    if (bufferBindings_)
+        for (const BufferBindings::Binding& b : bufferBindings_->bindings())
+            glBindBufferBase(b.buffer->glTarget(), b.point, 0);
+    bufferBindings_ = bindings;
+    if (bufferBindings_)
+        for (const BufferBindings::Binding& b : bufferBindings_->bindings())
+            glBindBufferBase(b.buffer->glTarget(), b.point, b.buffer->glName());
+}
+
+void Device::setMatrix(int index, const Mat4& matrix) {
+    if (index < 0 || index > 10)
+        return;
+    matrices_[index] = matrix;
+    if (program_ && (program_->builtInMask() & (1u << index)))
+        glUniformMatrix4fv(program_->builtInLocation(index), 1, GL_TRUE, matrices_[index].m);
+}
+
+void Device::setNormalMatrix(int index, const Mat3& matrix) {
+    if (index < 11 || index > 14)
+        return;
+    normalMatrices_[index - 11] = matrix;
+    if (program_ && (program_->builtInMask() & (1u << index)))
+        glUniformMatrix3fv(program_->builtInLocation(index), 1, GL_TRUE, normalMatrices_[index - 11].m);
+}
+
+void Device::setRasterizerDiscard(bool enabled) {
+    if (enabled == rasterizerDiscardEnabled_)
+        return;
+    rasterizerDiscardEnabled_ = enabled;
+    enabled ? glEnable(GL_RASTERIZER_DISCARD) : glDisable(GL_RASTERIZER_DISCARD);
+}
+
+void Device::setProgramPointSize(bool enabled) {
+    if (enabled == programPointSizeEnabled_)
+        return;
+    programPointSizeEnabled_ = enabled;
+    enabled ? glEnable(GL_PROGRAM_POINT_SIZE) : glDisable(GL_PROGRAM_POINT_SIZE);
+}

@@ -1,0 +1,186 @@
+#include "render/CodeTables.h"
+#include "render/Device.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+void setCapability(GLenum capability, bool enabled) {
+    if (enabled)
+        glEnable(capability);
+    else
+        glDisable(capability);
+}
+
+} // namespace
+
+void Device::applyBlend(const BlendState& s) {
+    BlendState& c = blend_;
+    if (s.enabled) {
+        if (!c.enabled) {
+            glEnable(GL_BLEND);
+            ++stateCalls_;
+            c.enabled = true;
+        }
+        if (s.srcRGB != c.srcRGB || s.dstRGB != c.dstRGB || s.srcAlpha != c.srcAlpha ||
+            s.dstAlpha != c.dstAlpha) {
+            // Zero alpha factors stand for "alpha blends like RGB".
+            if (s.srcAlpha == 0 && s.dstAlpha == 0)
+                glBlendFunc(codes::blendFactor(s.srcRGB), codes::blendFactor(s.dstRGB));
+            else
+                glBlendFuncSeparate(codes::blendFactor(s.srcRGB), codes::blendFactor(s.dstRGB),
+                                    codes::blendFactor(s.srcAlpha), codes::blendFactor(s.dstAlpha));
+            ++stateCalls_;
+            c.srcRGB = s.srcRGB;
+            c.dstRGB = s.dstRGB;
+            c.srcAlpha = s.srcAlpha;
+            c.dstAlpha = s.dstAlpha;
+        }
+    } else if (c.enabled) {
+        glDisable(GL_BLEND);
+        ++stateCalls_;
+        c.enabled = false;
+    }
+    if (s.equation != c.equation) {
+        glBlendEquation(codes::blendEquation(s.equation));
+        ++stateCalls_;
+        c.equation = s.equation;
+    }
+    if (!std::equal(s.colorMask, s.colorMask + 4, c.colorMask)) {
+        glColorMask(s.colorMask[0], s.colorMask[1], s.colorMask[2], s.colorMask[3]);
+        ++stateCalls_;
+        std::copy(s.colorMask, s.colorMask + 4, c.colorMask);
+    }
+}
+
+void Device::applyDepthStencil(const DepthStencilState& s) {
+    DepthStencilState& c = depthStencil_;
+    if (s.depthTest) {
+        if (!c.depthTest) {
+            glEnable(GL_DEPTH_TEST);
+            ++stateCalls_;
+            c.depthTest = true;
+        }
+        if (s.depthFunc != c.depthFunc) {
+            glDepthFunc(codes::compareFunction(s.depthFunc));
+            ++stateCalls_;
+            c.depthFunc = s.depthFunc;
+        }
+    } else if (c.depthTest) {
+        glDisable(GL_DEPTH_TEST);
+        ++stateCalls_;
+        c.depthTest = false;
+    }
+    if (s.depthWrite != c.depthWrite) {
+        glDepthMask(s.depthWrite ? GL_TRUE : GL_FALSE);
+        ++stateCalls_;
+        c.depthWrite = s.depthWrite;
+    }
+    if (s.depthClamp != c.depthClamp) {
+        setCapability(GL_DEPTH_CLAMP, s.depthClamp);
+        ++stateCalls_;
+        c.depthClamp = s.depthClamp;
+        if (s.depthClamp) {
+            c.depthNear = std::min(s.depthNear, s.depthFar);
+            c.depthFar = std::max(s.depthNear, s.depthFar);
+            glDepthRange(c.depthNear, c.depthFar);
+            ++stateCalls_;
+        }
+    }
+    if (s.stencilTest) {
+        if (!c.stencilTest) {
+            glEnable(GL_STENCIL_TEST);
+            ++stateCalls_;
+            c.stencilTest = true;
+        }
+        if (s.stencilFail != c.stencilFail || s.stencilDepthFail != c.stencilDepthFail ||
+            s.stencilDepthPass != c.stencilDepthPass) {
+            glStencilOp(codes::stencilOperation(s.stencilFail), codes::stencilOperation(s.stencilDepthFail),
+                        codes::stencilOperation(s.stencilDepthPass));
+            ++stateCalls_;
+            c.stencilFail = s.stencilFail;
+            c.stencilDepthFail = s.stencilDepthFail;
+            c.stencilDepthPass = s.stencilDepthPass;
+        }
+        // The mask is both the write mask and the compare mask, so a mask change re-sends both.
+        if (s.stencilMask != c.stencilMask) {
+            glStencilMask(GLuint(s.stencilMask));
+            ++stateCalls_;
+        }
+        if (s.stencilRef != c.stencilRef || s.stencilMask != c.stencilMask ||
+            s.stencilFunc != c.stencilFunc) {
+            glStencilFunc(codes::compareFunction(s.stencilFunc), s.stencilRef, GLuint(s.stencilMask));
+            ++stateCalls_;
+        }
+        c.stencilRef = s.stencilRef;
+        c.stencilMask = s.stencilMask;
+        c.stencilFunc = s.stencilFunc;
+    } else if (c.stencilTest) {
+        glDisable(GL_STENCIL_TEST);
+        ++stateCalls_;
+        c.stencilTest = false;
+    }
+}
+
+void Device::applyRasterizer(const RasterizerState& s) {
+    RasterizerState& c = rasterizer_;
+    if (s.cullEnabled != c.cullEnabled) {
+        setCapability(GL_CULL_FACE, s.cullEnabled);
+        ++stateCalls_;
+        c.cullEnabled = s.cullEnabled;
+    }
+    if (s.frontFace != c.frontFace) {
+        glFrontFace(codes::winding(s.frontFace));
+        ++stateCalls_;
+        c.frontFace = s.frontFace;
+    }
+    if (s.cullFace != c.cullFace) {
+        glCullFace(codes::cullFace(s.cullFace));
+        ++stateCalls_;
+        c.cullFace = s.cullFace;
+    }
+    if (s.scissorTest != c.scissorTest) {
+        setCapability(GL_SCISSOR_TEST, s.scissorTest);
+        ++stateCalls_;
+        c.scissorTest = s.scissorTest;
+    }
+    // Sizes closer than 0.1 count as equal and are not cached either.
+    if (std::fabs(s.pointSize - c.pointSize) > 0.1f) {
+        glPointSize(s.pointSize);
+        ++stateCalls_;
+        c.pointSize = s.pointSize;
+    }
+    if (std::fabs(s.lineWidth - c.lineWidth) > 0.1f) {
+        glLineWidth(s.lineWidth);
+        ++stateCalls_;
+        c.lineWidth = s.lineWidth;
+    }
+    auto clamp = [this](bool wanted, bool& cached, GLenum target) {
+        if (wanted != cached) {
+            glClampColor(target, wanted ? GL_TRUE : GL_FALSE);
+            ++stateCalls_;
+            cached = wanted;
+        }
+    };
+    clamp(s.clampFragmentColor, c.clampFragmentColor, GL_CLAMP_FRAGMENT_COLOR);
+    clamp(s.clampVertexColor, c.clampVertexColor, GL_CLAMP_VERTEX_COLOR);
+    clamp(s.clampReadColor, c.clampReadColor, GL_CLAMP_READ_COLOR);
+    if (s.polygonOffsetEnabled) {
+        if (s.polygonOffsetMode != c.polygonOffsetMode) {
+            glDisable(codes::polygonOffsetMode(c.polygonOffsetMode));
+            ++stateCalls_;
+        }
+        glEnable(codes::polygonOffsetMode(s.polygonOffsetMode));
+        glPolygonOffset(s.polygonOffsetFactor, s.polygonOffsetUnits);
+        stateCalls_ += 2;
+        c.polygonOffsetEnabled = true;
+        c.polygonOffsetMode = s.polygonOffsetMode;
+        c.polygonOffsetFactor = s.polygonOffsetFactor;
+        c.polygonOffsetUnits = s.polygonOffsetUnits;
+    } else if (c.polygonOffsetEnabled) {
+        glDisable(codes::polygonOffsetMode(c.polygonOffsetMode));
+        ++stateCalls_;
+        c.polygonOffsetEnabled = false;
+    }
+}

@@ -1,0 +1,170 @@
+#include "render/Program.h"
+
+#include "app/Diagnostics.h"
+#include "assets/ShaderLoader.h"
+#include "demo/Registries.h"
+#include "render/CodeTables.h"
+
+#include <algorithm>
+
+namespace {
+enum Stage { kVertex = 0, kFragment = 1, kGeometry = 2, kControl = 3, kEvaluation = 4, kCompute = 5 };
+}
+
+Program::~Program() {
+    if (glName_ != 0)
+        glDeleteProgram(glName_);
+}
+
+void Program::setStage(int stage, const Ref<Shader>& shader) {
+    if (stage >= 0 && stage < 6)
+        stages_[stage] = shader;
+}
+
+bool Program::compileAndAttach(int stage) {
+    Shader* shader = stages_[stage].get();
+    if (shader->glName() == 0 && !shader->compile())
+        return false;
+    glAttachShader(glName_, shader->glName());
+    return true;
+}
+
+void Program::printLog(const char* place, const char* what) const {
+    GLint length = 0;
+    glGetProgramiv(glName_, GL_INFO_LOG_LENGTH, &length);
+    std::vector<GLchar> log(size_t(length > 1 ? length : 1), '\0');
+    glGetProgramInfoLog(glName_, GLsizei(log.size()), nullptr, log.data());
+    const std::string& file = stages_[kVertex] ? stages_[kVertex]->path() : name_;
+    diagnostic(file.c_str(), place, "program \"%s\" %s:\n%s", name_.c_str(), what, log.data());
+}
+
+bool Program::link(const char* const* varyings, int count, int mode) {
+    if (!stages_[kVertex] && !stages_[kControl] && !stages_[kEvaluation] && !stages_[kCompute])
+        return false;
+    glName_ = glCreateProgram();
+    bool attached = true;
+    for (int stage : {kVertex, kFragment, kGeometry})
+        if (attached && stages_[stage])
+            attached = compileAndAttach(stage);
+    if (attached && stages_[kControl])
+        attached = stages_[kEvaluation] && compileAndAttach(kControl) && compileAndAttach(kEvaluation);
+    if (attached && stages_[kCompute])
+        attached = compileAndAttach(kCompute);
+    if (!attached) {
+        // The program object would otherwise outlive the failed build with nothing referring to it.
+        glDeleteProgram(glName_);
+        glName_ = 0;
+        return false;
+    }
+    const bool feedback = count > 0 && varyings;
+    if (feedback) {
+        glTransformFeedbackVaryings(glName_, count, varyings, codes::feedbackMode(mode));
+        glEnable(GL_RASTERIZER_DISCARD);
+    }
+    glLinkProgram(glName_);
+    GLint linked = GL_FALSE;
+    glGetProgramiv(glName_, GL_LINK_STATUS, &linked);
+    if (linked != GL_TRUE) {
+        printLog("link", "does not link");
+        if (feedback)
+            glDisable(GL_RASTERIZER_DISCARD);
+        glDeleteProgram(glName_);
+        glName_ = 0;
+        clearReflection();
+        return false;
+    }
+    reflect();
+    glValidateProgram(glName_);
+    GLint valid = GL_FALSE;
+    glGetProgramiv(glName_, GL_VALIDATE_STATUS, &valid);
+    if (feedback)
+        glDisable(GL_RASTERIZER_DISCARD);
+    if (valid != GL_TRUE) {
+        printLog("validate", "does not validate");
+        glDeleteProgram(glName_);
+        // A deleted name must not stay behind: GL hands it out again.
+        glName_ = 0;
+        clearReflection();
+        return false;
+    }
+    return true;
+}
+
+void Program::use() const {
+    glUseProgram(glName_);
+    for (size_t i = 0; i < samplerUnits_.size(); ++i)
+        glBindSampler(samplerUnits_[i], samplerObjects_[i]->glName());
+}
+
+void Program::unuse() const {
+    for (GLuint unit : samplerUnits_)
+        glBindSampler(unit, 0);
+    glUseProgram(0);
+}
+
+bool Program::hasSamplerObject(int unit) const {
+    return std::find(samplerUnits_.begin(), samplerUnits_.end(), GLuint(unit)) != samplerUnits_.end();
+}
+
+void Program::addSamplerObject(int unit, const Ref<Sampler>& sampler) {
+    samplerUnits_.push_back(GLuint(unit));
+    samplerObjects_.push_back(sampler);
+}
+
+void Program::setFloat(const std::string& name, float x) const {
+    if (const UniformInfo* u = findUniform(name))
+        glUniform1f(u->location, x);
+}
+
+void Program::setFloatArray5(const std::string& name, const float* values) const {
+    if (const UniformInfo* u = findUniform(name))
+        glUniform1fv(u->location, 5, values);
+}
+
+void Program::setVector2(const std::string& name, float x, float y) const {
+    if (const UniformInfo* u = findUniform(name))
+        glUniform2f(u->location, x, y);
+}
+
+void Program::setVector3(const std::string& name, float x, float y, float z) const {
+    if (const UniformInfo* u = findUniform(name))
+        glUniform3f(u->location, x, y, z);
+}
+
+bool Program::build(const ShaderLoader& loader, const std::string& name, std::initializer_list<int> stages,
+                    const std::vector<std::string>* varyings, int modeCode) {
+    Ref<Program> program = makeRef<Program>(name);
+    const std::string stem = loader.shaderDirectory() + name;
+    for (int stage : stages)
+        if (Ref<Shader> shader = loader.load(stem + codes::stageExtension(stage), stage))
+            program->setStage(stage, shader);
+    std::vector<const char*> names;
+    if (varyings)
+        for (const std::string& v : *varyings)
+            names.push_back(v.c_str());
+    if (!program->link(names.data(), int(names.size()), modeCode))
+        return false;
+    programRegistry().insert(name, program);
+    return true;
+}
+
+bool Program::buildPlain(const ShaderLoader& loader, const std::string& name) {
+    return build(loader, name, {kVertex, kFragment}, nullptr, 0);
+}
+
+bool Program::buildWithGeometry(const ShaderLoader& loader, const std::string& name) {
+    return build(loader, name, {kVertex, kFragment, kGeometry}, nullptr, 0);
+}
+
+bool Program::buildTransformFeedback(const ShaderLoader& loader, const std::string& name,
+                                     const std::vector<std::string>& varyings, int modeCode) {
+    return build(loader, name, {kVertex, kGeometry}, &varyings, modeCode);
+}
+
+bool Program::buildTessellation(const ShaderLoader& loader, const std::string& name) {
+    return build(loader, name, {kVertex, kFragment, kControl, kEvaluation}, nullptr, 0);
+}
+
+bool Program::buildCompute(const ShaderLoader& loader, const std::string& name) {
+    return build(loader, name, {kCompute}, nullptr, 0);
+}

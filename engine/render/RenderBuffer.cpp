@@ -1,0 +1,14 @@
+#include "render/RenderBuffer.h"
+
+#include "render/CodeTables.h"
+
+bool RenderBuffer::create(int width, int height, int formatCode) {
+    width_ = width;
+    height_ = height;
+    setFormat(formatCode);
+    glGenRenderbuffers(1, &glName_);
+    glBindRenderbuffer(GL_RENDERBUFFER, glName_);
+    glRenderbufferStorage(GL_RENDERBUFFER, codes::textureFormat(formatCode).internalFormat, width, height);
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    return true;
+}

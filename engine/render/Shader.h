@@ -1,0 +1,32 @@
+#pragma once
+
+#include "app/Object.h"
+#include "render/Gl.h"
+
+#include <string>
+
+// One stage's source text, expanded and as read, and its GL shader once compiled.
+class Shader : public Object {
+public:
+    Shader(std::string path, std::string source, std::string unexpandedSource, int stage)
+        : path_(std::move(path)), source_(std::move(source)), unexpanded_(std::move(unexpandedSource)),
+          stage_(stage) {}
+    ~Shader() override;
+
+    // Compiles the expanded text. On failure the driver's log goes to standard error with the
+    // file's path and the GL shader is deleted again.
+    bool compile();
+
+    const std::string& path() const { return path_; }
+    const std::string& source() const { return source_; }
+    const std::string& unexpandedSource() const { return unexpanded_; }
+    int stage() const { return stage_; }
+    GLuint glName() const { return glName_; }
+
+private:
+    std::string path_;
+    std::string source_;
+    std::string unexpanded_;
+    int stage_;
+    GLuint glName_ = 0;
+};

@@ -1,0 +1,15 @@
+#include "render/Texture1D.h"
+
+#include "render/CodeTables.h"
+
+bool Texture1D::create(int width, int formatCode) {
+    width_ = width;
+    setFormat(formatCode);
+    TextureParams params = params_;
+    params.minFilter = 1;
+    generate(params);
+    const codes::TextureFormat& f = codes::textureFormat(formatCode);
+    glTexImage1D(GL_TEXTURE_1D, 0, GLint(f.internalFormat), width, 0, f.format, f.type, nullptr);
+    unbind();
+    return true;
+}

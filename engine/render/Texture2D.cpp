@@ -1,0 +1,25 @@
+#include "render/Texture2D.h"
+
+#include "render/CodeTables.h"
+
+bool Texture2D::create(int width, int height, int formatCode) {
+    width_ = width;
+    height_ = height;
+    setFormat(formatCode);
+    TextureParams params = params_;
+    params.minFilter = 1;
+    if (formatCode >= 35 && formatCode <= 38)
+        params.compare = true;
+    generate(params);
+    if (formatCode <= 40) {
+        const codes::TextureFormat& f = codes::textureFormat(formatCode);
+        glTexImage2D(GL_TEXTURE_2D, 0, GLint(f.internalFormat), width, height, 0, f.format, f.type, nullptr);
+    }
+    unbind();
+    return true;
+}
+
+void Texture2D::upload(const void* pixels) const {
+    const codes::TextureFormat& f = codes::textureFormat(format_);
+    glTexImage2D(GL_TEXTURE_2D, 0, GLint(f.internalFormat), width_, height_, 0, f.format, f.type, pixels);
+}

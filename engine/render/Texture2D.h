@@ -1,0 +1,21 @@
+#pragma once
+
+#include "render/Texture.h"
+
+class Texture2D : public Texture {
+public:
+    Texture2D() : Texture(2) {}
+
+    // Linear-filtered storage; fixed-point depth formats get depth comparison. Compressed formats
+    // get a name and parameters but no storage. Answers true.
+    bool create(int width, int height, int formatCode);
+    // Level-0 upload of tightly packed pixels in the texture's format; the texture must be bound.
+    void upload(const void* pixels) const;
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+private:
+    int width_ = 0;
+    int height_ = 0;
+};

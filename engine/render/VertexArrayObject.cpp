@@ -1,0 +1,44 @@
+#include "render/VertexArrayObject.h"
+
+#include "render/CodeTables.h"
+#include "render/IndexBuffer.h"
+#include "render/Program.h"
+#include "render/VertexBuffer.h"
+
+VertexArrayObject::~VertexArrayObject() {
+    if (glName_ != 0)
+        glDeleteVertexArrays(1, &glName_);
+}
+
+void VertexArrayObject::generate() {
+    if (glName_ == 0)
+        glGenVertexArrays(1, &glName_);
+}
+
+Ref<VertexArrayObject> VertexArrayObject::create(const Program& program, const VertexBuffer& vertexBuffer,
+                                                 const IndexBuffer* indexBuffer) {
+    Ref<VertexArrayObject> array = makeRef<VertexArrayObject>();
+    array->generate();
+    glBindVertexArray(array->glName_);
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer.glName());
+    for (int i = 0; i < vertexBuffer.elementCount(); ++i) {
+        const VertexElement& element = vertexBuffer.element(i);
+        const AttributeInfo* attribute = program.findAttribute(codes::semanticName(element.semantic));
+        if (!attribute || attribute->location < 0)
+            continue;
+        glVertexAttribPointer(GLuint(attribute->location), attribute->components, attribute->baseType,
+                              GL_FALSE, vertexBuffer.stride(),
+                              reinterpret_cast<const void*>(intptr_t(element.offset)));
+        glEnableVertexAttribArray(GLuint(attribute->location));
+    }
+    if (indexBuffer) {
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer->glName());
+        if (indexBuffer->indexSize() == 2 || indexBuffer->indexSize() == 4)
+            array->indexSize_ = indexBuffer->indexSize();
+    }
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    if (indexBuffer)
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    return array;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "app/Object.h"
+#include "render/Gl.h"
+
+class Program;
+class VertexBuffer;
+class IndexBuffer;
+
+// A GL vertex array with the index size of the index buffer recorded in it.
+class VertexArrayObject : public Object {
+public:
+    VertexArrayObject() = default;
+    ~VertexArrayObject() override;
+
+    // Generates the name (the device's own default array).
+    void generate();
+    // Records `vertexBuffer`'s elements for the attributes of `program` (and the index buffer, if
+    // given) in a new array; leaves array and buffer bindings at 0.
+    static Ref<VertexArrayObject> create(const Program& program, const VertexBuffer& vertexBuffer,
+                                         const IndexBuffer* indexBuffer);
+
+    GLuint glName() const { return glName_; }
+    int indexSize() const { return indexSize_; }
+    // Anything the array must keep alive (for example its mesh).
+    void setReference(const Ref<Object>& object) { reference_ = object; }
+
+private:
+    GLuint glName_ = 0;
+    int indexSize_ = 2;
+    Ref<Object> reference_;
+};

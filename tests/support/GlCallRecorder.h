@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+// Records the GL calls the code under test issues, in order, as text such as
+// "glStencilFunc(519, 0, 255)". GLEW's entry points are hooked by swapping its function pointers;
+// the GL 1.1 entry points that libGL exports directly are only seen in test binaries linked with
+// the wrap options of tests/CMakeLists.txt (VORNDLE_GL_WRAP_OPTIONS). Queries (glGet*, status
+// reads) are not recorded. Only one recorder records at a time.
+class GlCallRecorder {
+public:
+    // Starts recording at once.
+    GlCallRecorder();
+    ~GlCallRecorder();
+    GlCallRecorder(const GlCallRecorder&) = delete;
+    GlCallRecorder& operator=(const GlCallRecorder&) = delete;
+
+    void start();
+    void stop();
+    void clear() { calls_.clear(); }
+
+    const std::vector<std::string>& calls() const { return calls_; }
+    // The calls without their arguments.
+    std::vector<std::string> names() const;
+    size_t count(const std::string& name) const;
+    // Whether the wrapped GL 1.1 entry points reach the recorder in this binary.
+    static bool wrapsDirectEntryPoints();
+
+    // Used by the hooks.
+    static void record(std::string call);
+
+private:
+    std::vector<std::string> calls_;
+};
+
+namespace glcall_detail {
+template <class T> void appendArg(std::string& out, T value) {
+    if (out.back() != '(')
+        out += ", ";
+    if constexpr (std::is_null_pointer_v<T>) {
+        out += "0";
+    } else if constexpr (std::is_pointer_v<T>) {
+        // Buffer offsets travel as pointers; real addresses are not reproducible.
+        auto bits = reinterpret_cast<std::uintptr_t>(value);
+        out += bits < 65536 ? std::to_string(bits) : std::string("ptr");
+    } else if constexpr (std::is_floating_point_v<T>) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%g", double(value));
+        out += text;
+    } else {
+        out += std::to_string(static_cast<long long>(value));
+    }
+}
+} // namespace glcall_detail
+
+// The text a recorder holds for a call with these arguments: glCall("glEnable", GL_BLEND).
+template <class... Args> std::string glCall(const char* name, Args... args) {
+    std::string out = std::string(name) + "(";
+    (glcall_detail::appendArg(out, args), ...);
+    return out + ")";
+}
