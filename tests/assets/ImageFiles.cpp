@@ -77,3 +77,12 @@ std::vector<uint8_t> encodeJpeg(int width, int height, int components, const std
     std::free(buffer);
     return out;
 }
+
+std::vector<uint8_t> greyPng(int w, int h, const std::vector<uint8_t>& rows) {
+    PngSpec s;
+    s.width = w;
+    s.height = h;
+    s.colorType = PNG_COLOR_TYPE_GRAY;
+    s.rows = rows;
+    return encodePng(s);
+}

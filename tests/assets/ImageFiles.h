@@ -20,3 +20,4 @@ std::vector<uint8_t> encodePng(const PngSpec& spec);
 // `components` 1 (grey) or 3 (RGB); rows top first.
 std::vector<uint8_t> encodeJpeg(int width, int height, int components, const std::vector<uint8_t>& rows,
                                 bool progressive = false);
+std::vector<uint8_t> greyPng(int width, int height, const std::vector<uint8_t>& rows);

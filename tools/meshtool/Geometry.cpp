@@ -9,10 +9,8 @@
 
 void Geometry::startGroup() {
     uint32_t end = uint32_t(indices.size());
-    if (groups.empty() || groups.back().count > 0)
+    if (groups.empty() || groups.back().first != end)
         groups.push_back({end, 0});
-    else
-        groups.back().first = end;
 }
 
 namespace {
@@ -238,8 +236,11 @@ void makeSphere(Geometry& g, float radius, int segments, int rings) {
     for (int r = 0; r < rings; ++r)
         for (int s = 0; s < segments; ++s) {
             uint32_t a = base + uint32_t(r) * row + uint32_t(s), b = a + 1, c = a + row, d = c + 1;
-            for (uint32_t k : {a, b, d, a, d, c})
-                g.indices.push_back(k);
+            // The pole rows collapse to a point: one triangle per cell there, not two.
+            if (r > 0)
+                g.indices.insert(g.indices.end(), {a, b, d});
+            if (r + 1 < rings)
+                g.indices.insert(g.indices.end(), {a, d, c});
         }
 }
 
