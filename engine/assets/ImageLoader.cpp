@@ -37,14 +37,18 @@ int ImageLoader::cubeFaceForFile(int file) {
     return file >= 0 && file < 6 ? faces[file] : -1;
 }
 
+bool ImageLoader::sameLayout(const DecodedImage& a, const DecodedImage& b) {
+    return a.width == b.width && a.height == b.height && a.channels == b.channels && a.format == b.format &&
+           a.pixels.size() == b.pixels.size();
+}
+
 bool ImageLoader::concatenateLayers(const std::vector<DecodedImage>& layers, DecodedImage& out) {
     out = DecodedImage();
     if (layers.size() < 2)
         return false;
     const DecodedImage& first = layers.front();
     for (const DecodedImage& layer : layers) {
-        if (layer.width != first.width || layer.height != first.height || layer.channels != first.channels ||
-            layer.format != first.format || layer.pixels.size() != first.pixels.size())
+        if (!sameLayout(layer, first))
             return false;
     }
     out.width = first.width;

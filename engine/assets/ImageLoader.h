@@ -41,6 +41,10 @@ public:
     static std::string cubeFaceFileName(const std::string& base, int file);
     static int cubeFaceForFile(int file);
 
+    // True when two pictures can share one texture: same width, height, channels and format. Cube
+    // faces must all agree with the first; the texture is sized from it.
+    static bool sameLayout(const DecodedImage& a, const DecodedImage& b);
+
     // Layers of a 2D array texture must agree in width, height, channels and format, and there
     // must be at least two of them. On success `out` holds the layers one after another.
     static bool concatenateLayers(const std::vector<DecodedImage>& layers, DecodedImage& out);

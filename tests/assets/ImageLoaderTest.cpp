@@ -217,6 +217,10 @@ TEST(ImageLoaderTest, CubeFacesAndArrayLayers) {
     EXPECT_EQ(out.pixels.size(), a.pixels.size() * 2);
     EXPECT_FALSE(ImageLoader::concatenateLayers({a, small}, out));
     EXPECT_FALSE(ImageLoader::concatenateLayers({a}, out)) << "an array needs two layers";
+    DecodedImage grey = a;
+    grey.channels = 1;
+    grey.format = ImageLoader::formatR8;
+    EXPECT_FALSE(ImageLoader::sameLayout(a, grey));
 
     EXPECT_TRUE(PNGLoader().canLoad("x.PNG"));
     EXPECT_FALSE(JPEGLoader().canLoad("x.JPG"));
