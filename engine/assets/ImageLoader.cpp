@@ -37,6 +37,12 @@ int ImageLoader::cubeFaceForFile(int file) {
     return file >= 0 && file < 6 ? faces[file] : -1;
 }
 
+int32_t ImageLoader::volumeSliceHeight(const DecodedImage& image, int32_t depth) {
+    if (depth < 1 || depth > image.height)
+        return 0;
+    return image.height / depth;
+}
+
 bool ImageLoader::sameLayout(const DecodedImage& a, const DecodedImage& b) {
     return a.width == b.width && a.height == b.height && a.channels == b.channels && a.format == b.format &&
            a.pixels.size() == b.pixels.size();

@@ -45,6 +45,10 @@ public:
     // faces must all agree with the first; the texture is sized from it.
     static bool sameLayout(const DecodedImage& a, const DecodedImage& b);
 
+    // Height of one slice when a picture holds `depth` slices stacked vertically, or 0 when it
+    // cannot (depth below 1 or above the height). Rows left over by an uneven split are not used.
+    static int32_t volumeSliceHeight(const DecodedImage& image, int32_t depth);
+
     // Layers of a 2D array texture must agree in width, height, channels and format, and there
     // must be at least two of them. On success `out` holds the layers one after another.
     static bool concatenateLayers(const std::vector<DecodedImage>& layers, DecodedImage& out);

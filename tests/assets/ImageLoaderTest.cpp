@@ -222,6 +222,10 @@ TEST(ImageLoaderTest, CubeFacesAndArrayLayers) {
     grey.format = ImageLoader::formatR8;
     EXPECT_FALSE(ImageLoader::sameLayout(a, grey));
 
+    EXPECT_EQ(ImageLoader::volumeSliceHeight(a, 2), 2);
+    EXPECT_EQ(ImageLoader::volumeSliceHeight(a, 0), 0) << "no division by a zero depth";
+    EXPECT_EQ(ImageLoader::volumeSliceHeight(a, 5), 0);
+
     EXPECT_TRUE(PNGLoader().canLoad("x.PNG"));
     EXPECT_FALSE(JPEGLoader().canLoad("x.JPG"));
 }
