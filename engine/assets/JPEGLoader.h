@@ -1,0 +1,14 @@
+#pragma once
+
+#include "assets/ImageLoader.h"
+
+// Decodes baseline and progressive JPEG files with libjpeg into grey or RGB rows, bottom row
+// first. Library errors (and files that end early) fail the decode; nothing leaks.
+class JPEGLoader : public ImageLoader {
+public:
+    JPEGLoader() : ImageLoader("jpg:jpeg:jif:jfif") {}
+
+    bool decode(const std::string& path, DecodedImage& out) override;
+    // Same decoding over a caller-owned block of bytes.
+    bool decode(const void* data, size_t size, DecodedImage& out);
+};
