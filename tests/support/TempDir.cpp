@@ -25,4 +25,6 @@ bool writeFile(const std::string& path, const void* data, size_t size) {
     return std::fclose(f) == 0 && ok;
 }
 
-bool writeFile(const std::string& path, const std::string& text) { return writeFile(path, text.data(), text.size()); }
+bool writeFile(const std::string& path, const std::string& text) {
+    return writeFile(path, text.data(), text.size());
+}
