@@ -3,12 +3,18 @@
 #include "assets/DecodedImage.h"
 #include "assets/Loader.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-// Base of the loaders that turn picture files into pixels (and, through the render layer, into
-// textures). Decoding is pure CPU work; a failed decode leaves `out` empty.
+class InputStream;
+class Texture;
+class Texture3D;
+
+// Base of the loaders that turn picture files into pixels and textures. Decoding is pure CPU
+// work; a failed decode leaves `out` empty. The texture operations need a current GL context,
+// answer null (with one diagnostic line) on failure and leave no texture bound.
 class ImageLoader : public Loader {
 public:
     static constexpr int32_t formatR8 = 0;
@@ -22,7 +28,23 @@ public:
 
     explicit ImageLoader(std::string extensions) : Loader(std::move(extensions)) {}
 
+    // Kept so that the operations below stay in their established places; nothing calls them.
+    virtual Ref<Object> reserved1() { return nullptr; }
+    virtual Ref<Object> reserved2() { return nullptr; }
+
+    // The picture holds `depth` slices stacked vertically; each becomes one layer of the volume.
+    virtual Ref<Texture3D> loadVolume(const std::string& path, int depth) = 0;
     virtual bool decode(const std::string& path, DecodedImage& out) = 0;
+    virtual Ref<Texture> loadFromMemory(const void* data, size_t size) = 0;
+    // Reads from the stream's current position; the caller keeps ownership.
+    virtual Ref<Texture> loadFromStream(InputStream& in) = 0;
+    // A picture one row high becomes a Texture1D, anything taller a Texture2D.
+    virtual Ref<Texture> load(const std::string& path) = 0;
+
+    // The texture steps of the operations above, for pixels decoded elsewhere. `source` names
+    // the pixels in diagnostics. They set the unpack alignment to 1 for the upload and restore it.
+    static Ref<Texture> textureFromImage(const DecodedImage& image, const std::string& source);
+    static Ref<Texture3D> volumeFromImage(const DecodedImage& image, int depth, const std::string& source);
 
     // Tighter limits for callers that decode untrusted bytes in bulk (fuzzing, inspection).
     void setLimits(int32_t maxDimension, uint64_t maxBytes) {

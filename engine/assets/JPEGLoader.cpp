@@ -1,6 +1,9 @@
 #include "assets/JPEGLoader.h"
 
 #include "app/Diagnostics.h"
+#include "app/InputStream.h"
+#include "render/Texture.h"
+#include "render/Texture3D.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -132,4 +135,28 @@ bool JPEGLoader::decode(const void* data, size_t size, DecodedImage& out) {
     ctx.out = &out;
     ctx.limits = this;
     return finish(ctx, "<memory>", out);
+}
+
+Ref<Texture> JPEGLoader::load(const std::string& path) {
+    DecodedImage image;
+    if (!decode(path, image))
+        return nullptr;
+    return textureFromImage(image, path);
+}
+
+Ref<Texture> JPEGLoader::loadFromStream(InputStream& in) {
+    diagnostic(in.name().c_str(), "jpeg", "JPEG textures load from files only");
+    return nullptr;
+}
+
+Ref<Texture> JPEGLoader::loadFromMemory(const void*, size_t) {
+    diagnostic("<memory>", "jpeg", "JPEG textures load from files only");
+    return nullptr;
+}
+
+Ref<Texture3D> JPEGLoader::loadVolume(const std::string& path, int depth) {
+    DecodedImage image;
+    if (!decode(path, image))
+        return nullptr;
+    return volumeFromImage(image, depth, path);
 }

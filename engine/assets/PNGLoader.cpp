@@ -3,6 +3,8 @@
 #include "app/Diagnostics.h"
 #include "app/FileInputStream.h"
 #include "app/MemoryInputStream.h"
+#include "render/Texture.h"
+#include "render/Texture3D.h"
 
 #include <png.h>
 
@@ -149,4 +151,30 @@ bool PNGLoader::decode(InputStream& in, DecodedImage& out) {
     if (premultiply_)
         premultiplyRows(out);
     return true;
+}
+
+Ref<Texture> PNGLoader::load(const std::string& path) {
+    DecodedImage image;
+    if (!decode(path, image))
+        return nullptr;
+    return textureFromImage(image, path);
+}
+
+Ref<Texture> PNGLoader::loadFromStream(InputStream& in) {
+    DecodedImage image;
+    if (!decode(in, image))
+        return nullptr;
+    return textureFromImage(image, in.name());
+}
+
+Ref<Texture> PNGLoader::loadFromMemory(const void* data, size_t size) {
+    MemoryInputStream in(data, size);
+    return loadFromStream(in);
+}
+
+Ref<Texture3D> PNGLoader::loadVolume(const std::string& path, int depth) {
+    DecodedImage image;
+    if (!decode(path, image))
+        return nullptr;
+    return volumeFromImage(image, depth, path);
 }

@@ -10,7 +10,12 @@ class PNGLoader : public ImageLoader {
 public:
     PNGLoader() : ImageLoader("png:PNG") {}
 
+    Ref<Texture3D> loadVolume(const std::string& path, int depth) override;
     bool decode(const std::string& path, DecodedImage& out) override;
+    Ref<Texture> loadFromMemory(const void* data, size_t size) override;
+    Ref<Texture> loadFromStream(InputStream& in) override;
+    Ref<Texture> load(const std::string& path) override;
+
     // The stream is read from its current position; the caller keeps ownership.
     bool decode(InputStream& in, DecodedImage& out);
     bool decode(const void* data, size_t size, DecodedImage& out);

@@ -3,6 +3,7 @@
 #include "app/Diagnostics.h"
 #include "app/FileInputStream.h"
 #include "app/GzipInputStream.h"
+#include "assets/Mesh.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -315,4 +316,18 @@ Ref<SoftwareMesh> RAWMeshLoader::loadSoftware(InputStream& in) {
     if (!read(in, data))
         return nullptr;
     return SoftwareMesh::fromData(data);
+}
+
+Ref<Mesh> RAWMeshLoader::load(const std::string& path) {
+    std::unique_ptr<InputStream> in = open(path);
+    if (!in)
+        return nullptr;
+    return loadFromStream(*in);
+}
+
+Ref<Mesh> RAWMeshLoader::loadFromStream(InputStream& in) {
+    MeshData data;
+    if (!read(in, data))
+        return nullptr;
+    return Mesh::fromData(data, in.name());
 }

@@ -24,6 +24,9 @@ public:
     static bool read(InputStream& in, MeshData& out);
     static bool readFile(const std::string& path, MeshData& out);
 
+    // Null, with one diagnostic line, when the file cannot be opened or fails any test.
+    Ref<Mesh> loadFromStream(InputStream& in) override;
+    Ref<Mesh> load(const std::string& path) override;
     Ref<SoftwareMesh> loadSoftware(const std::string& path) override;
     Ref<SoftwareMesh> loadSoftware(InputStream& in);
 };

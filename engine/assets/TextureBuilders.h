@@ -1,0 +1,40 @@
+#pragma once
+
+#include "app/Object.h"
+#include "render/Gl.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class JPEGLoader;
+class PNGLoader;
+class Texture2DArray;
+class TextureCube;
+
+// Cube maps from six PNG files base + "_c00.png" … "_c05.png" (+X, −X, +Y, −Y, +Z, −Z on disk).
+// Every face must decode and match the first in size, channels and format, and faces must be
+// square; otherwise null and one diagnostic line. Needs a current GL context.
+Ref<TextureCube> loadCubeMap(PNGLoader& png, const std::string& basePath);
+
+// A 2D array texture with one layer per file, in order, each decoded by whichever loader accepts
+// its extension. At least two layers, all agreeing in width, height, channels and format;
+// otherwise null and one diagnostic line.
+Ref<Texture2DArray> loadTextureArray(const std::vector<std::string>& files, PNGLoader& png, JPEGLoader& jpeg);
+
+// Sets GL_UNPACK_ALIGNMENT to 1 for the life of the object: decoded rows are tightly packed, and
+// a larger alignment would make GL read past the end of the last row.
+class UnpackAlignment {
+public:
+    UnpackAlignment();
+    ~UnpackAlignment();
+    UnpackAlignment(const UnpackAlignment&) = delete;
+    UnpackAlignment& operator=(const UnpackAlignment&) = delete;
+
+private:
+    GLint previous_ = 4;
+};
+
+// True when both extents lie in 1..the GL limit queried with `limit` (GL_MAX_TEXTURE_SIZE …);
+// otherwise one diagnostic line naming `source`.
+bool textureSizeSupported(GLenum limit, int64_t a, int64_t b, const std::string& source);
