@@ -31,12 +31,12 @@ build: deps
 	$(call configure,$(BUILD),)
 	cmake --build $(BUILD) -j $(JOBS)
 
+# Plays the production once it exists; until then the hello example.
 run: build
 	@if [ -x $(BUILD)/vorndle ]; then \
-	  cd $(BUILD) && ./vorndle; \
+	  $(BUILD)/vorndle $(RUN_ARGS); \
 	else \
-	  echo "make run: there is no playable program yet (the player and its example arrive later)." >&2; \
-	  exit 1; \
+	  $(BUILD)/examples/hello/hello $(RUN_ARGS); \
 	fi
 
 test: build

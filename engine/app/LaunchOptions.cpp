@@ -71,6 +71,18 @@ bool LaunchOptions::parse(int argc, const char* const* argv, std::string& error)
                 error = std::string("--frames wants a positive count, got \"") + v + "\"";
                 return false;
             }
+        } else if (arg == "--capture") {
+            const char* v = value("--capture");
+            if (!v)
+                return false;
+            const char* colon = std::strchr(v, ':');
+            long frame = 0;
+            if (!colon || !colon[1] || (std::string(v, colon) != "0" && !parsePositive(std::string(v, colon).c_str(), 1L << 40, frame))) {
+                error = std::string("--capture wants FRAME:FILE.png, got \"") + v + "\"";
+                return false;
+            }
+            captureFrame = frame;
+            capturePath = colon + 1;
         } else {
             error = "unknown option \"" + arg + "\"";
             return false;
@@ -104,5 +116,6 @@ const char* LaunchOptions::usage() {
            "  --no-sound         play silently in real time when no audio device opens\n"
            "  --no-message-box   report failures on standard error only (no message box)\n"
            "  --frames N         end after N frames, as if the window were closed\n"
+           "  --capture N:FILE   save frame N (counted from 0) as a PNG picture\n"
            "  --help             show this text\n";
 }

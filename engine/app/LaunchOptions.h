@@ -16,6 +16,8 @@ struct LaunchOptions {
     bool noSound = false;                 // play silently in real time when there is no audio device
     bool noMessageBox = false;            // report the three messages on standard error only
     long frames = -1;                     // end after this many frames (-1: no limit)
+    long captureFrame = -1;               // --capture N:FILE.png: save frame N (from 0) as it is presented
+    std::string capturePath;
     bool help = false;
 
     // Parses argv; on a bad option answers false and sets `error`.

@@ -29,6 +29,8 @@ public:
         auto it = objects_.find(name);
         return it == objects_.end() ? Ref<T>() : it->second;
     }
+    // Drops the entry (and its reference); answers whether there was one.
+    bool remove(const std::string& name) { return objects_.erase(name) != 0; }
     bool contains(const std::string& name) const { return objects_.count(name) != 0; }
     void clear() { objects_.clear(); }
     size_t size() const { return objects_.size(); }

@@ -1,0 +1,127 @@
+#include "app/DemoApplication.h"
+
+#include "app/LoadingScreen.h"
+#include "app/SimulationStep.h"
+#include "app/Song.h"
+#include "app/SoundDevice.h"
+#include "assets/Mesh.h"
+#include "demo/DemoDescription.h"
+#include "demo/Registries.h"
+#include "demo/Timeline.h"
+#include "render/Device.h"
+#include "render/Framebuffer.h"
+#include "render/Program.h"
+#include "render/Texture.h"
+
+#include <GL/glew.h>
+#include <SDL.h>
+
+namespace {
+constexpr float fadeStep = 0.032258064f; // 1/31 in single precision
+constexpr int fadeFrames = 32;
+} // namespace
+
+DemoApplication::DemoApplication() = default;
+
+DemoApplication::~DemoApplication() {
+    loadingScreen = nullptr;
+    device = nullptr;
+    song = nullptr;
+    soundDevice = nullptr;
+}
+
+bool DemoApplication::load() {
+    loadingScreen = makeRef<LoadingScreen>();
+    if (!loadingScreen->load())
+        return false;
+
+    device = makeRef<Device>();
+    device->resetState();
+
+    GLfloat maximum = 0;
+    glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &maximum);
+    glGetError(); // a driver without anisotropic filtering reports an invalid enum
+    maximumAnisotropy = maximum;
+    requestedAnisotropy = static_cast<float>(settings.anisotropy);
+    if (requestedAnisotropy > maximumAnisotropy)
+        requestedAnisotropy = maximumAnisotropy;
+
+    loadingScreen->device = device;
+    loadingScreen->application = this;
+    for (int i = 0; i < fadeFrames; ++i, ++fadeDraws)
+        loadingScreen->draw(device, static_cast<float>(i) * fadeStep);
+
+    soundDevice = makeRef<SoundDevice>();
+    if (!soundDevice->initialize(options.noSound))
+        return false;
+
+    if (!loadDemoDescription("data/demo.xml", *this) || !onDemoLoaded())
+        return false;
+    if (!createParts(loadingScreen))
+        return false;
+    if (!Timeline::global().loadAll(loadingScreen))
+        return false;
+
+    device->resetState();
+    for (int i = 0; i < fadeFrames; ++i, ++fadeDraws)
+        loadingScreen->draw(device, 1.0f - static_cast<float>(i) * fadeStep);
+    loadingScreen->unload();
+    loadingScreen = nullptr;
+
+    lastCounter = static_cast<int64_t>(SDL_GetPerformanceCounter());
+    counterFrequency = static_cast<int64_t>(SDL_GetPerformanceFrequency());
+    frameSeconds = 0;
+
+    if (song)
+        startSong(soundDevice.get(), *song, songStart, songStop, looping);
+    return true;
+}
+
+void DemoApplication::unload() {
+    Timeline::global().unloadAll();
+    textureRegistry().clear();
+    framebufferRegistry().clear();
+    programRegistry().clear();
+    meshRegistry().clear();
+    song = nullptr;
+    soundDevice = nullptr;
+    device = nullptr;
+    loadingScreen = nullptr;
+}
+
+void DemoApplication::frame() {
+    int64_t counter = static_cast<int64_t>(SDL_GetPerformanceCounter());
+    frameSeconds = counterFrequency > 0 ? static_cast<double>(counter - lastCounter) / static_cast<double>(counterFrequency) : 0.0;
+    lastCounter = counter;
+
+    // The beat follows what is audible: the mixed position less the output latency.
+    float beat = song ? songTime(*song) : 0.0f;
+    float step = simulationStep(frameSeconds, stepCarry);
+    renderFrame(beat, step);
+}
+
+void DemoApplication::renderFrame(float beat, float step) {
+    device->resetState();
+    // A part may leave its own framebuffer bound; the frame starts on the back buffer.
+    device->bindDefaultFramebuffer(clientWidth, clientHeight);
+    glClearColor(0, 0, 0, 0);
+    glClearDepth(1.0);
+    glClearStencil(0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    bool active = Timeline::global().frame(device, beat, step);
+    swapBuffers();
+    if (soundDevice)
+        soundDevice->update();
+    if (!active)
+        requestQuit();
+}
+
+void DemoApplication::onKeyUp(int key, int) {
+    if (key == 27)
+        requestQuit();
+}
+
+void DemoApplication::onResize(int width, int height) {
+    clientWidth = width;
+    clientHeight = height;
+}

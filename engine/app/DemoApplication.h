@@ -1,0 +1,63 @@
+#pragma once
+
+#include "app/ApplicationAdapter.h"
+#include "app/Object.h"
+
+#include <cstdint>
+
+class Device;
+class LoadingScreen;
+class Song;
+class SoundDevice;
+
+// Loads a demo (loading screen, device, audio, the demo description, the production's parts) and
+// plays it: every frame turns the song position into a beat and renders the parts active at it.
+class DemoApplication : public ApplicationAdapter {
+public:
+    DemoApplication();
+    ~DemoApplication() override;
+
+    bool setup() override { return true; }
+    bool load() override;
+    void unload() override;
+    void frame() override;
+
+    void onMouseMove(int, int) override {}
+    void onMouseDown(int, int, int) override {}
+    void onMouseUp(int, int, int) override {}
+    void onKeyDown(int, int) override {}
+    // Releasing Escape ends the demo.
+    void onKeyUp(int key, int flags) override;
+    void onFocusGained() override {}
+    void onFocusLost() override {}
+    void onResize(int width, int height) override;
+
+    // Called after the demo description has loaded; false aborts loading.
+    virtual bool onDemoLoaded() { return true; }
+    // Registers the production's parts on the timeline; false aborts loading.
+    virtual bool createParts(Ref<LoadingScreen>& loadingScreen) = 0;
+
+    // Steps 4 to 9 of a frame for a given beat and step: reset, clear, timeline, present, audio
+    // update, and a quit request when no part was active.
+    void renderFrame(float beat, float step);
+
+    Ref<SoundDevice> soundDevice;
+    Ref<Song> song;
+    float songStart = 0;
+    float songStop = 0;
+    bool looping = false;
+    Ref<Device> device;
+    int64_t lastCounter = 0;
+    int64_t counterFrequency = 0;
+    double frameSeconds = 0;
+    int clientWidth = 0;
+    int clientHeight = 0;
+    float requestedAnisotropy = 0;
+    float maximumAnisotropy = 0;
+    Ref<LoadingScreen> loadingScreen;
+
+    // What the simulation steps handed out so far differ from the real frame times.
+    float stepCarry = 0;
+    // Frames the loading screen drew outside the parts' own progress (fades), for tests.
+    int fadeDraws = 0;
+};

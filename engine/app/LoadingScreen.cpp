@@ -1,0 +1,110 @@
+#include "app/LoadingScreen.h"
+
+#include "app/DemoApplication.h"
+#include "app/Diagnostics.h"
+#include "app/Paths.h"
+#include "assets/JPEGLoader.h"
+#include "assets/ShaderLoader.h"
+#include "demo/Registries.h"
+#include "render/Device.h"
+#include "render/Program.h"
+#include "render/SamplerSet.h"
+#include "render/Texture.h"
+#include "render/VertexArrayObject.h"
+#include "render/VertexBuffer.h"
+
+namespace {
+constexpr int staticDraw = 3;
+constexpr int semanticPosition = 0;
+constexpr int filterLinear = 1;
+constexpr int wrapEdge = 0;
+} // namespace
+
+LoadingScreen::LoadingScreen() = default;
+
+LoadingScreen::~LoadingScreen() { unload(); }
+
+bool LoadingScreen::load() {
+    static const float quad[8] = {1, 1, 0, 1, 1, 0, 0, 0};
+    vertexBuffer_ = makeRef<VertexBuffer>();
+    vertexBuffer_->create();
+    vertexBuffer_->bind();
+    vertexBuffer_->setData(staticDraw, sizeof quad, quad);
+    vertexBuffer_->unbind();
+    vertexBuffer_->addElement(0, semanticPosition, 2, 8);
+    vertexBuffer_->setStride(8);
+    vertexBuffer_->setVertexCount(4);
+
+    const std::string picture = resolveDataPath("data/loading/loading.jpg");
+    JPEGLoader jpeg;
+    Ref<Texture> texture = jpeg.load(picture);
+    if (!texture) {
+        diagnostic(picture.c_str(), "loading screen", "the picture cannot be read");
+        return false;
+    }
+    TextureParams params = texture->params();
+    params.magFilter = filterLinear;
+    params.minFilter = filterLinear;
+    params.wrapS = wrapEdge;
+    params.wrapT = wrapEdge;
+    texture->applyParams(params);
+    textureRegistry().insert("loadingScreen", texture);
+
+    const std::string folder = resolveDataPath("data/loading/");
+    ShaderLoader shaders(folder);
+    program_ = makeRef<Program>("loading");
+    Ref<Shader> vs = shaders.load(folder + "loading.vs", 0);
+    Ref<Shader> fs = shaders.load(folder + "loading.fs", 1);
+    if (!vs || !fs) {
+        program_ = nullptr;
+        return false;
+    }
+    program_->setStage(0, vs);
+    program_->setStage(1, fs);
+    if (!program_->link(nullptr, 0, 0)) {
+        program_ = nullptr;
+        return false;
+    }
+    programRegistry().insert("loading", program_);
+
+    samplerSet_ = makeRef<SamplerSet>();
+    samplerSet_->addByName("loadingScreen", program_.get(), "loading");
+    vertexArray_ = VertexArrayObject::create(*program_, *vertexBuffer_, nullptr);
+
+    progress = 0;
+    step_ = 0;
+    application = nullptr;
+    drawCount_ = 0;
+    return true;
+}
+
+void LoadingScreen::draw(Ref<Device>& dev, float alpha) {
+    if (!dev || !program_)
+        return;
+    dev->bindProgram(program_);
+    if (program_->findUniform("params"))
+        program_->setVector2("params", alpha, progress);
+    dev->bindSamplerSet(samplerSet_);
+    dev->bindVertexArray(vertexArray_);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    dev->bindVertexArray(nullptr);
+    ++drawCount_;
+    if (application)
+        application->swapBuffers();
+}
+
+void LoadingScreen::advance() {
+    draw(device, 1.0f);
+    progress += step_;
+}
+
+void LoadingScreen::unload() {
+    application = nullptr;
+    program_ = nullptr;
+    samplerSet_ = nullptr;
+    vertexBuffer_ = nullptr;
+    vertexArray_ = nullptr;
+    device = nullptr;
+    textureRegistry().remove("loadingScreen");
+    programRegistry().remove("loading");
+}

@@ -1,0 +1,207 @@
+// The demo description and the loading sequence in-process, on a copy of the example's data.
+#include "DemoTree.h"
+
+#include "app/DemoApplication.h"
+#include "app/LoadingScreen.h"
+#include "app/Paths.h"
+#include "app/Song.h"
+#include "assets/Mesh.h"
+#include "app/SoundDevice.h"
+#include "demo/DemoDescription.h"
+#include "demo/Registries.h"
+#include "demo/Timeline.h"
+#include "render/Device.h"
+#include "render/Program.h"
+#include "render/Texture.h"
+#include "render/Texture2D.h"
+#include "support/GlContext.h"
+
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+class CountingPart : public Part {
+public:
+    bool load(Ref<LoadingScreen>& screen) override {
+        if (screen)
+            screen->advance();
+        return true;
+    }
+    void unload() override {}
+    void update(float, float) override { ++updates; }
+    void render(Ref<Device>&, float, float) override { ++renders; }
+    int updates = 0, renders = 0;
+};
+
+class TestDemo : public DemoApplication {
+public:
+    TestDemo() {
+        settings.width = 1280;
+        settings.height = 720;
+        options.noSound = true;
+        options.noMessageBox = true;
+    }
+    bool createParts(Ref<LoadingScreen>& screen) override {
+        screenSeen = screen;
+        part = makeRef<CountingPart>();
+        Timeline::global().registerPart("counting", 0, 8, part);
+        return true;
+    }
+    void swapBuffers() override { ++swaps; }
+    void requestQuit() override { ++quits; }
+
+    Ref<LoadingScreen> screenSeen;
+    Ref<CountingPart> part;
+    int swaps = 0, quits = 0;
+};
+
+class DemoLoadTest : public GlTest {
+protected:
+    void SetUp() override {
+        GlTest::SetUp();
+        setDemoRoot(tree.root());
+    }
+    void TearDown() override {
+        app.unload();
+        setDemoRoot("");
+    }
+    // Loads only the description, with a sound device as the loading sequence has it by then.
+    bool loadDescription() {
+        app.soundDevice = makeRef<SoundDevice>();
+        if (!app.soundDevice->initialize(true))
+            return false;
+        return loadDemoDescription("data/demo.xml", app);
+    }
+    template <class T> Ref<T> texture(const char* name) { return refCast<T>(textureRegistry().find(name)); }
+
+    DemoTree tree;
+    TestDemo app;
+};
+
+TEST_F(DemoLoadTest, LoadSequenceDrawsTheLoadingScreenAndFreesItsNames) {
+    ASSERT_TRUE(app.load());
+    EXPECT_EQ(app.fadeDraws, 64) << "32 frames fading in, 32 fading out";
+    ASSERT_TRUE(app.screenSeen);
+    // Items: 3 framebuffer objects, 2 programs, 2 textures, 1 mesh, 1 part.
+    EXPECT_EQ(app.screenSeen->drawCount(), 64 + 9);
+    EXPECT_NEAR(app.screenSeen->progress, 1.0f, 1e-5f) << "the shares add up to the whole bar";
+    EXPECT_FALSE(app.loadingScreen) << "the loading screen is released after loading";
+    EXPECT_FALSE(textureRegistry().find("loadingScreen"));
+    EXPECT_FALSE(programRegistry().find("loading"));
+    EXPECT_TRUE(app.song);
+    EXPECT_TRUE(meshRegistry().find("ball"));
+}
+
+TEST_F(DemoLoadTest, FramesRenderActivePartsAndNegativeBeatsOnlyClearAndPresent) {
+    ASSERT_TRUE(app.load());
+    app.renderFrame(-1.0f, 1.0f / 60);
+    EXPECT_EQ(app.part->renders, 0);
+    EXPECT_EQ(app.swaps, 1);
+    EXPECT_EQ(app.quits, 0) << "a negative beat keeps the demo going";
+    app.renderFrame(2.0f, 1.0f / 60);
+    EXPECT_EQ(app.part->renders, 1);
+    EXPECT_EQ(app.quits, 0);
+    app.renderFrame(8.0f, 1.0f / 60);
+    EXPECT_EQ(app.quits, 1) << "no active part ends the demo";
+    EXPECT_EQ(app.swaps, 3);
+
+    app.onKeyDown(27, 1);
+    EXPECT_EQ(app.quits, 1) << "Escape held does nothing";
+    app.onKeyUp(27, 1);
+    EXPECT_EQ(app.quits, 2);
+}
+
+TEST_F(DemoLoadTest, UnloadIsSafeOnAPartlyLoadedApplication) {
+    tree.remove("data/models/ball.rmsh");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(app.load());
+    testing::internal::GetCapturedStderr();
+    app.unload();
+    app.unload();
+    EXPECT_FALSE(programRegistry().find("scene"));
+    EXPECT_FALSE(app.device);
+}
+
+TEST_F(DemoLoadTest, ScreenSizesAndTextureKinds) {
+    tree.edit("data/demo.xml", "<texture name=\"sceneColor\" width=\"screen\"",
+              "<texture name=\"half\" width=\"screen/2\" height=\"100\" format=\"rg_8\"/>"
+              "<texture name=\"volume\" width=\"8\" height=\"8\" depth=\"4\" format=\"r_8\"/>"
+              "<texture name=\"layers\" width=\"8\" height=\"8\" depth=\"4\" array=\"true\" format=\"r_8\"/>"
+              "<texture name=\"sceneColor\" width=\"screen\"");
+    ASSERT_TRUE(loadDescription());
+    Ref<Texture2D> half = texture<Texture2D>("half");
+    ASSERT_TRUE(half);
+    EXPECT_EQ(half->width(), 640);
+    EXPECT_EQ(texture<Texture2D>("sceneColor")->width(), 1280);
+    EXPECT_EQ(textureRegistry().find("volume")->type(), 6) << "depth without array: 3D";
+    EXPECT_EQ(textureRegistry().find("layers")->type(), 3) << "depth with array: 2D array";
+    EXPECT_EQ(app.song->bpm, 120);
+}
+
+TEST(ScreenSizeTest, Expressions) {
+    int v = 0;
+    EXPECT_TRUE(parseScreenSize("screen/2", 1280, v));
+    EXPECT_EQ(v, 640);
+    EXPECT_TRUE(parseScreenSize("screen", 1280, v));
+    EXPECT_EQ(v, 1280);
+    EXPECT_TRUE(parseScreenSize("screen/3", 1280, v));
+    EXPECT_EQ(v, 426);
+    EXPECT_TRUE(parseScreenSize("256", 1280, v));
+    EXPECT_EQ(v, 256);
+    EXPECT_FALSE(parseScreenSize("screen/0", 1280, v)) << "no division by zero";
+    EXPECT_FALSE(parseScreenSize("wide", 1280, v));
+    EXPECT_FALSE(parseScreenSize(nullptr, 1280, v));
+}
+
+TEST_F(DemoLoadTest, ProgramStageCombinations) {
+    ASSERT_TRUE(loadDescription());
+    EXPECT_TRUE(programRegistry().find("scene")) << "no stage attributes: .vert and .frag";
+    app.unload();
+
+    tree.edit("data/demo.xml", "<program name=\"composite\" vert=\"yes\" frag=\"yes\">",
+              "<program name=\"composite\" vert=\"yes\" frag=\"no\">");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(loadDescription());
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("composite"), std::string::npos) << err;
+}
+
+TEST_F(DemoLoadTest, DuplicateSamplerNamesFail) {
+    tree.edit("data/demo.xml", "<sampler name=\"colorMap\">",
+              "<sampler name=\"colorMap\"/><sampler name=\"colorMap\">");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(loadDescription());
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("twice"), std::string::npos);
+}
+
+TEST_F(DemoLoadTest, ImagesFirstNameWinsAnisotropyAndStartElement) {
+    // An array before the first image is skipped (this one would fail: it has one layer).
+    tree.edit("data/demo.xml", "<textures>",
+              "<textures><array name=\"skipped\"><layer file=\"checker.png\"/></array>");
+    tree.edit("data/demo.xml", "<cubemap name=\"sky\" file=\"sky\"/>",
+              "<cubemap name=\"sky\" file=\"sky\"/><image name=\"checker\" file=\"sky_c00.png\"/>");
+    app.requestedAnisotropy = 16;
+    app.maximumAnisotropy = 16;
+    ASSERT_TRUE(loadDescription());
+    EXPECT_FALSE(textureRegistry().find("skipped"));
+    Ref<Texture2D> checker = texture<Texture2D>("checker");
+    ASSERT_TRUE(checker);
+    EXPECT_EQ(checker->width(), 256) << "the first image registered under a name stays";
+
+    GLfloat level = 0;
+    glBindTexture(GL_TEXTURE_2D, checker->glName());
+    glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, &level);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    EXPECT_FLOAT_EQ(level, 9.0f) << "min(16, 16 * 0.5 + 1)";
+    EXPECT_TRUE(textureRegistry().find("sky"));
+}
+
+TEST_F(DemoLoadTest, TexturesWithoutKnownElementsLoadNothing) {
+    tree.edit("data/demo.xml", "<image name=\"checker\"", "<picture name=\"checker\"");
+    tree.edit("data/demo.xml", "<cubemap name=\"sky\"", "<sky name=\"sky\"");
+    ASSERT_TRUE(loadDescription());
+    EXPECT_FALSE(textureRegistry().find("checker"));
+}
+
+} // namespace

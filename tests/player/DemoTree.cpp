@@ -1,0 +1,48 @@
+#include "DemoTree.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace fs = std::filesystem;
+
+std::string DemoTree::exampleDataDir() { return std::string(VORNDLE_BINARY_DIR) + "/examples/hello/data"; }
+std::string DemoTree::exampleBinary() { return std::string(VORNDLE_BINARY_DIR) + "/examples/hello/hello"; }
+
+DemoTree::DemoTree() {
+    fs::copy(exampleDataDir(), dir_.path() + "/data", fs::copy_options::recursive);
+}
+
+void DemoTree::write(const std::string& relative, const std::string& text) const {
+    std::ofstream(path(relative), std::ios::binary) << text;
+}
+
+void DemoTree::remove(const std::string& relative) const { fs::remove(path(relative)); }
+
+void DemoTree::edit(const std::string& relative, const std::string& from, const std::string& to) const {
+    std::ifstream in(path(relative), std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string s = text.str();
+    size_t at = s.find(from);
+    ASSERT_NE(at, std::string::npos) << "\"" << from << "\" not in " << relative;
+    s.replace(at, from.size(), to);
+    write(relative, s);
+}
+
+int runCommand(const std::string& command, std::string* errorOutput, int timeoutSeconds) {
+    TempDir dir;
+    std::string err = dir.file("stderr");
+    std::string full = "timeout " + std::to_string(timeoutSeconds) + " " + command + " 2>" + err + " >/dev/null";
+    int status = std::system(full.c_str());
+    if (errorOutput) {
+        std::ifstream in(err);
+        std::stringstream text;
+        text << in.rdbuf();
+        *errorOutput = text.str();
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
