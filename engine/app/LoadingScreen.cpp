@@ -47,7 +47,9 @@ bool LoadingScreen::load() {
     params.minFilter = filterLinear;
     params.wrapS = wrapEdge;
     params.wrapT = wrapEdge;
+    texture->bind();
     texture->applyParams(params);
+    texture->unbind();
     textureRegistry().insert("loadingScreen", texture);
 
     const std::string folder = resolveDataPath("data/loading/");

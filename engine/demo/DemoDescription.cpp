@@ -30,6 +30,7 @@
 #include <cstring>
 #include <set>
 #include <tinyxml2.h>
+#include <unistd.h>
 #include <vector>
 
 using tinyxml2::XMLElement;
@@ -249,7 +250,9 @@ bool DescriptionLoader::loadTarget(const XMLElement* e) {
         params.compare = false;
         if (!readTextureSampler(e, params))
             return false;
+        texture->bind();
         texture->applyParams(params);
+        texture->unbind();
     }
     textureRegistry().insert(name, texture);
     advance();
@@ -367,6 +370,28 @@ bool DescriptionLoader::loadProgram(const ShaderLoader& loader, const XMLElement
     if (!anyStageAttribute)
         vert = frag = true;
 
+    // The builders tolerate a missing stage file (the stage is just left out), so a program whose
+    // declared fragment file is missing would link vertex-only and draw nothing, reported as
+    // success. The description says which stages it wants: their files must be there.
+    std::vector<const char*> required;
+    if (vert)
+        required.push_back(".vert");
+    if (frag)
+        required.push_back(".frag");
+    if (geom)
+        required.push_back(".geom");
+    if (tess) {
+        required.push_back(".ctrl");
+        required.push_back(".eval");
+    }
+    if (comp)
+        required.push_back(".comp");
+    for (const char* extension : required) {
+        const std::string stageFile = loader.shaderDirectory() + name + extension;
+        if (access(stageFile.c_str(), R_OK) != 0)
+            return fail(place, ("missing shader file " + stageFile).c_str());
+    }
+
     bool built = false;
     if (const XMLElement* feedback = e->FirstChildElement("feedback")) {
         int mode = 0;
@@ -469,6 +494,7 @@ bool DescriptionLoader::loadImage(const XMLElement* e, PNGLoader& png, JPEGLoade
     }
     if (!readTextureSampler(e, params))
         return false;
+    texture->bind();
     texture->applyParams(params);
 
     if (image) {
@@ -480,12 +506,11 @@ bool DescriptionLoader::loadImage(const XMLElement* e, PNGLoader& png, JPEGLoade
             float scaled = app_.maximumAnisotropy * share + 1;
             level = app_.requestedAnisotropy < scaled ? app_.requestedAnisotropy : scaled;
         }
-        texture->bind();
         if (level > 1)
             texture->setAnisotropy(level, app_.maximumAnisotropy);
         texture->generateMipmap();
-        texture->unbind();
     }
+    texture->unbind();
     textureRegistry().insert(name, texture);
     advance();
     return true;
