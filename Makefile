@@ -46,6 +46,7 @@ sanitize: deps
 	$(call configure,build-sanitize,-DVORNDLE_SANITIZE=ON)
 	cmake --build build-sanitize -j $(JOBS)
 	cd build-sanitize && $(TEST_ENV) ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 $(XVFB) ctest --output-on-failure -j $(JOBS)
 
 tsan: deps

@@ -2,6 +2,7 @@
 
 #include "app/Diagnostics.h"
 #include "app/KeyCodes.h"
+#include "app/SanitizerSupport.h"
 #include "app/ScreenCapture.h"
 
 #include <GL/glew.h>
@@ -31,16 +32,28 @@ ApplicationSDL::~ApplicationSDL() {
 }
 
 bool ApplicationSDL::run() {
+    const Uint64 started = SDL_GetPerformanceCounter();
     if (!setup())
         return false;
     if (!initialize())
         return false;
+    const Uint64 loaded = SDL_GetPerformanceCounter();
+    Uint64 firstFrame = 0;
     while (pumpMessages()) {
         frame();
-        ++frameCount_;
+        if (++frameCount_ == 1)
+            firstFrame = SDL_GetPerformanceCounter();
         // A frame limit ends the loop like a closed window, but exactly after the N-th frame.
         if (options.frames > 0 && frameCount_ >= options.frames)
             break;
+    }
+    if (options.stats) {
+        const double frequency = static_cast<double>(SDL_GetPerformanceFrequency());
+        const double playing = static_cast<double>(SDL_GetPerformanceCounter() - loaded) / frequency;
+        std::fprintf(stderr, "stats: first frame after %.0f ms (loading %.0f ms), %ld frames in %.2f s, %.1f fps\n",
+                     frameCount_ ? static_cast<double>(firstFrame - started) * 1000.0 / frequency : 0.0,
+                     static_cast<double>(loaded - started) * 1000.0 / frequency, frameCount_, playing,
+                     playing > 0 ? static_cast<double>(frameCount_) / playing : 0.0);
     }
     shutdown();
     destroyContext();
@@ -49,6 +62,7 @@ bool ApplicationSDL::run() {
 }
 
 bool ApplicationSDL::initialize() {
+    keepGlDriverMapped();
     if (!videoInitialized_) {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
             diagnostic("video", "SDL_InitSubSystem", "%s", SDL_GetError());

@@ -61,6 +61,8 @@ bool LaunchOptions::parse(int argc, const char* const* argv, std::string& error)
             noDialog = true;
         } else if (arg == "--no-sound") {
             noSound = true;
+        } else if (arg == "--stats") {
+            stats = true;
         } else if (arg == "--no-message-box") {
             noMessageBox = true;
         } else if (arg == "--frames") {
@@ -117,5 +119,6 @@ const char* LaunchOptions::usage() {
            "  --no-message-box   report failures on standard error only (no message box)\n"
            "  --frames N         end after N frames, as if the window were closed\n"
            "  --capture N:FILE   save frame N (counted from 0) as a PNG picture\n"
+           "  --stats            print the start-up time and the frame rate at the end\n"
            "  --help             show this text\n";
 }

@@ -18,6 +18,7 @@ struct LaunchOptions {
     long frames = -1;                     // end after this many frames (-1: no limit)
     long captureFrame = -1;               // --capture N:FILE.png: save frame N (from 0) as it is presented
     std::string capturePath;
+    bool stats = false;                   // print start-up time and frame rate at the end
     bool help = false;
 
     // Parses argv; on a bad option answers false and sets `error`.

@@ -1,5 +1,6 @@
 #include "support/GlContext.h"
 
+#include "app/SanitizerSupport.h"
 #include "render/Gl.h"
 
 #include <SDL.h>
@@ -64,6 +65,7 @@ Context& context() {
 } // namespace
 
 bool GlContext::ensure() {
+    keepGlDriverMapped();
     return context().ok;
 }
 
@@ -75,17 +77,4 @@ void GlTest::SetUp() {
     ASSERT_TRUE(GlContext::ensure()) << GlContext::error();
     while (glGetError() != GL_NO_ERROR) {
     }
-}
-
-// Leak checking in sanitizer builds: SDL's D-Bus connection and the driver's one-time set-up
-// (Mesa loads and unloads its LLVM back end, so those frames have no module left) keep memory
-// until exit. Only binaries that use the GL context link this object.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libdbus-1.so\n"
-           "leak:__pthread_once_slow\n";
-}
-
-// The driver's frames are only found with the slow unwinder (it is built without frame pointers).
-extern "C" const char* __asan_default_options() {
-    return "fast_unwind_on_malloc=0";
 }
