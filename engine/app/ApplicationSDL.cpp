@@ -50,7 +50,8 @@ bool ApplicationSDL::run() {
     if (options.stats) {
         const double frequency = static_cast<double>(SDL_GetPerformanceFrequency());
         const double playing = static_cast<double>(SDL_GetPerformanceCounter() - loaded) / frequency;
-        std::fprintf(stderr, "stats: first frame after %.0f ms (loading %.0f ms), %ld frames in %.2f s, %.1f fps\n",
+        std::fprintf(stderr,
+                     "stats: first frame after %.0f ms (loading %.0f ms), %ld frames in %.2f s, %.1f fps\n",
                      frameCount_ ? static_cast<double>(firstFrame - started) * 1000.0 / frequency : 0.0,
                      static_cast<double>(loaded - started) * 1000.0 / frequency, frameCount_, playing,
                      playing > 0 ? static_cast<double>(frameCount_) / playing : 0.0);
@@ -90,7 +91,8 @@ bool ApplicationSDL::initialize() {
     }
     glGetError(); // glewInit may leave GL_INVALID_ENUM behind on core contexts
     if (!checkContextVersion(settings.contextVersion)) {
-        diagnostic("GL", "version", "the context reports %s", reinterpret_cast<const char*>(glGetString(GL_VERSION)));
+        diagnostic("GL", "version", "the context reports %s",
+                   reinterpret_cast<const char*>(glGetString(GL_VERSION)));
         showMessage("Unable to initiate OpenGL 3.3");
         return false;
     }

@@ -71,7 +71,8 @@ bool ApplicationSDL::createWindow() {
         return false;
     }
     if (settings.fullscreen) {
-        if (SDL_SetWindowDisplayMode(window_, &mode) != 0 || SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN) != 0)
+        if (SDL_SetWindowDisplayMode(window_, &mode) != 0 ||
+            SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN) != 0)
             settings.fullscreen = false;
     }
     if (!createContext()) {

@@ -91,7 +91,9 @@ void DemoApplication::unload() {
 
 void DemoApplication::frame() {
     int64_t counter = static_cast<int64_t>(SDL_GetPerformanceCounter());
-    frameSeconds = counterFrequency > 0 ? static_cast<double>(counter - lastCounter) / static_cast<double>(counterFrequency) : 0.0;
+    frameSeconds = counterFrequency > 0
+                       ? static_cast<double>(counter - lastCounter) / static_cast<double>(counterFrequency)
+                       : 0.0;
     lastCounter = counter;
 
     // The beat follows what is audible: the mixed position less the output latency.

@@ -30,4 +30,6 @@ int64_t FileInputStream::remaining() const {
     return static_cast<int64_t>(size_ - position());
 }
 
-size_t FileInputStream::readRaw(void* dst, size_t size) { return file_ ? std::fread(dst, 1, size, file_) : 0; }
+size_t FileInputStream::readRaw(void* dst, size_t size) {
+    return file_ ? std::fread(dst, 1, size, file_) : 0;
+}

@@ -6,7 +6,9 @@ FileOutputStream::FileOutputStream(const std::string& path) : OutputStream(path)
         setFailed();
 }
 
-FileOutputStream::~FileOutputStream() { close(); }
+FileOutputStream::~FileOutputStream() {
+    close();
+}
 
 bool FileOutputStream::close() {
     if (!file_)

@@ -7,7 +7,9 @@ GzipOutputStream::GzipOutputStream(const std::string& path, int level) : OutputS
         setFailed();
 }
 
-GzipOutputStream::~GzipOutputStream() { close(); }
+GzipOutputStream::~GzipOutputStream() {
+    close();
+}
 
 bool GzipOutputStream::close() {
     if (!file_)

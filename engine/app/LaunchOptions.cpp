@@ -43,7 +43,8 @@ bool LaunchOptions::parse(int argc, const char* const* argv, std::string& error)
                 return false;
             const char* x = std::strchr(v, 'x');
             long w = 0, h = 0;
-            if (!x || !parsePositive(std::string(v, x).c_str(), 16384, w) || !parsePositive(x + 1, 16384, h)) {
+            if (!x || !parsePositive(std::string(v, x).c_str(), 16384, w) ||
+                !parsePositive(x + 1, 16384, h)) {
                 error = std::string("--size wants WIDTHxHEIGHT, got \"") + v + "\"";
                 return false;
             }
@@ -79,7 +80,9 @@ bool LaunchOptions::parse(int argc, const char* const* argv, std::string& error)
                 return false;
             const char* colon = std::strchr(v, ':');
             long frame = 0;
-            if (!colon || !colon[1] || (std::string(v, colon) != "0" && !parsePositive(std::string(v, colon).c_str(), 1L << 40, frame))) {
+            if (!colon || !colon[1] ||
+                (std::string(v, colon) != "0" &&
+                 !parsePositive(std::string(v, colon).c_str(), 1L << 40, frame))) {
                 error = std::string("--capture wants FRAME:FILE.png, got \"") + v + "\"";
                 return false;
             }

@@ -8,17 +8,17 @@
 // The player's command line. With no options the program behaves exactly as without a command
 // line; every option only overrides a starting value.
 struct LaunchOptions {
-    std::string root;                     // demo root holding data/ (empty: the executable's folder)
-    std::optional<int> width, height;     // --size WxH
-    std::optional<bool> fullscreen;       // --fullscreen / --windowed
-    std::optional<bool> vsync;            // --vsync / --no-vsync
-    bool noDialog = false;                // skip the settings dialog
-    bool noSound = false;                 // play silently in real time when there is no audio device
-    bool noMessageBox = false;            // report the three messages on standard error only
-    long frames = -1;                     // end after this many frames (-1: no limit)
-    long captureFrame = -1;               // --capture N:FILE.png: save frame N (from 0) as it is presented
+    std::string root;                 // demo root holding data/ (empty: the executable's folder)
+    std::optional<int> width, height; // --size WxH
+    std::optional<bool> fullscreen;   // --fullscreen / --windowed
+    std::optional<bool> vsync;        // --vsync / --no-vsync
+    bool noDialog = false;            // skip the settings dialog
+    bool noSound = false;             // play silently in real time when there is no audio device
+    bool noMessageBox = false;        // report the three messages on standard error only
+    long frames = -1;                 // end after this many frames (-1: no limit)
+    long captureFrame = -1;           // --capture N:FILE.png: save frame N (from 0) as it is presented
     std::string capturePath;
-    bool stats = false;                   // print start-up time and frame rate at the end
+    bool stats = false; // print start-up time and frame rate at the end
     bool help = false;
 
     // Parses argv; on a bad option answers false and sets `error`.

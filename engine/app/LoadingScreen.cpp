@@ -22,7 +22,9 @@ constexpr int wrapEdge = 0;
 
 LoadingScreen::LoadingScreen() = default;
 
-LoadingScreen::~LoadingScreen() { unload(); }
+LoadingScreen::~LoadingScreen() {
+    unload();
+}
 
 bool LoadingScreen::load() {
     static const float quad[8] = {1, 1, 0, 1, 1, 0, 0, 0};

@@ -17,7 +17,9 @@ void setDemoRoot(const std::string& root) {
     rootStorage() = r;
 }
 
-const std::string& demoRoot() { return rootStorage(); }
+const std::string& demoRoot() {
+    return rootStorage();
+}
 
 std::string resolveDataPath(const std::string& relative) {
     const std::string& root = rootStorage();

@@ -15,7 +15,8 @@ template <class App> int playerMain(int argc, char** argv) {
     LaunchOptions options;
     std::string error;
     if (!options.parse(argc, argv, error)) {
-        std::fprintf(stderr, "%s: %s\n%s", argc > 0 ? argv[0] : "player", error.c_str(), LaunchOptions::usage());
+        std::fprintf(stderr, "%s: %s\n%s", argc > 0 ? argv[0] : "player", error.c_str(),
+                     LaunchOptions::usage());
         return 2;
     }
     if (options.help) {

@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <cfloat>
 #include <climits>
-#include <cmath>
 #include <clocale>
+#include <cmath>
 #include <cstdlib>
 #include <locale.h>
 #include <strings.h>
@@ -69,9 +69,13 @@ bool scanBool(const char* text, bool& out) {
     return false;
 }
 
-const char* text(const tinyxml2::XMLElement* e, const char* name) { return e ? e->Attribute(name) : nullptr; }
+const char* text(const tinyxml2::XMLElement* e, const char* name) {
+    return e ? e->Attribute(name) : nullptr;
+}
 
-bool queryInt(const tinyxml2::XMLElement* e, const char* name, int& out) { return scanInt(text(e, name), out); }
+bool queryInt(const tinyxml2::XMLElement* e, const char* name, int& out) {
+    return scanInt(text(e, name), out);
+}
 
 bool queryDouble(const tinyxml2::XMLElement* e, const char* name, double& out) {
     return scanDouble(text(e, name), out);
@@ -91,7 +95,9 @@ bool queryFloat(const tinyxml2::XMLElement* e, const char* name, float& out) {
     return true;
 }
 
-bool queryBool(const tinyxml2::XMLElement* e, const char* name, bool& out) { return scanBool(text(e, name), out); }
+bool queryBool(const tinyxml2::XMLElement* e, const char* name, bool& out) {
+    return scanBool(text(e, name), out);
+}
 
 int intAttr(const tinyxml2::XMLElement* e, const char* name, int fallback) {
     queryInt(e, name, fallback);

@@ -237,7 +237,7 @@ bool DescriptionLoader::loadTarget(const XMLElement* e) {
             texture = t;
         } else {
             Ref<Texture3D> t = xml::boolAttr(e, "array", false) ? Ref<Texture3D>(makeRef<Texture2DArray>())
-                                                                 : makeRef<Texture3D>();
+                                                                : makeRef<Texture3D>();
             if (!t->create(width, height, depth, format))
                 return fail(place, "the texture cannot be created");
             texture = t;
@@ -265,7 +265,8 @@ bool DescriptionLoader::loadFbo(const XMLElement* e) {
     if (!name)
         return fail(place, "missing attribute \"name\"");
     Ref<Framebuffer> fbo = makeRef<Framebuffer>();
-    for (const XMLElement* a = e->FirstChildElement("attachment"); a; a = a->NextSiblingElement("attachment")) {
+    for (const XMLElement* a = e->FirstChildElement("attachment"); a;
+         a = a->NextSiblingElement("attachment")) {
         const char* buffer = xml::text(a, "buffer");
         const char* type = xml::text(a, "type");
         if (!buffer)
@@ -325,7 +326,8 @@ bool DescriptionLoader::loadProgram(const ShaderLoader& loader, const XMLElement
         if (const XMLElement* f = s->FirstChildElement("filtering")) {
             const char* mag = xml::text(f, "mag");
             const char* min = xml::text(f, "min");
-            if ((mag && !codes::filterCode(mag, &p.magFilter)) || (min && !codes::filterCode(min, &p.minFilter)))
+            if ((mag && !codes::filterCode(mag, &p.magFilter)) ||
+                (min && !codes::filterCode(min, &p.minFilter)))
                 return fail(place, "unknown filter name");
         }
         if (const XMLElement* w = s->FirstChildElement("wrap")) {
@@ -342,7 +344,8 @@ bool DescriptionLoader::loadProgram(const ShaderLoader& loader, const XMLElement
             const char* func = xml::text(d, "func");
             if (!mode || !func)
                 return fail(place, "<depth> needs both \"mode\" and \"func\"");
-            if (!codes::compareModeCode(mode, &p.compareMode) || !codes::samplerCompareCode(func, &p.compareFunction))
+            if (!codes::compareModeCode(mode, &p.compareMode) ||
+                !codes::samplerCompareCode(func, &p.compareFunction))
                 return fail(place, "unknown depth mode or compare function");
         }
         if (const XMLElement* l = s->FirstChildElement("lod")) {
@@ -399,7 +402,8 @@ bool DescriptionLoader::loadProgram(const ShaderLoader& loader, const XMLElement
         if (type && !codes::feedbackModeCode(type, &mode))
             return fail(place, "unknown feedback type");
         std::vector<std::string> varyings;
-        for (const XMLElement* v = feedback->FirstChildElement("varying"); v; v = v->NextSiblingElement("varying")) {
+        for (const XMLElement* v = feedback->FirstChildElement("varying"); v;
+             v = v->NextSiblingElement("varying")) {
             const char* varying = xml::text(v, "name");
             if (!varying)
                 return fail(place, "a varying has no \"name\"");
@@ -501,8 +505,8 @@ bool DescriptionLoader::loadImage(const XMLElement* e, PNGLoader& png, JPEGLoade
         float level = app_.requestedAnisotropy;
         const XMLElement* sampler = e->FirstChildElement("sampler");
         float share = 0;
-        if (sampler && sampler->FirstChildElement("filtering") && xml::queryFloat(sampler, "anisotropic", share) &&
-            app_.requestedAnisotropy > 1) {
+        if (sampler && sampler->FirstChildElement("filtering") &&
+            xml::queryFloat(sampler, "anisotropic", share) && app_.requestedAnisotropy > 1) {
             float scaled = app_.maximumAnisotropy * share + 1;
             level = app_.requestedAnisotropy < scaled ? app_.requestedAnisotropy : scaled;
         }

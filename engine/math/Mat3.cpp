@@ -34,9 +34,8 @@ Mat3 Mat3::inverse(const Mat3& a) {
     if (!(std::fabs(det) > 1e-7f))
         return zero();
     float s = 1.0f / det;
-    return fromValues({(m[4] * m[8] - m[5] * m[7]) * s, (m[2] * m[7] - m[1] * m[8]) * s,
-                       (m[1] * m[5] - m[2] * m[4]) * s, (m[5] * m[6] - m[3] * m[8]) * s,
-                       (m[0] * m[8] - m[2] * m[6]) * s, (m[2] * m[3] - m[0] * m[5]) * s,
-                       (m[3] * m[7] - m[4] * m[6]) * s, (m[1] * m[6] - m[0] * m[7]) * s,
-                       (m[0] * m[4] - m[1] * m[3]) * s});
+    return fromValues(
+        {(m[4] * m[8] - m[5] * m[7]) * s, (m[2] * m[7] - m[1] * m[8]) * s, (m[1] * m[5] - m[2] * m[4]) * s,
+         (m[5] * m[6] - m[3] * m[8]) * s, (m[0] * m[8] - m[2] * m[6]) * s, (m[2] * m[3] - m[0] * m[5]) * s,
+         (m[3] * m[7] - m[4] * m[6]) * s, (m[1] * m[6] - m[0] * m[7]) * s, (m[0] * m[4] - m[1] * m[3]) * s});
 }

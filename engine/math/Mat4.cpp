@@ -39,7 +39,8 @@ Mat4 Mat4::multiply(const Mat4& a, const Mat4& b) {
 Vec3 Mat4::transformPoint(const Mat4& t, const Vec3& p) {
     const float* m = t.m;
     float w = m[12] * p.x + m[13] * p.y + m[14] * p.z + m[15];
-    return {(m[0] * p.x + m[1] * p.y + m[2] * p.z + m[3]) / w, (m[4] * p.x + m[5] * p.y + m[6] * p.z + m[7]) / w,
+    return {(m[0] * p.x + m[1] * p.y + m[2] * p.z + m[3]) / w,
+            (m[4] * p.x + m[5] * p.y + m[6] * p.z + m[7]) / w,
             (m[8] * p.x + m[9] * p.y + m[10] * p.z + m[11]) / w};
 }
 
@@ -51,7 +52,8 @@ Vec3 Mat4::transformVector(const Mat4& t, const Vec3& v) {
 
 Vec4 Mat4::transform(const Mat4& t, const Vec4& v) {
     const float* m = t.m;
-    return {m[0] * v.x + m[1] * v.y + m[2] * v.z + m[3] * v.w, m[4] * v.x + m[5] * v.y + m[6] * v.z + m[7] * v.w,
+    return {m[0] * v.x + m[1] * v.y + m[2] * v.z + m[3] * v.w,
+            m[4] * v.x + m[5] * v.y + m[6] * v.z + m[7] * v.w,
             m[8] * v.x + m[9] * v.y + m[10] * v.z + m[11] * v.w,
             m[12] * v.x + m[13] * v.y + m[14] * v.z + m[15] * v.w};
 }
@@ -112,7 +114,8 @@ Mat4 Mat4::inverse(const Mat4& in) {
                        (a[4] * c4 - a[5] * c2 + a[7] * c0) * k, (-a[0] * c4 + a[1] * c2 - a[3] * c0) * k,
                        (a[12] * s4 - a[13] * s2 + a[15] * s0) * k, (-a[8] * s4 + a[9] * s2 - a[11] * s0) * k,
                        (-a[4] * c3 + a[5] * c1 - a[6] * c0) * k, (a[0] * c3 - a[1] * c1 + a[2] * c0) * k,
-                       (-a[12] * s3 + a[13] * s1 - a[14] * s0) * k, (a[8] * s3 - a[9] * s1 + a[10] * s0) * k});
+                       (-a[12] * s3 + a[13] * s1 - a[14] * s0) * k,
+                       (a[8] * s3 - a[9] * s1 + a[10] * s0) * k});
 }
 
 Mat4 Mat4::translation(const Vec3& t) {
@@ -158,8 +161,8 @@ Mat4 Mat4::lookAt(const Vec3& eye, const Vec3& target, const Vec3& up) {
     Vec3 f = (target - eye).normalized();
     Vec3 s = f.cross(up).normalized();
     Vec3 u = s.cross(f);
-    return fromValues({s.x, s.y, s.z, -s.dot(eye), u.x, u.y, u.z, -u.dot(eye), -f.x, -f.y, -f.z, f.dot(eye), 0,
-                       0, 0, 1});
+    return fromValues(
+        {s.x, s.y, s.z, -s.dot(eye), u.x, u.y, u.z, -u.dot(eye), -f.x, -f.y, -f.z, f.dot(eye), 0, 0, 0, 1});
 }
 
 Mat4 Mat4::transposed() const {
@@ -170,4 +173,6 @@ Mat4 Mat4::transposed() const {
     return r;
 }
 
-Mat3 Mat4::upper3x3() const { return Mat3::fromValues({m[0], m[1], m[2], m[4], m[5], m[6], m[8], m[9], m[10]}); }
+Mat3 Mat4::upper3x3() const {
+    return Mat3::fromValues({m[0], m[1], m[2], m[4], m[5], m[6], m[8], m[9], m[10]});
+}

@@ -52,4 +52,6 @@ struct Mat4 {
 };
 
 // Column-vector product a * b (apply b first, then a).
-inline Mat4 operator*(const Mat4& a, const Mat4& b) { return Mat4::multiply(b, a); }
+inline Mat4 operator*(const Mat4& a, const Mat4& b) {
+    return Mat4::multiply(b, a);
+}

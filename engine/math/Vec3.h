@@ -31,4 +31,6 @@ struct Vec3 {
     }
 };
 
-constexpr Vec3 operator*(float s, const Vec3& v) { return v * s; }
+constexpr Vec3 operator*(float s, const Vec3& v) {
+    return v * s;
+}

@@ -26,7 +26,9 @@ float wrap(float v, float lo, float hi, double& cycles) {
     return w;
 }
 
-bool isOdd(double n) { return std::fmod(n, 2.0) != 0.0; }
+bool isOdd(double n) {
+    return std::fmod(n, 2.0) != 0.0;
+}
 
 bool isHermiteLike(int32_t shape) {
     return shape == ShapeTCB || shape == ShapeHermite || shape == ShapeBezier || shape == ShapeHermiteAlt;
@@ -206,8 +208,8 @@ float Envelope::evaluate(float time) const {
         float h2 = 3 * u2 - 2 * u3;
         float h3 = u3 - 2 * u2 + u;
         float h4 = u3 - u2;
-        return h1 * k0->value + h2 * k1->value + h3 * outgoingTangent(*k0, *k1) + h4 * incomingTangent(*k0, *k1) +
-               offset;
+        return h1 * k0->value + h2 * k1->value + h3 * outgoingTangent(*k0, *k1) +
+               h4 * incomingTangent(*k0, *k1) + offset;
     }
     switch (k1->shape) {
     case ShapeLinear:

@@ -22,7 +22,9 @@ constexpr int matrixProjection = 0, matrixModelViewProjection = 4, matrixWorld =
 
 HelloPart::HelloPart() = default;
 
-HelloPart::~HelloPart() { unload(); }
+HelloPart::~HelloPart() {
+    unload();
+}
 
 bool HelloPart::load(Ref<LoadingScreen>& loadingScreen) {
     scene_ = programRegistry().find("scene");

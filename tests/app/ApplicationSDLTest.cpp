@@ -35,10 +35,14 @@ public:
         if (frames > 1000)
             requestQuit(); // a runaway test must still end
     }
-    void onMouseMove(int x, int y) override { log += "move(" + std::to_string(x) + "," + std::to_string(y) + ")"; }
+    void onMouseMove(int x, int y) override {
+        log += "move(" + std::to_string(x) + "," + std::to_string(y) + ")";
+    }
     void onMouseDown(int, int, int b) override { log += "down" + std::to_string(b); }
     void onMouseUp(int, int, int b) override { log += "up" + std::to_string(b); }
-    void onKeyDown(int key, int flags) override { log += "kd" + std::to_string(key) + "/" + std::to_string(flags); }
+    void onKeyDown(int key, int flags) override {
+        log += "kd" + std::to_string(key) + "/" + std::to_string(flags);
+    }
     void onKeyUp(int key, int) override {
         log += "ku" + std::to_string(key);
         if (key == keys::Escape)

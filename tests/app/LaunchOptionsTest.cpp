@@ -1,5 +1,5 @@
-#include "app/KeyCodes.h"
 #include "app/LaunchOptions.h"
+#include "app/KeyCodes.h"
 #include "app/Paths.h"
 #include "app/SimulationStep.h"
 
@@ -31,8 +31,8 @@ TEST(LaunchOptionsTest, NoOptionsChangeNothing) {
 TEST(LaunchOptionsTest, OverridesApplyToTheDefaults) {
     LaunchOptions o;
     std::string error;
-    ASSERT_TRUE(parse({"--size", "320x180", "--windowed", "--no-vsync", "--no-sound", "--frames", "12", "--root",
-                       "/tmp/demo", "--no-dialog", "--no-message-box"},
+    ASSERT_TRUE(parse({"--size", "320x180", "--windowed", "--no-vsync", "--no-sound", "--frames", "12",
+                       "--root", "/tmp/demo", "--no-dialog", "--no-message-box"},
                       o, error))
         << error;
     ApplicationSettings s;
@@ -52,9 +52,14 @@ TEST(LaunchOptionsTest, OverridesApplyToTheDefaults) {
 }
 
 TEST(LaunchOptionsTest, BadOptionsAreRefusedWithAReason) {
-    for (std::vector<const char*> bad : std::vector<std::vector<const char*>>{
-             {"--size", "320"}, {"--size", "0x10"}, {"--size", "10x-5"}, {"--frames", "0"}, {"--frames", "ten"},
-             {"--frames"}, {"--bogus"}, {"--root"}}) {
+    for (std::vector<const char*> bad : std::vector<std::vector<const char*>>{{"--size", "320"},
+                                                                              {"--size", "0x10"},
+                                                                              {"--size", "10x-5"},
+                                                                              {"--frames", "0"},
+                                                                              {"--frames", "ten"},
+                                                                              {"--frames"},
+                                                                              {"--bogus"},
+                                                                              {"--root"}}) {
         LaunchOptions o;
         std::string error;
         EXPECT_FALSE(parse(bad, o, error)) << bad[0];

@@ -1,6 +1,6 @@
-#include "ImageFiles.h"
 #include "MeshFiles.h"
 #include "ToolRun.h"
+#include "support/ImageFiles.h"
 
 #include "assets/MeshWriter.h"
 #include "assets/PNGLoader.h"

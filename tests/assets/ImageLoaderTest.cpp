@@ -1,4 +1,4 @@
-#include "ImageFiles.h"
+#include "support/ImageFiles.h"
 
 #include "assets/JPEGLoader.h"
 #include "assets/PNGLoader.h"

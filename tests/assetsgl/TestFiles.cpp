@@ -1,5 +1,6 @@
 #include "TestFiles.h"
 
+#include "support/ImageFiles.h"
 #include "support/TempDir.h"
 
 #include <png.h>
@@ -8,38 +9,15 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <jpeglib.h>
-
-namespace {
-
-void appendBytes(png_structp png, png_bytep data, size_t size) {
-    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
-    out->insert(out->end(), data, data + size);
-}
-
-void noFlush(png_structp) {}
-
-} // namespace
-
 std::vector<uint8_t> encodePng(int width, int height, int channels, const std::vector<uint8_t>& rows) {
     static const int colorTypes[5] = {0, PNG_COLOR_TYPE_GRAY, PNG_COLOR_TYPE_GRAY_ALPHA, PNG_COLOR_TYPE_RGB,
                                       PNG_COLOR_TYPE_RGBA};
-    std::vector<uint8_t> out;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return {};
-    }
-    png_set_write_fn(png, &out, appendBytes, noFlush);
-    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, colorTypes[channels],
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < height; ++y)
-        png_write_row(png, rows.data() + size_t(y) * size_t(width) * size_t(channels));
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return out;
+    PngSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.colorType = colorTypes[channels];
+    spec.rows = rows;
+    return encodePng(spec);
 }
 
 bool writePng(const std::string& path, int width, int height, int channels,
@@ -50,30 +28,8 @@ bool writePng(const std::string& path, int width, int height, int channels,
 
 bool writeJpeg(const std::string& path, int width, int height, int channels,
                const std::vector<uint8_t>& rows) {
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr err;
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = JDIMENSION(width);
-    cinfo.image_height = JDIMENSION(height);
-    cinfo.input_components = channels;
-    cinfo.in_color_space = channels == 1 ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 95, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row =
-            const_cast<JSAMPROW>(rows.data() + size_t(cinfo.next_scanline) * size_t(width * channels));
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    bool ok = writeFile(path, buffer, size);
-    std::free(buffer);
-    return ok;
+    std::vector<uint8_t> bytes = encodeJpeg(width, height, channels, rows);
+    return !bytes.empty() && writeFile(path, bytes.data(), bytes.size());
 }
 
 std::vector<uint8_t> patternRows(int width, int height, int channels, int seed) {

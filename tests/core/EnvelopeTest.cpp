@@ -1,6 +1,6 @@
+#include "scene/Envelope.h"
 #include "app/MemoryInputStream.h"
 #include "app/MemoryOutputStream.h"
-#include "scene/Envelope.h"
 #include "scene/EnvelopeShapeFunctor.h"
 
 #include <gtest/gtest.h>
@@ -153,7 +153,8 @@ TEST(EnvelopeTest, BehavioursOutsideTheKeys) {
     // OffsetRepeat shifts by whole cycles of (last - first).
     EXPECT_FLOAT_EQ(ramp(BehaviourOffsetRepeat, BehaviourOffsetRepeat)->evaluate(25), 25);
     EXPECT_FLOAT_EQ(ramp(BehaviourOffsetRepeat, BehaviourOffsetRepeat)->evaluate(-3), -3);
-    Ref<Envelope> steps = envelope({key(0, 1), key(4, 3, ShapeStepped)}, BehaviourConstant, BehaviourOffsetRepeat);
+    Ref<Envelope> steps =
+        envelope({key(0, 1), key(4, 3, ShapeStepped)}, BehaviourConstant, BehaviourOffsetRepeat);
     EXPECT_FLOAT_EQ(steps->evaluate(8 + 1), 1 + 2 * (3 - 1)) << "two cycles after the end";
     // Linear extrapolates along the end tangents.
     EXPECT_FLOAT_EQ(ramp(BehaviourLinear, BehaviourLinear)->evaluate(12), 12);
@@ -249,10 +250,10 @@ std::vector<unsigned char> record(uint32_t magic, int32_t n, int keysPresent) {
     out.writeInt32(77);
     out.writeInt32(n);
     for (int i = 0; i < keysPresent; ++i) {
-        out.writeFloat(float(i));       // value
-        out.writeFloat(float(2 * i));   // time
-        out.writeInt32(ShapeLinear);    // shape
-        for (int j = 0; j < 7; ++j)     // tension, continuity, bias, params
+        out.writeFloat(float(i));     // value
+        out.writeFloat(float(2 * i)); // time
+        out.writeInt32(ShapeLinear);  // shape
+        for (int j = 0; j < 7; ++j)   // tension, continuity, bias, params
             out.writeFloat(0);
     }
     return out.bytes();

@@ -1,5 +1,5 @@
-#include "app/LoadingScreen.h"
 #include "demo/Timeline.h"
+#include "app/LoadingScreen.h"
 #include "render/Device.h"
 
 #include <cmath>

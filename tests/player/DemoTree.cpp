@@ -9,8 +9,12 @@
 
 namespace fs = std::filesystem;
 
-std::string DemoTree::exampleDataDir() { return std::string(VORNDLE_BINARY_DIR) + "/examples/hello/data"; }
-std::string DemoTree::exampleBinary() { return std::string(VORNDLE_BINARY_DIR) + "/examples/hello/hello"; }
+std::string DemoTree::exampleDataDir() {
+    return std::string(VORNDLE_BINARY_DIR) + "/examples/hello/data";
+}
+std::string DemoTree::exampleBinary() {
+    return std::string(VORNDLE_BINARY_DIR) + "/examples/hello/hello";
+}
 
 DemoTree::DemoTree() {
     fs::copy(exampleDataDir(), dir_.path() + "/data", fs::copy_options::recursive);
@@ -20,7 +24,9 @@ void DemoTree::write(const std::string& relative, const std::string& text) const
     std::ofstream(path(relative), std::ios::binary) << text;
 }
 
-void DemoTree::remove(const std::string& relative) const { fs::remove(path(relative)); }
+void DemoTree::remove(const std::string& relative) const {
+    fs::remove(path(relative));
+}
 
 void DemoTree::edit(const std::string& relative, const std::string& from, const std::string& to) const {
     std::ifstream in(path(relative), std::ios::binary);
@@ -36,7 +42,8 @@ void DemoTree::edit(const std::string& relative, const std::string& from, const 
 int runCommand(const std::string& command, std::string* errorOutput, int timeoutSeconds) {
     TempDir dir;
     std::string err = dir.file("stderr");
-    std::string full = "timeout " + std::to_string(timeoutSeconds) + " " + command + " 2>" + err + " >/dev/null";
+    std::string full =
+        "timeout " + std::to_string(timeoutSeconds) + " " + command + " 2>" + err + " >/dev/null";
     int status = std::system(full.c_str());
     if (errorOutput) {
         std::ifstream in(err);

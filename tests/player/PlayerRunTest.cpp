@@ -40,11 +40,13 @@ struct Breakage {
 
 const Breakage breakages[] = {
     {"no demo.xml", [](const DemoTree& t) { t.remove("data/demo.xml"); }, "demo.xml"},
-    {"malformed XML", [](const DemoTree& t) { t.edit("data/demo.xml", "</models>", "</modelz>"); }, "demo.xml"},
+    {"malformed XML", [](const DemoTree& t) { t.edit("data/demo.xml", "</models>", "</modelz>"); },
+     "demo.xml"},
     {"no song", [](const DemoTree& t) { t.edit("data/demo.xml", "<song ", "<tune "); }, "song"},
-    {"unopenable song", [](const DemoTree& t) { t.write("data/hello.ogg", "not audio at all"); }, "hello.ogg"},
-    {"unknown format", [](const DemoTree& t) { t.edit("data/demo.xml", "format=\"rgba_8\"", "format=\"rgba_9\""); },
-     "rgba_9"},
+    {"unopenable song", [](const DemoTree& t) { t.write("data/hello.ogg", "not audio at all"); },
+     "hello.ogg"},
+    {"unknown format",
+     [](const DemoTree& t) { t.edit("data/demo.xml", "format=\"rgba_8\"", "format=\"rgba_9\""); }, "rgba_9"},
     {"incomplete framebuffer",
      [](const DemoTree& t) {
          t.edit("data/demo.xml", "<attachment buffer=\"sceneColor\" type=\"color0\"/>", "");

@@ -54,7 +54,8 @@ bool parseScore(const char* path, Score& score) {
         if (word == "bpm") {
             ok = static_cast<bool>(words >> score.bpm) && score.bpm > 0 && score.bpm < 1000;
         } else if (word == "length") {
-            ok = static_cast<bool>(words >> score.lengthBeats) && score.lengthBeats > 0 && score.lengthBeats < 100000;
+            ok = static_cast<bool>(words >> score.lengthBeats) && score.lengthBeats > 0 &&
+                 score.lengthBeats < 100000;
         } else if (word == "rate") {
             ok = static_cast<bool>(words >> score.rate) && score.rate >= 8000 && score.rate <= 192000;
         } else if (word == "channels") {
@@ -102,7 +103,8 @@ void render(const Score& score, std::vector<float>& mono) {
                 noise = noise * 1664525u + 1013904223u;
                 double white = (noise >> 8) / double(1 << 24) * 2 - 1;
                 double env = std::exp(-t * 150);
-                mono[start + i] += static_cast<float>(e.amp * env * (0.5 * white + std::sin(2 * M_PI * 2000 * t)));
+                mono[start + i] +=
+                    static_cast<float>(e.amp * env * (0.5 * white + std::sin(2 * M_PI * 2000 * t)));
             }
         } else if (e.kind == "kick") {
             size_t n = std::min(mono.size() - start, static_cast<size_t>(0.25 * rate));

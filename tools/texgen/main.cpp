@@ -21,20 +21,19 @@ struct Options {
     Colour from{0, 0, 0, 1}, to{1, 1, 1, 1};
 };
 
-const char* usageText =
-    "usage: texgen OUTPUT.{png,jpg} PATTERN [options]\n"
-    "Patterns:\n"
-    "  gradient    vertical blend from --from (top) to --to (bottom)\n"
-    "  checker     squares of --cell pixels in --from and --to\n"
-    "  noise       smooth value noise (greyscale height maps), --seed N\n"
-    "  skyface     face --face 0..5 of a sky cube map (+X -X +Y -Y +Z -Z)\n"
-    "  rings       concentric rings from --from to --to\n"
-    "Options:\n"
-    "  --size WxH          image size (default 256x256)\n"
-    "  --from R,G,B[,A]    first colour, components 0..1\n"
-    "  --to R,G,B[,A]      second colour\n"
-    "  --channels N        1 grey, 2 grey+alpha, 3 RGB, 4 RGBA (PNG; JPEG takes 1 or 3)\n"
-    "  --cell N, --face N, --seed N\n";
+const char* usageText = "usage: texgen OUTPUT.{png,jpg} PATTERN [options]\n"
+                        "Patterns:\n"
+                        "  gradient    vertical blend from --from (top) to --to (bottom)\n"
+                        "  checker     squares of --cell pixels in --from and --to\n"
+                        "  noise       smooth value noise (greyscale height maps), --seed N\n"
+                        "  skyface     face --face 0..5 of a sky cube map (+X -X +Y -Y +Z -Z)\n"
+                        "  rings       concentric rings from --from to --to\n"
+                        "Options:\n"
+                        "  --size WxH          image size (default 256x256)\n"
+                        "  --from R,G,B[,A]    first colour, components 0..1\n"
+                        "  --to R,G,B[,A]      second colour\n"
+                        "  --channels N        1 grey, 2 grey+alpha, 3 RGB, 4 RGBA (PNG; JPEG takes 1 or 3)\n"
+                        "  --cell N, --face N, --seed N\n";
 
 bool parseColour(const char* text, Colour& c) {
     float v[4] = {0, 0, 0, 1};
@@ -46,7 +45,8 @@ bool parseColour(const char* text, Colour& c) {
 }
 
 float hash(unsigned seed, int x, int y) {
-    unsigned h = seed * 374761393u + static_cast<unsigned>(x) * 668265263u + static_cast<unsigned>(y) * 2147483647u;
+    unsigned h =
+        seed * 374761393u + static_cast<unsigned>(x) * 668265263u + static_cast<unsigned>(y) * 2147483647u;
     h = (h ^ (h >> 13)) * 1274126177u;
     return ((h ^ (h >> 16)) & 0xffffff) / float(0xffffff);
 }
@@ -56,7 +56,8 @@ float valueNoise(unsigned seed, float x, float y) {
     float fx = x - xi, fy = y - yi;
     fx = fx * fx * (3 - 2 * fx);
     fy = fy * fy * (3 - 2 * fy);
-    float a = hash(seed, xi, yi), b = hash(seed, xi + 1, yi), c = hash(seed, xi, yi + 1), d = hash(seed, xi + 1, yi + 1);
+    float a = hash(seed, xi, yi), b = hash(seed, xi + 1, yi), c = hash(seed, xi, yi + 1),
+          d = hash(seed, xi + 1, yi + 1);
     return (a + (b - a) * fx) + ((c + (d - c) * fx) - (a + (b - a) * fx)) * fy;
 }
 
@@ -81,8 +82,8 @@ Colour shade(const Options& o, int x, int y) {
         return {n, n, n, 1};
     }
     // skyface: a horizon gradient, brighter towards +Y, each side face tinted a little.
-    static const Colour tint[6] = {{1, 0.9f, 0.8f}, {0.8f, 0.9f, 1}, {1, 1, 1}, {0.3f, 0.3f, 0.35f},
-                                   {0.9f, 1, 0.9f}, {1, 0.85f, 0.95f}};
+    static const Colour tint[6] = {{1, 0.9f, 0.8f},     {0.8f, 0.9f, 1}, {1, 1, 1},
+                                   {0.3f, 0.3f, 0.35f}, {0.9f, 1, 0.9f}, {1, 0.85f, 0.95f}};
     Colour zenith{0.25f, 0.45f, 0.85f}, horizon{0.85f, 0.9f, 1.0f};
     float h = o.face == 2 ? 1 : o.face == 3 ? 0 : 1 - v;
     Colour c = mix(horizon, zenith, h);
@@ -100,7 +101,8 @@ bool writePng(const Options& o, const std::vector<unsigned char>& pixels) {
     image.version = PNG_IMAGE_VERSION;
     image.width = static_cast<png_uint_32>(o.width);
     image.height = static_cast<png_uint_32>(o.height);
-    static const png_uint_32 formats[5] = {0, PNG_FORMAT_GRAY, PNG_FORMAT_GA, PNG_FORMAT_RGB, PNG_FORMAT_RGBA};
+    static const png_uint_32 formats[5] = {0, PNG_FORMAT_GRAY, PNG_FORMAT_GA, PNG_FORMAT_RGB,
+                                           PNG_FORMAT_RGBA};
     image.format = formats[o.channels];
     if (!png_image_write_to_file(&image, o.out.c_str(), 0, pixels.data(), 0, nullptr)) {
         std::fprintf(stderr, "%s: %s\n", o.out.c_str(), image.message);
@@ -128,7 +130,8 @@ bool writeJpeg(const Options& o, const std::vector<unsigned char>& pixels) {
     jpeg_set_quality(&cinfo, 90, TRUE);
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(&pixels[cinfo.next_scanline * static_cast<size_t>(o.width) * o.channels]);
+        JSAMPROW row =
+            const_cast<JSAMPROW>(&pixels[cinfo.next_scanline * static_cast<size_t>(o.width) * o.channels]);
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);

@@ -1,4 +1,4 @@
-#include "ImageFiles.h"
+#include "support/ImageFiles.h"
 
 #include <png.h>
 
