@@ -8,14 +8,13 @@
 #include "demo/Registries.h"
 #include "render/Device.h"
 #include "render/Program.h"
+#include "render/QuadVertexBuffer.h"
 #include "render/SamplerSet.h"
 #include "render/Texture.h"
 #include "render/VertexArrayObject.h"
 #include "render/VertexBuffer.h"
 
 namespace {
-constexpr int staticDraw = 3;
-constexpr int semanticPosition = 0;
 constexpr int filterLinear = 1;
 constexpr int wrapEdge = 0;
 } // namespace
@@ -27,15 +26,7 @@ LoadingScreen::~LoadingScreen() {
 }
 
 bool LoadingScreen::load() {
-    static const float quad[8] = {1, 1, 0, 1, 1, 0, 0, 0};
-    vertexBuffer_ = makeRef<VertexBuffer>();
-    vertexBuffer_->create();
-    vertexBuffer_->bind();
-    vertexBuffer_->setData(staticDraw, sizeof quad, quad);
-    vertexBuffer_->unbind();
-    vertexBuffer_->addElement(0, semanticPosition, 2, 8);
-    vertexBuffer_->setStride(8);
-    vertexBuffer_->setVertexCount(4);
+    vertexBuffer_ = createQuadVertexBuffer();
 
     const std::string picture = resolveDataPath("data/loading/loading.jpg");
     JPEGLoader jpeg;

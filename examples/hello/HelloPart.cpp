@@ -7,6 +7,7 @@
 #include "render/Device.h"
 #include "render/Framebuffer.h"
 #include "render/Program.h"
+#include "render/QuadVertexBuffer.h"
 #include "render/RenderStates.h"
 #include "render/SamplerSet.h"
 #include "render/VertexArrayObject.h"
@@ -15,8 +16,6 @@
 #include <cmath>
 
 namespace {
-constexpr int staticDraw = 3;
-constexpr int semanticPosition = 0;
 constexpr int matrixProjection = 0, matrixModelViewProjection = 4, matrixWorld = 9, normalWorld = 13;
 } // namespace
 
@@ -42,15 +41,7 @@ bool HelloPart::load(Ref<LoadingScreen>& loadingScreen) {
 
     ballArray_ = VertexArrayObject::create(*scene_, *ball_->vertexBuffer(), ball_->indexBuffer().get());
 
-    static const float quad[8] = {1, 1, 0, 1, 1, 0, 0, 0};
-    quad_ = makeRef<VertexBuffer>();
-    quad_->create();
-    quad_->bind();
-    quad_->setData(staticDraw, sizeof quad, quad);
-    quad_->unbind();
-    quad_->addElement(0, semanticPosition, 2, 8);
-    quad_->setStride(8);
-    quad_->setVertexCount(4);
+    quad_ = createQuadVertexBuffer();
     quadArray_ = VertexArrayObject::create(*composite_, *quad_, nullptr);
 
     if (loadingScreen) {
