@@ -1,6 +1,6 @@
-#include "MeshFiles.h"
 #include "ToolRun.h"
 #include "support/ImageFiles.h"
+#include "support/MeshFiles.h"
 
 #include "assets/MeshWriter.h"
 #include "assets/PNGLoader.h"

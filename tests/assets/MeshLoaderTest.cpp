@@ -1,6 +1,6 @@
-#include "MeshFiles.h"
 #include "ToolRun.h"
 #include "support/ImageFiles.h"
+#include "support/MeshFiles.h"
 
 #include "app/FileInputStream.h"
 #include "app/MemoryInputStream.h"

@@ -1,6 +1,7 @@
 #include "TestFiles.h"
 
 #include "support/ImageFiles.h"
+#include "support/MeshFiles.h"
 #include "support/TempDir.h"
 
 #include <png.h>
@@ -50,34 +51,15 @@ std::vector<uint8_t> bottomUp(const std::vector<uint8_t>& rows, int height) {
 }
 
 MeshData quadMesh(uint32_t flags, uint16_t version, uint16_t indexSize) {
-    MeshData m;
-    m.version = version;
-    m.flags = flags;
-    m.vertexCount = 4;
-    m.vertexSize = MeshData::vertexSizeFor(flags);
-    m.elements = MeshData::elementsFor(flags);
-    m.vertices.resize(m.vertexCount * m.vertexSize);
+    // The shared sample, moved off the origin so that boxes computed from positions are told apart
+    // from the stored ones.
+    MeshData m = sampleMesh(flags, version, indexSize);
     const float corners[4][3] = {{-1, 0, 2}, {3, 0, 2}, {3, 5, 2}, {-1, 5, 2}};
-    for (uint32_t v = 0; v < 4; ++v) {
-        for (size_t b = 0; b < m.vertexSize; ++b)
-            m.vertices[v * m.vertexSize + b] = uint8_t(v * 16 + b);
-        if (flags & MeshPosition)
+    if (flags & MeshPosition)
+        for (uint32_t v = 0; v < 4; ++v)
             std::memcpy(&m.vertices[v * m.vertexSize], corners[v], 12);
-    }
-    const uint32_t idx[6] = {0, 1, 2, 0, 2, 3};
-    m.indexSize = indexSize;
-    m.indexCount = 6;
-    m.indices.resize(6 * size_t(indexSize));
-    for (int i = 0; i < 6; ++i)
-        std::memcpy(&m.indices[size_t(i) * indexSize], &idx[i], indexSize); // little-endian host
-    m.bins = {{0, 0, 3, 0, 2, 4}, {3, 0, 3, 0, 3, 4}};
-    if (flags & MeshSkin) {
-        m.boneNames = {"hip", "knee"};
-        m.influences = {{0, 0.25f}, {1, 0.75f}, {1, 1.0f}};
-    }
-    if (version == MeshData::version102) {
-        m.bounds.push_back(BoundingBox::fromMinMax({-1, 0, 2}, {3, 5, 2}));
-        m.bounds.push_back(BoundingBox::fromMinMax({-7, -8, -9}, {1, 2, 3}));
-    }
+    if (version == MeshData::version102)
+        m.bounds = {BoundingBox::fromMinMax({-1, 0, 2}, {3, 5, 2}),
+                    BoundingBox::fromMinMax({-7, -8, -9}, {1, 2, 3})};
     return m;
 }

@@ -1,4 +1,4 @@
-#include "MeshFiles.h"
+#include "support/MeshFiles.h"
 
 #include "app/MemoryOutputStream.h"
 #include "assets/MeshWriter.h"
