@@ -12,6 +12,7 @@
 #include "demo/Timeline.h"
 #include "render/Device.h"
 #include "render/Program.h"
+#include "render/Sampler.h"
 #include "render/Texture.h"
 #include "render/Texture2D.h"
 #include "support/GlContext.h"
@@ -166,6 +167,37 @@ TEST_F(DemoLoadTest, ProgramStageCombinations) {
     EXPECT_FALSE(loadDescription());
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("composite"), std::string::npos) << err;
+}
+
+TEST_F(DemoLoadTest, SamplerDeclarationsFollowTheVendorRule) {
+    Device::setVendorIsNvidia(true);
+    bool loaded = loadDescription();
+    Device::setVendorIsNvidia(false);
+    ASSERT_TRUE(loaded);
+    Ref<Program> composite = programRegistry().find("composite");
+    ASSERT_TRUE(composite);
+    ASSERT_EQ(composite->samplerObjects().size(), 1u) << "one declared sampler: one sampler object";
+    EXPECT_EQ(composite->samplerObjects()[0]->params().wrapS, 0) << "wrap s = edge";
+    app.unload();
+
+    ASSERT_TRUE(loadDescription());
+    EXPECT_TRUE(programRegistry().find("composite")->samplerObjects().empty())
+        << "other vendors discard the declarations";
+}
+
+TEST_F(DemoLoadTest, ComputeAndTransformFeedbackBuilders) {
+    tree.write("data/shaders/count.comp", "#version 430 core\nlayout(local_size_x = 1) in;\n"
+                                          "layout(std430, binding = 0) buffer B { uint n; };\n"
+                                          "void main() { atomicAdd(n, 1u); }\n");
+    tree.write("data/shaders/spray.vert", "#version 330 core\nin vec3 POSITION;\nout vec3 moved;\n"
+                                          "void main() { moved = POSITION + vec3(1.0); }\n");
+    tree.edit("data/demo.xml", "</shaders>",
+              "<program name=\"count\" comp=\"yes\"/>"
+              "<program name=\"spray\" vert=\"yes\"><feedback type=\"separate\"><varying name=\"moved\"/>"
+              "</feedback></program></shaders>");
+    ASSERT_TRUE(loadDescription());
+    EXPECT_TRUE(programRegistry().find("count"));
+    EXPECT_TRUE(programRegistry().find("spray"));
 }
 
 TEST_F(DemoLoadTest, DuplicateSamplerNamesFail) {
