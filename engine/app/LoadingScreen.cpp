@@ -6,6 +6,7 @@
 #include "assets/JPEGLoader.h"
 #include "assets/ShaderLoader.h"
 #include "demo/Registries.h"
+#include "render/CodeTables.h"
 #include "render/Device.h"
 #include "render/Program.h"
 #include "render/QuadVertexBuffer.h"
@@ -13,11 +14,6 @@
 #include "render/Texture.h"
 #include "render/VertexArrayObject.h"
 #include "render/VertexBuffer.h"
-
-namespace {
-constexpr int filterLinear = 1;
-constexpr int wrapEdge = 0;
-} // namespace
 
 LoadingScreen::LoadingScreen() = default;
 
@@ -36,10 +32,10 @@ bool LoadingScreen::load() {
         return false;
     }
     TextureParams params = texture->params();
-    params.magFilter = filterLinear;
-    params.minFilter = filterLinear;
-    params.wrapS = wrapEdge;
-    params.wrapT = wrapEdge;
+    params.magFilter = codes::kFilterLinear;
+    params.minFilter = codes::kFilterLinear;
+    params.wrapS = codes::kWrapEdge;
+    params.wrapT = codes::kWrapEdge;
     texture->bind();
     texture->applyParams(params);
     texture->unbind();

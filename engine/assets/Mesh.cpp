@@ -2,6 +2,7 @@
 
 #include "app/Diagnostics.h"
 #include "demo/Registries.h"
+#include "render/CodeTables.h"
 #include "render/TextureBuffer.h"
 
 #include <climits>
@@ -14,7 +15,6 @@ Registry<Mesh>& meshRegistry() {
 
 namespace {
 
-constexpr int staticDraw = 3;
 constexpr int weightStride = 16;
 
 // The whole-mesh box from the positions, which sit at the start of every vertex.
@@ -74,7 +74,7 @@ Ref<Mesh> Mesh::fromData(const MeshData& data, const std::string& source) {
         vertices->addElement(e.offset, e.semantic, e.components, e.bytes);
     vertices->create();
     vertices->bind();
-    vertices->setData(staticDraw, GLsizeiptr(data.vertices.size()), data.vertices.data());
+    vertices->setData(codes::kUsageStaticDraw, GLsizeiptr(data.vertices.size()), data.vertices.data());
     vertices->unbind();
 
     // Uploaded through the copy-write target: the element array binding belongs to whichever
@@ -116,7 +116,7 @@ Ref<BufferObject> Mesh::buildWeightsBuffer() {
     buffer->bind();
     // Filled from memory rather than through a mapping: the bytes are ready, and a mapping of an
     // empty buffer would fail.
-    buffer->setData(staticDraw, GLsizeiptr(packed.size() * sizeof(float)),
+    buffer->setData(codes::kUsageStaticDraw, GLsizeiptr(packed.size() * sizeof(float)),
                     packed.empty() ? nullptr : packed.data());
     buffer->unbind();
     weightsBuffer_ = buffer;

@@ -43,9 +43,6 @@ constexpr float shareShaders = 0.080000006f;
 constexpr float shareTextures = 0.48000002f;
 constexpr float shareModels = 0.16000001f;
 
-constexpr int filterNearest = 0, filterLinear = 1, filterLinearMipmapLinear = 5;
-constexpr int wrapEdge = 0, wrapRepeat = 1;
-
 class DescriptionLoader {
 public:
     DescriptionLoader(const std::string& file, DemoApplication& app) : file_(file), app_(app) {}
@@ -69,6 +66,8 @@ private:
     bool loadSong(const XMLElement* e);
     bool loadFramebuffers(const XMLElement* group);
     bool readSize(const XMLElement* e, int& width, int& height, int& depth, int& format);
+    template <class Params>
+    bool readFilteringAndWrap(const XMLElement* sampler, const std::string& place, Params& params);
     bool readTextureSampler(const XMLElement* e, TextureParams& params);
     bool loadTarget(const XMLElement* e);
     bool loadFbo(const XMLElement* e);
@@ -185,12 +184,11 @@ bool DescriptionLoader::readSize(const XMLElement* e, int& width, int& height, i
     return true;
 }
 
-// Reads a `sampler` child's filtering and wrap names over `params`.
-bool DescriptionLoader::readTextureSampler(const XMLElement* e, TextureParams& params) {
-    const XMLElement* sampler = e->FirstChildElement("sampler");
-    if (!sampler)
-        return true;
-    const std::string place = where(e) + "/sampler";
+// Reads the `filtering` and `wrap` children of a sampler element over `params` (texture or
+// sampler-object settings: both name their fields alike). Missing names keep the current values.
+template <class Params>
+bool DescriptionLoader::readFilteringAndWrap(const XMLElement* sampler, const std::string& place,
+                                             Params& params) {
     if (const XMLElement* f = sampler->FirstChildElement("filtering")) {
         const char* mag = xml::text(f, "mag");
         const char* min = xml::text(f, "min");
@@ -209,6 +207,12 @@ bool DescriptionLoader::readTextureSampler(const XMLElement* e, TextureParams& p
         }
     }
     return true;
+}
+
+// Reads an optional `sampler` child of a texture element over `params`.
+bool DescriptionLoader::readTextureSampler(const XMLElement* e, TextureParams& params) {
+    const XMLElement* sampler = e->FirstChildElement("sampler");
+    return !sampler || readFilteringAndWrap(sampler, where(e) + "/sampler", params);
 }
 
 bool DescriptionLoader::loadTarget(const XMLElement* e) {
@@ -244,9 +248,9 @@ bool DescriptionLoader::loadTarget(const XMLElement* e) {
         }
         // Render targets sample nearest, clamped, without comparison unless their sampler says so.
         TextureParams params = texture->params();
-        params.magFilter = filterNearest;
-        params.minFilter = filterNearest;
-        params.wrapS = params.wrapT = params.wrapR = wrapEdge;
+        params.magFilter = codes::kFilterNearest;
+        params.minFilter = codes::kFilterNearest;
+        params.wrapS = params.wrapT = params.wrapR = codes::kWrapEdge;
         params.compare = false;
         if (!readTextureSampler(e, params))
             return false;
@@ -321,24 +325,10 @@ bool DescriptionLoader::loadProgram(const ShaderLoader& loader, const XMLElement
         if (!seen.insert(uniform).second)
             return fail(place, ("sampler \"" + std::string(uniform) + "\" is declared twice").c_str());
         SamplerParams p;
-        p.magFilter = p.minFilter = filterLinear;
-        p.wrapS = p.wrapT = p.wrapR = wrapRepeat;
-        if (const XMLElement* f = s->FirstChildElement("filtering")) {
-            const char* mag = xml::text(f, "mag");
-            const char* min = xml::text(f, "min");
-            if ((mag && !codes::filterCode(mag, &p.magFilter)) ||
-                (min && !codes::filterCode(min, &p.minFilter)))
-                return fail(place, "unknown filter name");
-        }
-        if (const XMLElement* w = s->FirstChildElement("wrap")) {
-            int* fields[3] = {&p.wrapS, &p.wrapT, &p.wrapR};
-            const char* axes[3] = {"s", "t", "r"};
-            for (int i = 0; i < 3; ++i) {
-                const char* v = xml::text(w, axes[i]);
-                if (v && !codes::wrapCode(v, fields[i]))
-                    return fail(place, "unknown wrap name");
-            }
-        }
+        p.magFilter = p.minFilter = codes::kFilterLinear;
+        p.wrapS = p.wrapT = p.wrapR = codes::kWrapRepeat;
+        if (!readFilteringAndWrap(s, place, p))
+            return false;
         if (const XMLElement* d = s->FirstChildElement("depth")) {
             const char* mode = xml::text(d, "mode");
             const char* func = xml::text(d, "func");
@@ -471,16 +461,16 @@ bool DescriptionLoader::loadImage(const XMLElement* e, PNGLoader& png, JPEGLoade
         if (!texture)
             return fail(place, ("the image \"" + path + "\" cannot be read").c_str());
         params = texture->params();
-        params.magFilter = filterLinear;
-        params.minFilter = filterLinearMipmapLinear;
-        params.wrapS = params.wrapT = wrapRepeat;
+        params.magFilter = codes::kFilterLinear;
+        params.minFilter = codes::kFilterLinearMipmapLinear;
+        params.wrapS = params.wrapT = codes::kWrapRepeat;
     } else if (cube) {
         texture = loadCubeMap(png, folder + file);
         if (!texture)
             return fail(place, "a cube face cannot be read");
         params = texture->params();
-        params.magFilter = params.minFilter = filterLinear;
-        params.wrapS = params.wrapT = params.wrapR = wrapEdge;
+        params.magFilter = params.minFilter = codes::kFilterLinear;
+        params.wrapS = params.wrapT = params.wrapR = codes::kWrapEdge;
     } else {
         std::vector<std::string> layers;
         for (const XMLElement* l = e->FirstChildElement("layer"); l; l = l->NextSiblingElement("layer")) {
