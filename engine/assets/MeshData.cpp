@@ -1,5 +1,7 @@
 #include "assets/MeshData.h"
 
+#include "render/CodeTables.h"
+
 #include <cstring>
 
 namespace {
@@ -19,25 +21,8 @@ constexpr AttributeLayout layouts[] = {
 
 } // namespace
 
-const char* meshSemanticName(int32_t semantic) {
-    switch (semantic) {
-    case SemanticPosition:
-        return "POSITION";
-    case SemanticNormal:
-        return "NORMAL";
-    case SemanticColor:
-        return "COLOR";
-    case SemanticTangent:
-        return "TANGENT";
-    case SemanticTexCoord:
-        return "TEXCOORD";
-    case SemanticBoneIndex:
-        return "BONE_INDEX";
-    case SemanticBoneWeight:
-        return "BONE_WEIGHT";
-    }
-    return "UNKNOWN";
-}
+static_assert(SemanticPosition == codes::kSemanticPosition && SemanticUnknown + 1 == codes::kSemanticCount,
+              "mesh semantics are the render layer's semantic codes");
 
 uint32_t MeshData::vertexSizeFor(uint32_t flags) {
     uint32_t size = 0;

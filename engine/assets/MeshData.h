@@ -17,7 +17,8 @@ enum MeshAttribute : uint32_t {
     MeshSkin = 0x20,
 };
 
-// Vertex semantic codes, shared with the vertex buffers that shaders match by attribute name.
+// Vertex semantic codes: the render layer's semantic table (codes::semanticName gives their names),
+// which shaders match by attribute name.
 enum MeshSemantic : int32_t {
     SemanticPosition = 0,
     SemanticNormal = 1,
@@ -28,8 +29,6 @@ enum MeshSemantic : int32_t {
     SemanticBoneWeight = 6,
     SemanticUnknown = 7,
 };
-
-const char* meshSemanticName(int32_t semantic);
 
 struct MeshElement {
     int32_t semantic = SemanticUnknown;

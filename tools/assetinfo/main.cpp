@@ -3,6 +3,7 @@
 #include "assets/JPEGLoader.h"
 #include "assets/PNGLoader.h"
 #include "assets/RAWMeshLoader.h"
+#include "render/CodeTables.h"
 #include "scene/Envelope.h"
 
 #include <tinyxml2.h>
@@ -65,7 +66,7 @@ bool describeMesh(const std::string& path, std::string& json) {
            ",\"vertexSize\":" + std::to_string(m.vertexSize) + ",\"elements\":[";
     for (size_t i = 0; i < m.elements.size(); ++i) {
         const MeshElement& e = m.elements[i];
-        json += std::string(i ? "," : "") + "{\"semantic\":" + quoted(meshSemanticName(e.semantic)) +
+        json += std::string(i ? "," : "") + "{\"semantic\":" + quoted(codes::semanticName(e.semantic)) +
                 ",\"offset\":" + std::to_string(e.offset) +
                 ",\"components\":" + std::to_string(e.components) + "}";
     }
