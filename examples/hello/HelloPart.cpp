@@ -74,7 +74,6 @@ void HelloPart::render(Ref<Device>& device, float, float) {
     const int width = target_->width(), height = target_->height();
 
     device->bindFramebuffer(target_);
-    glViewport(0, 0, width, height);
     glClearColor(0.02f, 0.02f, 0.05f, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     DepthStencilState depth;
