@@ -10,7 +10,9 @@ BUILD        ?= build
 JOBS         ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS  ?=
-XVFB         := xvfb-run -a -s "-screen 0 1920x1080x24"
+# -noreset: by default the X server resets whenever its last client disconnects, and a test that opens
+# the display during that reset is refused ("x11 not available").
+XVFB         := xvfb-run -a -s "-screen 0 1920x1080x24 -noreset"
 # Tests pin SDL to X11 (Xvfb): a Wayland probe that fails loads and unloads libwayland, which then
 # shows up in leak reports with no module to name.
 TEST_ENV     := SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=x11
