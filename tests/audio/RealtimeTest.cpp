@@ -78,7 +78,10 @@ TEST(Realtime, SongClockAdvancesAtRealTimePaceAndNeverBackwards) {
     const double p1 = song->stream->bytesToSeconds(song->stream->position());
     const double wall = std::chrono::duration<double>(t1 - t0).count();
     EXPECT_EQ(backwards, 0);
-    EXPECT_NEAR((p1 - p0) / wall, 1.0, 0.02) << "audio " << p1 - p0 << " s in " << wall << " s";
+    // The dummy driver paces itself with sleeps, which a loaded machine stretches: the bound is loose
+    // enough for that and still catches a clock counting the wrong unit or rate (48 kHz against
+    // 44.1 kHz is already 9 %).
+    EXPECT_NEAR((p1 - p0) / wall, 1.0, 0.05) << "audio " << p1 - p0 << " s in " << wall << " s";
     // The clock trails the wall clock by about the latency, never leads it by more than a buffer.
     const double sinceStart = std::chrono::duration<double>(t1 - begin).count();
     EXPECT_LT(p1, sinceStart * 1.02 + 0.05);
