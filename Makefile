@@ -72,8 +72,10 @@ fuzz: deps
 	  [ -x "$$f" ] || continue; name=$$(basename $$f); \
 	  mkdir -p build-fuzz/corpus/$$name; \
 	  seeds=fuzz/corpus/$${name#fuzz_}; [ -d "$$seeds" ] || seeds=; \
+	  dict=fuzz/$${name#fuzz_}.dict; [ -f "$$dict" ] && dict=-dict=$$dict || dict=; \
 	  echo "== $$name ($(FUZZ_SECONDS) s)"; \
-	  $$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/corpus/$$name $$seeds; \
+	  $(TEST_ENV) LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
+	    $(XVFB) $$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $$dict build-fuzz/corpus/$$name $$seeds; \
 	done
 
 format:

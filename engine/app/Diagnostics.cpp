@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 void diagnostic(const char* file, const char* place, const char* reasonFormat, ...) {
     char reason[512];
@@ -9,7 +10,17 @@ void diagnostic(const char* file, const char* place, const char* reasonFormat, .
     va_start(args, reasonFormat);
     std::vsnprintf(reason, sizeof reason, reasonFormat, args);
     va_end(args);
-    // One fprintf, so the line is written whole even if another thread writes too.
-    std::fprintf(stderr, "%s: %s: %s\n", file && *file ? file : "<unknown>", place && *place ? place : "-",
-                 reason);
+    char line[1536];
+    std::snprintf(line, sizeof line - 1, "%s: %s: %s", file && *file ? file : "<unknown>",
+                  place && *place ? place : "-", reason);
+    // Names and values quoted from a file may hold line breaks or terminal escapes: the report stays
+    // one plain line whatever they hold.
+    for (char* c = line; *c; ++c) {
+        const unsigned char byte = static_cast<unsigned char>(*c);
+        if (byte < 0x20 || byte == 0x7f)
+            *c = '?';
+    }
+    std::strcat(line, "\n");
+    // One write, so the line comes out whole even if another thread writes too.
+    std::fputs(line, stderr);
 }

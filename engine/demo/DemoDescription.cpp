@@ -69,6 +69,7 @@ private:
     template <class Params>
     bool readFilteringAndWrap(const XMLElement* sampler, const std::string& place, Params& params);
     bool readTextureSampler(const XMLElement* e, TextureParams& params);
+    bool targetSizeSupported(const XMLElement* e, const std::string& place, int width, int height, int depth);
     bool loadTarget(const XMLElement* e);
     bool loadFbo(const XMLElement* e);
     bool loadShaders(const XMLElement* group);
@@ -215,6 +216,38 @@ bool DescriptionLoader::readTextureSampler(const XMLElement* e, TextureParams& p
     return !sampler || readFilteringAndWrap(sampler, where(e) + "/sampler", params);
 }
 
+bool DescriptionLoader::targetSizeSupported(const XMLElement* e, const std::string& place, int width,
+                                            int height, int depth) {
+    auto limit = [](GLenum name) {
+        GLint value = 0;
+        glGetIntegerv(name, &value);
+        return value;
+    };
+    int maxSide = 0, maxDepth = 1;
+    if (std::strcmp(e->Name(), "renderbuffer") == 0) {
+        maxSide = limit(GL_MAX_RENDERBUFFER_SIZE);
+    } else if (std::strcmp(e->Name(), "cubemap") == 0) {
+        if (width != height)
+            return fail(place, "cube map faces must be square");
+        maxSide = limit(GL_MAX_CUBE_MAP_TEXTURE_SIZE);
+    } else if (depth == 1) {
+        maxSide = limit(GL_MAX_TEXTURE_SIZE);
+    } else if (xml::boolAttr(e, "array", false)) {
+        maxSide = limit(GL_MAX_TEXTURE_SIZE);
+        maxDepth = limit(GL_MAX_ARRAY_TEXTURE_LAYERS);
+    } else {
+        maxSide = maxDepth = limit(GL_MAX_3D_TEXTURE_SIZE);
+    }
+    if (width > maxSide || height > maxSide || depth > maxDepth) {
+        const std::string reason = "the size " + std::to_string(width) + "x" + std::to_string(height) + "x" +
+                                   std::to_string(depth) + " exceeds the GL limit " +
+                                   std::to_string(maxSide) + "x" + std::to_string(maxSide) + "x" +
+                                   std::to_string(maxDepth);
+        return fail(place, reason.c_str());
+    }
+    return true;
+}
+
 bool DescriptionLoader::loadTarget(const XMLElement* e) {
     int width = 0, height = 0, depth = 1, format = 0;
     if (!readSize(e, width, height, depth, format))
@@ -222,6 +255,12 @@ bool DescriptionLoader::loadTarget(const XMLElement* e) {
     const std::string name = e->Attribute("name");
     const std::string place = "framebuffers/" + where(e);
     const bool renderbuffer = std::strcmp(e->Name(), "renderbuffer") == 0;
+    if (!targetSizeSupported(e, place, width, height, depth))
+        return false;
+    // Targets are made without pixels, so a GL error is the only sign that the driver could not
+    // give one its storage; start from a clean error state to read it.
+    while (glGetError() != GL_NO_ERROR) {
+    }
     Ref<Texture> texture;
     if (renderbuffer) {
         Ref<RenderBuffer> rb = makeRef<RenderBuffer>();
@@ -257,6 +296,12 @@ bool DescriptionLoader::loadTarget(const XMLElement* e) {
         texture->bind();
         texture->applyParams(params);
         texture->unbind();
+    }
+    if (GLenum error = glGetError(); error != GL_NO_ERROR) {
+        while (glGetError() != GL_NO_ERROR) {
+        }
+        return fail(place, error == GL_OUT_OF_MEMORY ? "the driver has no memory for the target"
+                                                     : "the driver refused the target");
     }
     textureRegistry().insert(name, texture);
     advance();

@@ -7,7 +7,7 @@
 #include "assets/RAWMeshLoader.h"
 #include "demo/Registries.h"
 #include "render/TextureBuffer.h"
-#include "support/GlContext.h"
+#include "support/GlTest.h"
 #include "support/TempDir.h"
 
 #include <cstring>

@@ -9,7 +9,7 @@
 #include "render/Texture2DArray.h"
 #include "render/Texture3D.h"
 #include "render/TextureCube.h"
-#include "support/GlContext.h"
+#include "support/GlTest.h"
 #include "support/TempDir.h"
 
 #include <cstdio>

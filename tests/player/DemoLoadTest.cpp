@@ -15,9 +15,10 @@
 #include "render/Sampler.h"
 #include "render/Texture.h"
 #include "render/Texture2D.h"
-#include "support/GlContext.h"
+#include "support/GlTest.h"
 
 #include <GL/glew.h>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -139,6 +140,42 @@ TEST_F(DemoLoadTest, ScreenSizesAndTextureKinds) {
     EXPECT_EQ(textureRegistry().find("volume")->type(), 6) << "depth without array: 3D";
     EXPECT_EQ(textureRegistry().find("layers")->type(), 3) << "depth with array: 2D array";
     EXPECT_EQ(app.song->bpm, 120);
+}
+
+// Targets are made without pixels, so GL alone knows whether it can hold one: a size past its limits
+// or storage it cannot allocate must fail the load, not leave a target with no storage behind.
+TEST_F(DemoLoadTest, TargetsTheDriverCannotHoldFailTheLoad) {
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    const std::string tooWide = std::to_string(maxSize + 1);
+    const struct {
+        std::string element, expected;
+    } cases[] = {
+        {"<texture name=\"big\" width=\"" + tooWide + "\" height=\"4\" format=\"rgba_8\"/>",
+         "exceeds the GL limit"},
+        {"<renderbuffer name=\"big\" width=\"4\" height=\"" + tooWide + "00\" format=\"depth_24\"/>",
+         "exceeds the GL limit"},
+        {"<cubemap name=\"big\" width=\"16\" height=\"8\" format=\"rgba_8\"/>", "square"},
+        {"<texture name=\"big\" width=\"8\" height=\"8\" depth=\"1000000\" array=\"true\" format=\"r_8\"/>",
+         "exceeds the GL limit"},
+        // 128 GiB: within the size limits of every driver, beyond the memory of any.
+        {"<texture name=\"big\" width=\"2048\" height=\"2048\" depth=\"2048\" format=\"rgba_fp32\"/>",
+         "no memory"},
+    };
+    const std::string original = tree.read("data/demo.xml");
+    for (const auto& c : cases) {
+        tree.write("data/demo.xml", original);
+        tree.edit("data/demo.xml", "<framebuffers>", "<framebuffers>" + c.element);
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(loadDescription()) << c.element;
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_NE(err.find("\"big\": "), std::string::npos) << err;
+        EXPECT_NE(err.find(c.expected), std::string::npos) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_FALSE(textureRegistry().find("big"));
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << "the loader leaves no GL error behind";
+        app.unload();
+    }
 }
 
 TEST(ScreenSizeTest, Expressions) {

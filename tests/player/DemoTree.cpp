@@ -28,11 +28,15 @@ void DemoTree::remove(const std::string& relative) const {
     fs::remove(path(relative));
 }
 
-void DemoTree::edit(const std::string& relative, const std::string& from, const std::string& to) const {
+std::string DemoTree::read(const std::string& relative) const {
     std::ifstream in(path(relative), std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
-    std::string s = text.str();
+    return text.str();
+}
+
+void DemoTree::edit(const std::string& relative, const std::string& from, const std::string& to) const {
+    std::string s = read(relative);
     size_t at = s.find(from);
     ASSERT_NE(at, std::string::npos) << "\"" << from << "\" not in " << relative;
     s.replace(at, from.size(), to);

@@ -12,7 +12,8 @@ public:
 
     const std::string& root() const { return dir_.path(); }
     std::string path(const std::string& relative) const { return dir_.path() + "/" + relative; }
-    // Replaces a file's contents (relative to the root).
+    // A file's contents, and replacing them (relative to the root).
+    std::string read(const std::string& relative) const;
     void write(const std::string& relative, const std::string& text) const;
     void remove(const std::string& relative) const;
     // Replaces the first occurrence of `from` in a text file.

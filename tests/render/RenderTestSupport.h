@@ -8,7 +8,7 @@
 #include "render/Texture.h"
 #include "render/VertexArrayObject.h"
 #include "support/GlCallRecorder.h"
-#include "support/GlContext.h"
+#include "support/GlTest.h"
 
 #include <string>
 #include <vector>

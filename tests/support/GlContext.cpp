@@ -72,9 +72,3 @@ bool GlContext::ensure() {
 const std::string& GlContext::error() {
     return context().error;
 }
-
-void GlTest::SetUp() {
-    ASSERT_TRUE(GlContext::ensure()) << GlContext::error();
-    while (glGetError() != GL_NO_ERROR) {
-    }
-}
