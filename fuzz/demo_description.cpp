@@ -2,9 +2,9 @@
 // hello example's generated data tree (its song, shaders, images and mesh), so an input can reach
 // every element kind with real files behind it. Needs a GL context, so an X display (xvfb-run).
 #include "app/DemoApplication.h"
+#include "app/Paths.h"
 #include "app/SoundDevice.h"
 #include "demo/DemoDescription.h"
-#include "app/Paths.h"
 #include "support/GlContext.h"
 
 #include <cstddef>
