@@ -37,6 +37,12 @@ using tinyxml2::XMLElement;
 
 namespace {
 
+// Reads away pending GL errors; bounded, because a lost context may keep reporting itself.
+void clearGlErrors() {
+    for (int i = 0; i < 32 && glGetError() != GL_NO_ERROR; ++i) {
+    }
+}
+
 // Shares of the loading bar per group (the parts share the rest).
 constexpr float shareFramebuffers = 0.080000006f;
 constexpr float shareShaders = 0.080000006f;
@@ -263,8 +269,7 @@ bool DescriptionLoader::loadTarget(const XMLElement* e) {
         return false;
     // Targets are made without pixels, so a GL error is the only sign that the driver could not
     // give one its storage; start from a clean error state to read it.
-    while (glGetError() != GL_NO_ERROR) {
-    }
+    clearGlErrors();
     Ref<Texture> texture;
     if (renderbuffer) {
         Ref<RenderBuffer> rb = makeRef<RenderBuffer>();
@@ -302,8 +307,7 @@ bool DescriptionLoader::loadTarget(const XMLElement* e) {
         texture->unbind();
     }
     if (GLenum error = glGetError(); error != GL_NO_ERROR) {
-        while (glGetError() != GL_NO_ERROR) {
-        }
+        clearGlErrors();
         return fail(place, error == GL_OUT_OF_MEMORY ? "the driver has no memory for the target"
                                                      : "the driver refused the target");
     }
