@@ -17,10 +17,17 @@ UnpackAlignment::~UnpackAlignment() {
         glPixelStorei(GL_UNPACK_ALIGNMENT, previous_);
 }
 
+bool withinGlLimit(GLenum limit, int64_t a, int64_t b, GLint* most) {
+    GLint value = 0;
+    glGetIntegerv(limit, &value);
+    if (most)
+        *most = value;
+    return a >= 1 && b >= 1 && a <= value && b <= value;
+}
+
 bool textureSizeSupported(GLenum limit, int64_t a, int64_t b, const std::string& source) {
     GLint most = 0;
-    glGetIntegerv(limit, &most);
-    if (a >= 1 && b >= 1 && a <= most && b <= most)
+    if (withinGlLimit(limit, a, b, &most))
         return true;
     diagnostic(source.c_str(), "texture", "%lld x %lld is beyond this GL's limit of %d", (long long)a,
                (long long)b, most);

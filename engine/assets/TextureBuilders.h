@@ -36,5 +36,7 @@ private:
 };
 
 // True when both extents lie in 1..the GL limit queried with `limit` (GL_MAX_TEXTURE_SIZE …);
-// otherwise one diagnostic line naming `source`.
+// `most`, when given, receives the limit.
+bool withinGlLimit(GLenum limit, int64_t a, int64_t b, GLint* most = nullptr);
+// withinGlLimit, with one diagnostic line naming `source` when the extents do not fit.
 bool textureSizeSupported(GLenum limit, int64_t a, int64_t b, const std::string& source);

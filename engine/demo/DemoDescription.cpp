@@ -228,27 +228,24 @@ bool DescriptionLoader::readTextureSampler(const XMLElement* e, TextureParams& p
 
 bool DescriptionLoader::targetSizeSupported(const XMLElement* e, const std::string& place, int width,
                                             int height, int depth) {
-    auto limit = [](GLenum name) {
-        GLint value = 0;
-        glGetIntegerv(name, &value);
-        return value;
-    };
-    int maxSide = 0, maxDepth = 1;
+    GLenum sideLimit = GL_MAX_TEXTURE_SIZE;
+    GLenum depthLimit = 0; // none: one layer only
     if (std::strcmp(e->Name(), "renderbuffer") == 0) {
-        maxSide = limit(GL_MAX_RENDERBUFFER_SIZE);
+        sideLimit = GL_MAX_RENDERBUFFER_SIZE;
     } else if (std::strcmp(e->Name(), "cubemap") == 0) {
         if (width != height)
             return fail(place, "cube map faces must be square");
-        maxSide = limit(GL_MAX_CUBE_MAP_TEXTURE_SIZE);
-    } else if (depth == 1) {
-        maxSide = limit(GL_MAX_TEXTURE_SIZE);
-    } else if (xml::boolAttr(e, "array", false)) {
-        maxSide = limit(GL_MAX_TEXTURE_SIZE);
-        maxDepth = limit(GL_MAX_ARRAY_TEXTURE_LAYERS);
-    } else {
-        maxSide = maxDepth = limit(GL_MAX_3D_TEXTURE_SIZE);
+        sideLimit = GL_MAX_CUBE_MAP_TEXTURE_SIZE;
+    } else if (depth > 1) {
+        const bool array = xml::boolAttr(e, "array", false);
+        depthLimit = array ? GL_MAX_ARRAY_TEXTURE_LAYERS : GL_MAX_3D_TEXTURE_SIZE;
+        if (!array)
+            sideLimit = GL_MAX_3D_TEXTURE_SIZE;
     }
-    if (width > maxSide || height > maxSide || depth > maxDepth) {
+    GLint maxSide = 0, maxDepth = 1;
+    bool fits = withinGlLimit(sideLimit, width, height, &maxSide);
+    fits = (depthLimit ? withinGlLimit(depthLimit, depth, 1, &maxDepth) : depth == 1) && fits;
+    if (!fits) {
         const std::string reason = "the size " + std::to_string(width) + "x" + std::to_string(height) + "x" +
                                    std::to_string(depth) + " exceeds the GL limit " +
                                    std::to_string(maxSide) + "x" + std::to_string(maxSide) + "x" +
