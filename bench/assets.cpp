@@ -8,6 +8,7 @@
 #include "assets/MeshWriter.h"
 #include "assets/PNGLoader.h"
 #include "assets/RAWMeshLoader.h"
+#include "support/ImageFiles.h"
 
 #include <benchmark/benchmark.h>
 #include <png.h>
@@ -18,8 +19,6 @@
 #include <cstring>
 #include <string>
 #include <unistd.h>
-
-#include <jpeglib.h>
 
 namespace {
 
@@ -97,14 +96,19 @@ void BM_RawRead(benchmark::State& state) {
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(files().bytes));
 }
 
-void BM_ReadRmsh(benchmark::State& state) {
+// Reads a mesh file into memory, as the loader does before any upload.
+void readMesh(benchmark::State& state, const std::string& path) {
     for (auto _ : state) {
         MeshData m;
-        if (!RAWMeshLoader::readFile(files().plain, m))
+        if (!RAWMeshLoader::readFile(path, m))
             state.SkipWithError("read failed");
         benchmark::DoNotOptimize(m.vertices.data());
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(files().bytes));
+}
+
+void BM_ReadRmsh(benchmark::State& state) {
+    readMesh(state, files().plain);
 }
 
 void BM_RawGunzip(benchmark::State& state) {
@@ -119,13 +123,7 @@ void BM_RawGunzip(benchmark::State& state) {
 }
 
 void BM_ReadRmzh(benchmark::State& state) {
-    for (auto _ : state) {
-        MeshData m;
-        if (!RAWMeshLoader::readFile(files().gzip, m))
-            state.SkipWithError("read failed");
-        benchmark::DoNotOptimize(m.vertices.data());
-    }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(files().bytes));
+    readMesh(state, files().gzip);
 }
 
 // The whole load as the demo does it: read, check, upload into GL buffers (the weights buffer too)
@@ -162,23 +160,13 @@ std::vector<uint8_t> picture(int channels) {
     return rows;
 }
 
-void appendBytes(png_structp png, png_bytep data, size_t size) {
-    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
-    out->insert(out->end(), data, data + size);
-}
-
 void BM_PngDecode(benchmark::State& state) {
-    std::vector<uint8_t> rows = picture(4), file;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    png_set_write_fn(png, &file, appendBytes, nullptr);
-    png_set_IHDR(png, info, 1024, 1024, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < 1024; ++y)
-        png_write_row(png, rows.data() + size_t(y) * 4096);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
+    PngSpec spec;
+    spec.width = spec.height = 1024;
+    spec.colorType = PNG_COLOR_TYPE_RGBA;
+    spec.rows = picture(4);
+    const std::vector<uint8_t> file = encodePng(spec);
+    const std::vector<uint8_t>& rows = spec.rows;
 
     PNGLoader loader;
     DecodedImage image;
@@ -191,29 +179,8 @@ void BM_PngDecode(benchmark::State& state) {
 }
 
 void BM_JpegDecode(benchmark::State& state) {
-    std::vector<uint8_t> rows = picture(3);
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr err;
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = 1024;
-    cinfo.image_height = 1024;
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 90, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < 1024) {
-        JSAMPROW row = rows.data() + size_t(cinfo.next_scanline) * 3072;
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::vector<uint8_t> file(buffer, buffer + size);
-    std::free(buffer);
+    const std::vector<uint8_t> rows = picture(3);
+    const std::vector<uint8_t> file = encodeJpeg(1024, 1024, 3, rows, false, 90);
 
     JPEGLoader loader;
     DecodedImage image;

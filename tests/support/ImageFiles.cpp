@@ -49,7 +49,7 @@ std::vector<uint8_t> encodePng(const PngSpec& s) {
 }
 
 std::vector<uint8_t> encodeJpeg(int width, int height, int components, const std::vector<uint8_t>& rows,
-                                bool progressive) {
+                                bool progressive, int quality) {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr err;
     cinfo.err = jpeg_std_error(&err);
@@ -62,7 +62,7 @@ std::vector<uint8_t> encodeJpeg(int width, int height, int components, const std
     cinfo.input_components = components;
     cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 95, TRUE);
+    jpeg_set_quality(&cinfo, quality, TRUE);
     if (progressive)
         jpeg_simple_progression(&cinfo);
     jpeg_start_compress(&cinfo, TRUE);

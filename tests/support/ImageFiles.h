@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-// Small pictures written with libpng and libjpeg, so the tests need no binary fixtures.
+// Pictures written with libpng and libjpeg, so the tests and benchmarks need no binary fixtures.
 struct PngSpec {
     int width = 1;
     int height = 1;
@@ -19,5 +19,5 @@ struct PngSpec {
 std::vector<uint8_t> encodePng(const PngSpec& spec);
 // `components` 1 (grey) or 3 (RGB); rows top first.
 std::vector<uint8_t> encodeJpeg(int width, int height, int components, const std::vector<uint8_t>& rows,
-                                bool progressive = false);
+                                bool progressive = false, int quality = 95);
 std::vector<uint8_t> greyPng(int width, int height, const std::vector<uint8_t>& rows);
