@@ -1,6 +1,7 @@
 // The demo description loader over fuzzed XML. Files the description names resolve against the
 // hello example's generated data tree (its song, shaders, images and mesh), so an input can reach
 // every element kind with real files behind it. Needs a GL context, so an X display (xvfb-run).
+#include "TempInputFile.h"
 #include "app/DemoApplication.h"
 #include "app/Paths.h"
 #include "app/SoundDevice.h"
@@ -11,9 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -28,10 +27,12 @@ public:
     bool createParts(Ref<LoadingScreen>&) override { return true; }
 };
 
+// Made on the first run. It unloads nothing at exit: every run unloads what it loaded, and the
+// registries, made after it, are already gone by then.
 struct Harness {
     FuzzDemo app;
     Ref<SoundDevice> sound;
-    std::string xmlPath;
+    TempInputFile xml;
 
     Harness() {
         if (!GlContext::ensure()) {
@@ -44,18 +45,6 @@ struct Harness {
             std::fprintf(stderr, "fuzz_demo_description: no sound device\n");
             std::exit(1);
         }
-        char dir[] = "/tmp/vorndle-fuzz-XXXXXX";
-        if (!mkdtemp(dir)) {
-            std::perror("fuzz_demo_description: mkdtemp");
-            std::exit(1);
-        }
-        xmlPath = std::string(dir) + "/demo.xml";
-    }
-    // Every run unloads what it loaded, so nothing is left for exit (the registries may already be
-    // gone by then: they were made after this object).
-    ~Harness() {
-        std::remove(xmlPath.c_str());
-        rmdir(xmlPath.substr(0, xmlPath.size() - 9).c_str());
     }
 };
 
@@ -63,13 +52,9 @@ struct Harness {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static Harness harness;
-    {
-        std::ofstream out(harness.xmlPath, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
     FuzzDemo& app = harness.app;
     app.soundDevice = harness.sound;
-    loadDemoDescription(harness.xmlPath, app);
+    loadDemoDescription(harness.xml.write(data, size), app);
     // What a failed or finished load leaves behind must unload cleanly.
     app.unload();
     app.songStart = app.songStop = 0;
