@@ -1,8 +1,17 @@
 #include "app/Diagnostics.h"
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+
+namespace {
+std::atomic<unsigned> printed{0};
+} // namespace
+
+unsigned diagnosticCount() {
+    return printed.load();
+}
 
 void diagnostic(const char* file, const char* place, const char* reasonFormat, ...) {
     char reason[512];
@@ -23,4 +32,5 @@ void diagnostic(const char* file, const char* place, const char* reasonFormat, .
     std::strcat(line, "\n");
     // One write, so the line comes out whole even if another thread writes too.
     std::fputs(line, stderr);
+    ++printed;
 }

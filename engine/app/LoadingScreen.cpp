@@ -26,11 +26,10 @@ bool LoadingScreen::load() {
 
     const std::string picture = resolveDataPath("data/loading/loading.jpg");
     JPEGLoader jpeg;
+    // The JPEG loader names the file and the reason itself.
     Ref<Texture> texture = jpeg.load(picture);
-    if (!texture) {
-        diagnostic(picture.c_str(), "loading screen", "the picture cannot be read");
+    if (!texture)
         return false;
-    }
     TextureParams params = texture->params();
     params.magFilter = codes::kFilterLinear;
     params.minFilter = codes::kFilterLinear;
@@ -44,14 +43,19 @@ bool LoadingScreen::load() {
     const std::string folder = resolveDataPath("data/loading/");
     ShaderLoader shaders(folder);
     program_ = makeRef<Program>("loading");
-    Ref<Shader> vs = shaders.load(folder + "loading.vs", 0);
-    Ref<Shader> fs = shaders.load(folder + "loading.fs", 1);
-    if (!vs || !fs) {
-        program_ = nullptr;
-        return false;
+    Ref<Shader> stages[2];
+    for (int stage : {Program::kVertex, Program::kFragment}) {
+        const std::string path = folder + (stage == Program::kVertex ? "loading.vs" : "loading.fs");
+        std::string why;
+        stages[stage] = shaders.loadStage(path, stage, &why);
+        if (!stages[stage]) {
+            diagnostic(path.c_str(), "loading screen", "%s", why.c_str());
+            program_ = nullptr;
+            return false;
+        }
     }
-    program_->setStage(0, vs);
-    program_->setStage(1, fs);
+    program_->setStage(Program::kVertex, stages[Program::kVertex]);
+    program_->setStage(Program::kFragment, stages[Program::kFragment]);
     if (!program_->link(nullptr, 0, 0)) {
         program_ = nullptr;
         return false;

@@ -1,6 +1,10 @@
 #include "app/Paths.h"
 
+#include <cerrno>
 #include <climits>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -36,4 +40,28 @@ std::string executableDirectory() {
     std::string path(buffer, static_cast<size_t>(n));
     size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash ? slash : 1);
+}
+
+std::string unreadableFileReason(const std::string& path) {
+    struct stat link {};
+    if (lstat(path.c_str(), &link) != 0)
+        return errno == ENOENT ? "missing file"
+                               : std::string("cannot be examined (") + std::strerror(errno) + ")";
+    struct stat target {};
+    if (stat(path.c_str(), &target) != 0) {
+        if (errno == ELOOP)
+            return "symbolic link loop";
+        if (errno == ENOENT)
+            return "dangling symbolic link";
+        return std::string("cannot be examined (") + std::strerror(errno) + ")";
+    }
+    if (S_ISDIR(target.st_mode))
+        return "is a directory";
+    if (!S_ISREG(target.st_mode))
+        return "is not a regular file";
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return std::string("cannot be opened (") + std::strerror(errno) + ")";
+    std::fclose(file);
+    return std::string();
 }

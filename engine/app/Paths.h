@@ -10,3 +10,7 @@ const std::string& demoRoot();
 std::string resolveDataPath(const std::string& relative);
 // The folder that holds the running executable (empty if it cannot be found).
 std::string executableDirectory();
+// Why `path` cannot be read as a file, in a few words ("missing file", "dangling symbolic link",
+// "symbolic link loop", "is a directory", "cannot be opened (Permission denied)"), or an empty
+// string when it can be opened for reading.
+std::string unreadableFileReason(const std::string& path);

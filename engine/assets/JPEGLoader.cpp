@@ -2,6 +2,7 @@
 
 #include "app/Diagnostics.h"
 #include "app/InputStream.h"
+#include "app/Paths.h"
 #include "render/Texture.h"
 #include "render/Texture3D.h"
 
@@ -117,6 +118,11 @@ bool finish(JpegContext& ctx, const char* name, DecodedImage& out) {
 bool JPEGLoader::decode(const std::string& path, DecodedImage& out) {
     out = DecodedImage();
     JpegContext ctx;
+    // A folder opens for reading on Linux and fails later with a decoder's puzzling message.
+    if (std::string why = unreadableFileReason(path); !why.empty()) {
+        diagnostic(path.c_str(), "open", "%s", why.c_str());
+        return false;
+    }
     ctx.file = std::fopen(path.c_str(), "rb");
     if (!ctx.file) {
         diagnostic(path.c_str(), "open", "cannot open the file");

@@ -3,6 +3,7 @@
 #include "app/Diagnostics.h"
 #include "app/FileInputStream.h"
 #include "app/MemoryInputStream.h"
+#include "app/Paths.h"
 #include "render/Texture.h"
 #include "render/Texture3D.h"
 
@@ -114,6 +115,11 @@ bool runLibpng(PngContext& ctx) {
 
 bool PNGLoader::decode(const std::string& path, DecodedImage& out) {
     out = DecodedImage();
+    // A folder opens for reading on Linux and fails later with a decoder's puzzling message.
+    if (std::string why = unreadableFileReason(path); !why.empty()) {
+        diagnostic(path.c_str(), "open", "%s", why.c_str());
+        return false;
+    }
     FileInputStream in(path);
     if (!in.isOpen()) {
         diagnostic(path.c_str(), "open", "cannot open the file");

@@ -3,6 +3,7 @@
 #include "app/Diagnostics.h"
 #include "app/FileInputStream.h"
 #include "app/GzipInputStream.h"
+#include "app/Paths.h"
 #include "assets/Mesh.h"
 
 #include <cstdarg>
@@ -276,6 +277,11 @@ bool MeshReader::readBounds() {
 } // namespace
 
 std::unique_ptr<InputStream> RAWMeshLoader::open(const std::string& path) {
+    // A folder opens for reading on Linux and would read as a file that ends at once.
+    if (std::string why = unreadableFileReason(path); !why.empty()) {
+        diagnostic(path.c_str(), "open", "%s", why.c_str());
+        return nullptr;
+    }
     if (path.find(".rmzh") != std::string::npos) {
         auto in = std::make_unique<GzipInputStream>(path);
         if (in->isOpen())

@@ -1,6 +1,7 @@
 #include "assets/ShaderLoader.h"
 
 #include "app/Diagnostics.h"
+#include "app/Paths.h"
 
 #include <fstream>
 #include <iterator>
@@ -15,10 +16,16 @@ constexpr int kMaxDepth = 32;
 constexpr size_t kMaxExpandedSize = size_t(64) << 20;
 
 struct Expansion {
-    const std::string& file;
     const ShaderLoader::IncludeReader& read;
+    const std::string& shown;       // prefix that turns an include name into the path a user can find
     std::vector<std::string> stack; // names being expanded, outermost first
+    std::string failure;
 };
+
+bool fail(Expansion& e, std::string reason) {
+    e.failure = std::move(reason);
+    return false;
+}
 
 bool expand(Expansion& e, const std::string& text, std::string& out) {
     size_t pos = 0;
@@ -28,40 +35,32 @@ bool expand(Expansion& e, const std::string& text, std::string& out) {
             break;
         size_t nameStart = start + kDirectiveLength;
         size_t close = text.find('>', nameStart);
-        if (close == std::string::npos) {
-            diagnostic(e.file.c_str(), "include", "\"#include <\" without a closing '>'");
-            return false;
-        }
+        if (close == std::string::npos)
+            return fail(e, "\"#include <\" without a closing '>'");
         std::string name = text.substr(nameStart, close - nameStart);
         for (const std::string& open : e.stack)
-            if (open == name) {
-                diagnostic(e.file.c_str(), "include", "include cycle through \"%s\"", name.c_str());
-                return false;
-            }
-        if (int(e.stack.size()) >= kMaxDepth) {
-            diagnostic(e.file.c_str(), "include", "includes nested deeper than %d at \"%s\"", kMaxDepth,
-                       name.c_str());
-            return false;
-        }
+            if (open == name)
+                return fail(e, "include cycle through \"" + name + "\"");
+        if (int(e.stack.size()) >= kMaxDepth)
+            return fail(e,
+                        "includes nested deeper than " + std::to_string(kMaxDepth) + " at \"" + name + "\"");
         std::string included = e.read(name);
-        if (included.empty()) {
-            diagnostic(e.file.c_str(), "include", "included file \"%s\" is missing or empty", name.c_str());
-            return false;
-        }
+        if (included.empty())
+            return fail(e, "included file \"" + e.shown + name + "\" is missing or empty");
         out.append(text, pos, start - pos);
         e.stack.push_back(name);
         bool ok = expand(e, included, out);
         e.stack.pop_back();
         if (!ok)
             return false;
-        if (out.size() > kMaxExpandedSize) {
-            diagnostic(e.file.c_str(), "include", "expanded source exceeds %zu bytes", kMaxExpandedSize);
-            return false;
-        }
+        if (out.size() > kMaxExpandedSize)
+            return fail(e, "expanded source exceeds " + std::to_string(kMaxExpandedSize) + " bytes");
         pos = close + 1;
     }
     out.append(text, pos, std::string::npos);
-    return out.size() <= kMaxExpandedSize;
+    if (out.size() > kMaxExpandedSize)
+        return fail(e, "expanded source exceeds " + std::to_string(kMaxExpandedSize) + " bytes");
+    return true;
 }
 
 } // namespace
@@ -79,22 +78,44 @@ std::string ShaderLoader::readFile(const std::string& path) {
 }
 
 bool ShaderLoader::expandIncludes(const std::string& text, const std::string& file, const IncludeReader& read,
-                                  std::string* out) {
-    Expansion e{file, read, {}};
+                                  std::string* out, std::string* failure, const std::string* shown) {
+    static const std::string none;
+    Expansion e{read, shown ? *shown : none, {}, {}};
     std::string result;
-    if (!expand(e, text, result))
+    if (!expand(e, text, result)) {
+        if (failure)
+            *failure = std::move(e.failure);
+        else
+            diagnostic(file.c_str(), "include", "%s", e.failure.c_str());
         return false;
+    }
     *out = std::move(result);
     return true;
 }
 
 Ref<Shader> ShaderLoader::load(const std::string& path, int stage) const {
-    std::string text = readFile(path);
-    if (text.empty())
+    std::string failure;
+    Ref<Shader> shader = loadStage(path, stage, &failure);
+    // An absent stage is allowed (the program is built without it); anything else is worth a line.
+    if (!shader && failure != "missing file")
+        diagnostic(path.c_str(), "shader", "%s", failure.c_str());
+    return shader;
+}
+
+Ref<Shader> ShaderLoader::loadStage(const std::string& path, int stage, std::string* failure) const {
+    std::string why = unreadableFileReason(path);
+    if (!why.empty()) {
+        *failure = std::move(why);
         return nullptr;
+    }
+    std::string text = readFile(path);
+    if (text.empty()) {
+        *failure = "empty shader";
+        return nullptr;
+    }
     std::string expanded;
     IncludeReader read = [this](const std::string& name) { return readFile(shaderDirectory_ + name); };
-    if (!expandIncludes(text, path, read, &expanded))
+    if (!expandIncludes(text, path, read, &expanded, failure, &shaderDirectory_))
         return nullptr;
     if (dump_) {
         size_t slash = path.rfind('/');

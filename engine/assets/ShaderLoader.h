@@ -12,10 +12,13 @@ class ShaderLoader : public Loader {
 public:
     explicit ShaderLoader(std::string shaderDirectory = "data/shaders/");
 
-    // Null when the file reads as empty or an include cannot be expanded (one diagnostic line
-    // then names the file and the reason). A missing stage file is not reported: programs
-    // tolerate absent stages.
+    // Null when the file is missing, unusable (a directory, a dangling link, unreadable), empty or
+    // an include cannot be expanded. Every failure but a missing file prints one diagnostic line
+    // naming the file and the reason: programs tolerate absent stages, not broken ones.
     Ref<Shader> load(const std::string& path, int stage) const;
+    // The same without printing: on failure `failure` says why ("missing file", "empty shader",
+    // "dangling symbolic link", an include's fault, ...). For callers that require the stage.
+    Ref<Shader> loadStage(const std::string& path, int stage, std::string* failure) const;
 
     // Reads a whole file in binary mode; a file that cannot be opened reads as empty.
     static std::string readFile(const std::string& path);
@@ -23,10 +26,12 @@ public:
     // Expands every include directive of `text`, included files' own directives too. Fails (with
     // one diagnostic line naming `file`) on a directive without its closing '>', an included
     // file that reads as empty, an include cycle, nesting deeper than 32 or a result larger than
-    // 64 MiB.
+    // 64 MiB. With `failure` given the reason goes there instead of standard error; `shown`, when
+    // given, prefixes include names in the reason (the folder they were looked for in).
     using IncludeReader = std::function<std::string(const std::string& name)>;
     static bool expandIncludes(const std::string& text, const std::string& file, const IncludeReader& read,
-                               std::string* out);
+                               std::string* out, std::string* failure = nullptr,
+                               const std::string* shown = nullptr);
 
     const std::string& shaderDirectory() const { return shaderDirectory_; }
     void setShaderDirectory(const std::string& directory) { shaderDirectory_ = directory; }

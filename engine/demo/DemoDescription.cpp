@@ -13,6 +13,7 @@
 #include "assets/RAWMeshLoader.h"
 #include "assets/ShaderLoader.h"
 #include "assets/TextureBuilders.h"
+#include "demo/ProgramBuilder.h"
 #include "demo/Registries.h"
 #include "render/CodeTables.h"
 #include "render/Device.h"
@@ -30,7 +31,6 @@
 #include <cstring>
 #include <set>
 #include <tinyxml2.h>
-#include <unistd.h>
 #include <vector>
 
 using tinyxml2::XMLElement;
@@ -59,6 +59,11 @@ private:
     bool fail(const std::string& place, const char* reason) {
         diagnostic(file_.c_str(), place.c_str(), "%s", reason);
         return false;
+    }
+    // For failures of a loader that names the file and the reason itself: adds a line only when
+    // it said nothing since `before`.
+    bool failUnlessSaid(unsigned before, const std::string& place, const char* reason) {
+        return diagnosticCount() != before ? false : fail(place, reason);
     }
     static std::string where(const XMLElement* e) {
         std::string place = e->Name();
@@ -105,6 +110,8 @@ void DescriptionLoader::advance() {
 bool DescriptionLoader::load() {
     tinyxml2::XMLDocument doc;
     tinyxml2::XMLError error = doc.LoadFile(file_.c_str());
+    if (std::string why = unreadableFileReason(file_); !why.empty())
+        return fail("demo", why.c_str());
     if (error == tinyxml2::XML_ERROR_FILE_NOT_FOUND || error == tinyxml2::XML_ERROR_FILE_COULD_NOT_BE_OPENED)
         return fail("demo", "the file cannot be opened");
     if (error != tinyxml2::XML_SUCCESS) {
@@ -153,9 +160,10 @@ bool DescriptionLoader::loadSong(const XMLElement* e) {
         return fail("song", "missing or unreadable attribute \"bpm\"");
     if (!app_.soundDevice)
         return fail("song", "no sound device");
+    const unsigned said = diagnosticCount();
     Ref<Song> song = createSong(resolveDataPath(std::string("data/") + file), *app_.soundDevice);
     if (!song)
-        return fail("song", "the song cannot be opened");
+        return failUnlessSaid(said, "song", "the song cannot be opened");
     song->bpm = bpm;
     song->beatsPerMs = static_cast<float>(bpm) * 0.016666668f * 0.001f;
     app_.song = song;
@@ -413,27 +421,22 @@ bool DescriptionLoader::loadProgram(const ShaderLoader& loader, const XMLElement
     if (!anyStageAttribute)
         vert = frag = true;
 
-    // The builders tolerate a missing stage file (the stage is just left out), so a program whose
-    // declared fragment file is missing would link vertex-only and draw nothing, reported as
-    // success. The description says which stages it wants: their files must be there.
-    std::vector<const char*> required;
+    // The builders tolerate an absent stage, so a program whose declared fragment file is missing
+    // or broken would link without it and draw nothing (or garbage), reported as success. The
+    // description says which stages it wants: those must load.
+    unsigned required = 0;
     if (vert)
-        required.push_back(".vert");
+        required |= 1u << Program::kVertex;
     if (frag)
-        required.push_back(".frag");
+        required |= 1u << Program::kFragment;
     if (geom)
-        required.push_back(".geom");
-    if (tess) {
-        required.push_back(".ctrl");
-        required.push_back(".eval");
-    }
+        required |= 1u << Program::kGeometry;
+    if (tess)
+        required |= (1u << Program::kControl) | (1u << Program::kEvaluation);
     if (comp)
-        required.push_back(".comp");
-    for (const char* extension : required) {
-        const std::string stageFile = loader.shaderDirectory() + name + extension;
-        if (access(stageFile.c_str(), R_OK) != 0)
-            return fail(place, ("missing shader file " + stageFile).c_str());
-    }
+        required |= 1u << Program::kCompute;
+    ProgramBuilder builder(loader, required);
+    const unsigned said = diagnosticCount();
 
     bool built = false;
     if (const XMLElement* feedback = e->FirstChildElement("feedback")) {
@@ -449,18 +452,19 @@ bool DescriptionLoader::loadProgram(const ShaderLoader& loader, const XMLElement
                 return fail(place, "a varying has no \"name\"");
             varyings.push_back(varying);
         }
-        built = Program::buildTransformFeedback(loader, name, varyings, mode);
+        built = builder.buildTransformFeedback(name, varyings, mode);
     } else if (comp) {
-        built = Program::buildCompute(loader, name);
+        built = builder.buildCompute(name);
     } else if (tess) {
-        built = Program::buildTessellation(loader, name);
+        built = builder.buildTessellation(name);
     } else if (vert && frag) {
-        built = geom ? Program::buildWithGeometry(loader, name) : Program::buildPlain(loader, name);
+        built = geom ? builder.buildWithGeometry(name) : builder.buildPlain(name);
     } else {
         return fail(place, "unsupported combination of stages");
     }
+    // A stage that does not compile has printed the driver's log already.
     if (!built)
-        return fail(place, "the program does not build");
+        return failUnlessSaid(said, place, builder.failure().c_str());
 
     // Sampler objects are used only where the driver is known to handle them well.
     if (Device::vendorIsNvidia()) {
@@ -501,6 +505,7 @@ bool DescriptionLoader::loadImage(const XMLElement* e, PNGLoader& png, JPEGLoade
     TextureParams params;
     if (image) {
         const std::string path = folder + file;
+        const unsigned said = diagnosticCount();
         if (png.canLoad(path)) {
             png.setPremultiply(xml::text(e, "premult") && std::strcmp(xml::text(e, "premult"), "yes") == 0);
             texture = png.load(path);
@@ -509,15 +514,16 @@ bool DescriptionLoader::loadImage(const XMLElement* e, PNGLoader& png, JPEGLoade
             texture = jpeg.load(path);
         }
         if (!texture)
-            return fail(place, ("the image \"" + path + "\" cannot be read").c_str());
+            return failUnlessSaid(said, place, ("the image \"" + path + "\" cannot be read").c_str());
         params = texture->params();
         params.magFilter = codes::kFilterLinear;
         params.minFilter = codes::kFilterLinearMipmapLinear;
         params.wrapS = params.wrapT = codes::kWrapRepeat;
     } else if (cube) {
+        const unsigned said = diagnosticCount();
         texture = loadCubeMap(png, folder + file);
         if (!texture)
-            return fail(place, "a cube face cannot be read");
+            return failUnlessSaid(said, place, "a cube face cannot be read");
         params = texture->params();
         params.magFilter = params.minFilter = codes::kFilterLinear;
         params.wrapS = params.wrapT = params.wrapR = codes::kWrapEdge;
@@ -531,9 +537,11 @@ bool DescriptionLoader::loadImage(const XMLElement* e, PNGLoader& png, JPEGLoade
         }
         if (layers.size() < 2)
             return fail(place, "an array needs at least two layers");
+        const unsigned said = diagnosticCount();
         texture = loadTextureArray(layers, png, jpeg);
         if (!texture)
-            return fail(place, "the layers cannot be read or do not agree in size and format");
+            return failUnlessSaid(said, place,
+                                  "the layers cannot be read or do not agree in size and format");
         params = texture->params();
     }
     if (!readTextureSampler(e, params))
@@ -588,9 +596,10 @@ bool DescriptionLoader::loadModels(const XMLElement* group) {
         if (!name || !file)
             return fail(place, "a mesh needs \"name\" and \"file\"");
         const std::string path = resolveDataPath(std::string("data/models/") + file);
+        const unsigned said = diagnosticCount();
         Ref<Mesh> mesh = loader.load(path);
         if (!mesh)
-            return fail(place, ("the mesh \"" + path + "\" cannot be read").c_str());
+            return failUnlessSaid(said, place, ("the mesh \"" + path + "\" cannot be read").c_str());
         if (Ref<BufferObject> weights = mesh->weightsBuffer()) {
             Ref<TextureBuffer> buffer = makeRef<TextureBuffer>();
             if (!buffer->create(weights))

@@ -1,15 +1,9 @@
 #include "render/Program.h"
 
 #include "app/Diagnostics.h"
-#include "assets/ShaderLoader.h"
-#include "demo/Registries.h"
 #include "render/CodeTables.h"
 
 #include <algorithm>
-
-namespace {
-enum Stage { kVertex = 0, kFragment = 1, kGeometry = 2, kControl = 3, kEvaluation = 4, kCompute = 5 };
-}
 
 Program::~Program() {
     if (glName_ != 0)
@@ -129,42 +123,4 @@ void Program::setVector2(const std::string& name, float x, float y) const {
 void Program::setVector3(const std::string& name, float x, float y, float z) const {
     if (const UniformInfo* u = findUniform(name))
         glUniform3f(u->location, x, y, z);
-}
-
-bool Program::build(const ShaderLoader& loader, const std::string& name, std::initializer_list<int> stages,
-                    const std::vector<std::string>* varyings, int modeCode) {
-    Ref<Program> program = makeRef<Program>(name);
-    const std::string stem = loader.shaderDirectory() + name;
-    for (int stage : stages)
-        if (Ref<Shader> shader = loader.load(stem + codes::stageExtension(stage), stage))
-            program->setStage(stage, shader);
-    std::vector<const char*> names;
-    if (varyings)
-        for (const std::string& v : *varyings)
-            names.push_back(v.c_str());
-    if (!program->link(names.data(), int(names.size()), modeCode))
-        return false;
-    programRegistry().insert(name, program);
-    return true;
-}
-
-bool Program::buildPlain(const ShaderLoader& loader, const std::string& name) {
-    return build(loader, name, {kVertex, kFragment}, nullptr, 0);
-}
-
-bool Program::buildWithGeometry(const ShaderLoader& loader, const std::string& name) {
-    return build(loader, name, {kVertex, kFragment, kGeometry}, nullptr, 0);
-}
-
-bool Program::buildTransformFeedback(const ShaderLoader& loader, const std::string& name,
-                                     const std::vector<std::string>& varyings, int modeCode) {
-    return build(loader, name, {kVertex, kGeometry}, &varyings, modeCode);
-}
-
-bool Program::buildTessellation(const ShaderLoader& loader, const std::string& name) {
-    return build(loader, name, {kVertex, kFragment, kControl, kEvaluation}, nullptr, 0);
-}
-
-bool Program::buildCompute(const ShaderLoader& loader, const std::string& name) {
-    return build(loader, name, {kCompute}, nullptr, 0);
 }

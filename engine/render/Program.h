@@ -9,8 +9,6 @@
 #include <unordered_map>
 #include <vector>
 
-class ShaderLoader;
-
 struct SamplerInfo {
     int unit;
     GLenum type;
@@ -50,6 +48,8 @@ struct UniformBlockInfo {
 class Program : public Object {
 public:
     static constexpr int kBuiltInCount = 15;
+    // Stage codes, as the stage table numbers them.
+    enum Stage { kVertex = 0, kFragment = 1, kGeometry = 2, kControl = 3, kEvaluation = 4, kCompute = 5 };
 
     explicit Program(std::string name = std::string()) : name_(std::move(name)) {}
     ~Program() override;
@@ -99,22 +99,11 @@ public:
     // Active attribute locations (>= 0), for disabling their arrays without a map walk.
     const std::vector<GLuint>& attributeLocations() const { return attributeLocations_; }
 
-    // Builders: load the stage files directory + name + extension through `loader`, attach what
-    // loaded, link, and register the program under its name (unless taken). Answer the link.
-    static bool buildPlain(const ShaderLoader& loader, const std::string& name);
-    static bool buildWithGeometry(const ShaderLoader& loader, const std::string& name);
-    static bool buildTransformFeedback(const ShaderLoader& loader, const std::string& name,
-                                       const std::vector<std::string>& varyings, int modeCode);
-    static bool buildTessellation(const ShaderLoader& loader, const std::string& name);
-    static bool buildCompute(const ShaderLoader& loader, const std::string& name);
-
 private:
     template <class M> static const typename M::mapped_type* lookup(const M& map, const std::string& name) {
         auto it = map.find(name);
         return it == map.end() ? nullptr : &it->second;
     }
-    static bool build(const ShaderLoader& loader, const std::string& name, std::initializer_list<int> stages,
-                      const std::vector<std::string>* varyings, int modeCode);
     bool compileAndAttach(int stage);
     void clearReflection();
     void printLog(const char* place, const char* what) const;

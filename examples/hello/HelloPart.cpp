@@ -2,7 +2,7 @@
 
 #include "app/LoadingScreen.h"
 #include "assets/Mesh.h"
-#include "demo/Registries.h"
+#include "demo/RequiredResources.h"
 #include "math/Mat4.h"
 #include "render/Device.h"
 #include "render/Framebuffer.h"
@@ -26,18 +26,21 @@ HelloPart::~HelloPart() {
 }
 
 bool HelloPart::load(Ref<LoadingScreen>& loadingScreen) {
-    scene_ = programRegistry().find("scene");
-    composite_ = programRegistry().find("composite");
-    target_ = framebufferRegistry().find("scene");
-    ball_ = meshRegistry().find("ball");
-    if (!scene_ || !composite_ || !target_ || !ball_)
+    RequiredResources required("part \"hello\"");
+    scene_ = required.program("scene");
+    composite_ = required.program("composite");
+    target_ = required.framebuffer("scene");
+    ball_ = required.mesh("ball");
+    if (!required.allFound())
         return false;
 
     sceneSamplers_ = makeRef<SamplerSet>();
-    sceneSamplers_->addByName("checker", scene_.get(), "surface");
-    sceneSamplers_->addByName("sky", scene_.get(), "sky");
+    required.sampler(*sceneSamplers_, "checker", scene_.get(), "surface");
+    required.sampler(*sceneSamplers_, "sky", scene_.get(), "sky");
     compositeSamplers_ = makeRef<SamplerSet>();
-    compositeSamplers_->addByName("sceneColor", composite_.get(), "colorMap");
+    required.sampler(*compositeSamplers_, "sceneColor", composite_.get(), "colorMap");
+    if (!required.allFound())
+        return false;
 
     ballArray_ = VertexArrayObject::create(*scene_, *ball_->vertexBuffer(), ball_->indexBuffer().get());
 

@@ -1,5 +1,5 @@
 // The demo description and the loading sequence in-process, on a copy of the example's data.
-#include "DemoTree.h"
+#include "support/DemoTree.h"
 
 #include "app/DemoApplication.h"
 #include "app/LoadingScreen.h"
@@ -19,6 +19,7 @@
 
 #include <GL/glew.h>
 #include <algorithm>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -204,6 +205,49 @@ TEST_F(DemoLoadTest, ProgramStageCombinations) {
     EXPECT_FALSE(loadDescription());
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("composite"), std::string::npos) << err;
+}
+
+TEST_F(DemoLoadTest, ADeclaredStageThatCannotBeUsedFailsTheProgram) {
+    const std::string stage = "data/shaders/composite.frag";
+    const std::pair<const char*, void (*)(const DemoTree&, const std::string&)> breakages[] = {
+        {"empty shader", [](const DemoTree& t, const std::string& f) { t.write(f, ""); }},
+        {"is a directory",
+         [](const DemoTree& t, const std::string& f) {
+             t.remove(f);
+             std::filesystem::create_directory(t.path(f));
+         }},
+        {"dangling symbolic link",
+         [](const DemoTree& t, const std::string& f) {
+             t.remove(f);
+             std::filesystem::create_symlink("gone.frag", t.path(f));
+         }},
+        {"symbolic link loop",
+         [](const DemoTree& t, const std::string& f) {
+             t.remove(f);
+             std::filesystem::create_symlink("composite.frag", t.path(f));
+         }},
+        {"shaders/absent.glsl\" is missing",
+         [](const DemoTree& t, const std::string& f) {
+             t.write(f, "#version 430 core\n#include <absent.glsl>\n");
+         }},
+        {"include cycle",
+         [](const DemoTree& t, const std::string& f) { t.write(f, "#include <composite.frag>\n"); }},
+    };
+    const std::string original = tree.read(stage);
+    for (const auto& [reason, apply] : breakages) {
+        SCOPED_TRACE(reason);
+        tree.remove(stage);
+        tree.write(stage, original);
+        apply(tree, stage);
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(loadDescription());
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_NE(err.find("composite.frag"), std::string::npos) << err;
+        EXPECT_NE(err.find(reason), std::string::npos) << err;
+        EXPECT_FALSE(programRegistry().contains("composite"));
+        app.unload();
+    }
 }
 
 TEST_F(DemoLoadTest, SamplerDeclarationsFollowTheVendorRule) {

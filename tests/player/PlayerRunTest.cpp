@@ -1,6 +1,7 @@
 // The example player run as a program, headless: it plays, ends by itself, and fails cleanly.
-#include "DemoTree.h"
+#include "support/DemoTree.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -59,6 +60,29 @@ const Breakage breakages[] = {
      "scene"},
     {"missing image", [](const DemoTree& t) { t.remove("data/textures/checker.png"); }, "checker"},
     {"broken mesh", [](const DemoTree& t) { t.write("data/models/ball.rmsh", "RMSH\x02\x01"); }, "ball"},
+    {"broken include",
+     [](const DemoTree& t) { t.write("data/shaders/scene.frag", "#include <absent.glsl>\n"); },
+     "data/shaders/absent.glsl\" is missing"},
+    {"empty loading shader", [](const DemoTree& t) { t.write("data/loading/loading.fs", ""); },
+     "loading.fs: loading screen: empty shader"},
+    {"loading picture is a folder",
+     [](const DemoTree& t) {
+         t.remove("data/loading/loading.jpg");
+         std::filesystem::create_directory(t.path("data/loading/loading.jpg"));
+     },
+     "loading.jpg: open: is a directory"},
+    {"undeclared mesh",
+     [](const DemoTree& t) { t.edit("data/demo.xml", "<mesh name=\"ball\" file=\"ball.rmsh\"/>", ""); },
+     "data/demo.xml: part \"hello\": no mesh named \"ball\" is declared"},
+    {"undeclared program",
+     [](const DemoTree& t) {
+         t.edit("data/demo.xml", "<program name=\"scene\">", "<!--<program name=\"scene\">");
+         t.edit("data/demo.xml", "</program>", "</program>-->");
+     },
+     "no program named \"scene\""},
+    {"undeclared framebuffer",
+     [](const DemoTree& t) { t.edit("data/demo.xml", "<fbo name=\"scene\">", "<fbo name=\"other\">"); },
+     "no framebuffer named \"scene\""},
 };
 
 class BrokenTreeTest : public ::testing::TestWithParam<Breakage> {};

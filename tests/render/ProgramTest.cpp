@@ -1,6 +1,8 @@
 #include "RenderTestSupport.h"
 
 #include "assets/ShaderLoader.h"
+#include "demo/ProgramBuilder.h"
+#include "demo/Registries.h"
 #include "render/IndexBuffer.h"
 #include "render/Sampler.h"
 #include "render/SamplerSet.h"
@@ -9,6 +11,8 @@
 #include "render/VertexBuffer.h"
 #include "support/TempDir.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <map>
 
 namespace {
@@ -351,6 +355,60 @@ TEST(ShaderLoaderTest, IncludesExpandRecursivelyAndBadOnesFail) {
     EXPECT_NE(log.find("without a closing"), std::string::npos) << log;
 }
 
+TEST(ShaderLoaderTest, UnusableStageFilesFailWithTheirReason) {
+    TempDir dir;
+    const std::string root = dir.path() + "/";
+    ASSERT_TRUE(writeFile(root + "empty.frag", ""));
+    ASSERT_TRUE(writeFile(root + "broken.frag", "#version 430 core\n#include <gone.glsl>\n"));
+    ASSERT_TRUE(writeFile(root + "cycle.frag", "#include <cycle.frag>\n"));
+    std::filesystem::create_directory(root + "folder.frag");
+    std::filesystem::create_symlink("nowhere.frag", root + "dangling.frag");
+    std::filesystem::create_symlink("loop.frag", root + "loop.frag");
+    ShaderLoader loader(root);
+    const std::pair<const char*, const char*> cases[] = {
+        {"none.frag", "missing file"},
+        {"empty.frag", "empty shader"},
+        {"broken.frag", "gone.glsl\" is missing or empty"},
+        {"cycle.frag", "include cycle"},
+        {"folder.frag", "is a directory"},
+        {"dangling.frag", "dangling symbolic link"},
+        {"loop.frag", "symbolic link loop"},
+    };
+    for (const auto& [file, reason] : cases) {
+        std::string why;
+        EXPECT_EQ(loader.loadStage(root + file, 1, &why), nullptr) << file;
+        EXPECT_NE(why.find(reason), std::string::npos) << file << ": " << why;
+        // The tolerant load stays silent only for an absent file; the rest are worth one line.
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(loader.load(root + file, 1), nullptr);
+        std::string log = ::testing::internal::GetCapturedStderr();
+        if (std::string(reason) == "missing file") {
+            EXPECT_EQ(log, "");
+        } else {
+            EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+            EXPECT_NE(log.find(root + file), std::string::npos) << log;
+        }
+    }
+}
+
+TEST_F(ProgramTest, RequiredStagesMustLoadOthersMayBeAbsent) {
+    TempDir dir;
+    const std::string root = dir.path() + "/";
+    ASSERT_TRUE(writeFile(root + "quad.vert", "#version 430 core\nin vec2 POSITION;\n"
+                                              "void main() { gl_Position = vec4(POSITION, 0.0, 1.0); }\n"));
+    ASSERT_TRUE(writeFile(root + "quad.frag", ""));
+    ShaderLoader loader(root);
+    ProgramBuilder tolerant(loader);
+    ASSERT_TRUE(tolerant.buildPlain("quad")) << "without requirements an empty stage is left out";
+    EXPECT_EQ(programRegistry().find("quad")->stage(Program::kFragment), nullptr);
+    programRegistry().remove("quad");
+
+    ProgramBuilder strict(loader, (1u << Program::kVertex) | (1u << Program::kFragment));
+    EXPECT_FALSE(strict.buildPlain("quad")) << "a declared stage is never left out";
+    EXPECT_FALSE(programRegistry().contains("quad"));
+    EXPECT_NE(strict.failure().find(root + "quad.frag: empty shader"), std::string::npos) << strict.failure();
+}
+
 TEST_F(ProgramTest, BuildersLoadStageFilesAndRegisterTheProgram) {
     TempDir dir;
     const std::string root = dir.path() + "/";
@@ -362,15 +420,16 @@ TEST_F(ProgramTest, BuildersLoadStageFilesAndRegisterTheProgram) {
     ShaderLoader loader(root);
     EXPECT_TRUE(loader.canLoad("x.geom"));
     EXPECT_EQ(loader.load(root + "none.vert", 0), nullptr);
-    ASSERT_TRUE(Program::buildPlain(loader, "quad"));
+    ProgramBuilder builder(loader);
+    ASSERT_TRUE(builder.buildPlain("quad"));
     Ref<Program> quad = programRegistry().find("quad");
     ASSERT_TRUE(quad);
     EXPECT_EQ(quad->stage(0)->unexpandedSource().rfind("#include <common.glsl>", 0), 0u);
     EXPECT_EQ(quad->stage(0)->source().rfind("#version 430 core\n\nin vec2", 0), 0u);
     EXPECT_NE(quad->findAttribute("POSITION"), nullptr);
-    EXPECT_FALSE(Program::buildPlain(loader, "lonely"));
+    EXPECT_FALSE(builder.buildPlain("lonely"));
     EXPECT_FALSE(programRegistry().contains("lonely"));
-    ASSERT_TRUE(Program::buildWithGeometry(loader, "quad")) << "the geometry stage may be missing";
+    ASSERT_TRUE(builder.buildWithGeometry("quad")) << "the geometry stage may be missing";
     EXPECT_EQ(programRegistry().find("quad"), quad) << "the first registration wins";
 }
 

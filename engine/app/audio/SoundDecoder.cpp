@@ -1,6 +1,7 @@
 #include "app/audio/SoundDecoder.h"
 
 #include "app/Diagnostics.h"
+#include "app/Paths.h"
 
 #include <SDL.h>
 #include <sndfile.h>
@@ -106,6 +107,11 @@ bool readAll(SNDFILE* file, const SF_INFO& info, const char* name, DecodedSound&
 } // namespace
 
 bool decodeSoundFile(const std::string& path, DecodedSound& out) {
+    // libsndfile would report a folder or a broken link as a generic system error.
+    if (std::string why = unreadableFileReason(path); !why.empty()) {
+        diagnostic(path.c_str(), "open", "%s", why.c_str());
+        return false;
+    }
     SF_INFO info{};
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
     if (!file) {

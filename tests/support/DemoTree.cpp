@@ -1,5 +1,6 @@
-#include "DemoTree.h"
+#include "support/DemoTree.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -16,8 +17,17 @@ std::string DemoTree::exampleBinary() {
     return std::string(VORNDLE_BINARY_DIR) + "/examples/hello/hello";
 }
 
-DemoTree::DemoTree() {
-    fs::copy(exampleDataDir(), dir_.path() + "/data", fs::copy_options::recursive);
+DemoTree::DemoTree(const std::string& dataDir) {
+    fs::copy(dataDir, dir_.path() + "/data", fs::copy_options::recursive);
+}
+
+std::vector<std::string> DemoTree::files() const {
+    std::vector<std::string> found;
+    for (const fs::directory_entry& e : fs::recursive_directory_iterator(dir_.path() + "/data"))
+        if (e.is_regular_file())
+            found.push_back(fs::relative(e.path(), dir_.path()).string());
+    std::sort(found.begin(), found.end());
+    return found;
 }
 
 void DemoTree::write(const std::string& relative, const std::string& text) const {

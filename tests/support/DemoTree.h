@@ -3,12 +3,13 @@
 #include "support/TempDir.h"
 
 #include <string>
+#include <vector>
 
-// A private copy of the hello example's complete data tree (built by the build) that a test may
-// change: the demo root is the copy's folder, its files under data/.
+// A private copy of a built demo's complete data tree (by default the hello example's) that a
+// test may change: the demo root is the copy's folder, its files under data/.
 class DemoTree {
 public:
-    DemoTree();
+    explicit DemoTree(const std::string& dataDir = exampleDataDir());
 
     const std::string& root() const { return dir_.path(); }
     std::string path(const std::string& relative) const { return dir_.path() + "/" + relative; }
@@ -16,6 +17,8 @@ public:
     std::string read(const std::string& relative) const;
     void write(const std::string& relative, const std::string& text) const;
     void remove(const std::string& relative) const;
+    // Every regular file under data/, as root-relative paths ("data/shaders/a.vert"), sorted.
+    std::vector<std::string> files() const;
     // Replaces the first occurrence of `from` in a text file.
     void edit(const std::string& relative, const std::string& from, const std::string& to) const;
 
