@@ -1,13 +1,13 @@
 // Asset loading throughput: mesh files against raw reads of the same bytes, and image decoding.
 #include "RenderBenchContext.h"
-#include "app/FileInputStream.h"
-#include "app/GzipInputStream.h"
-#include "app/GzipOutputStream.h"
 #include "assets/JPEGLoader.h"
 #include "assets/Mesh.h"
 #include "assets/MeshWriter.h"
 #include "assets/PNGLoader.h"
 #include "assets/RAWMeshLoader.h"
+#include "core/FileInputStream.h"
+#include "core/GzipInputStream.h"
+#include "core/GzipOutputStream.h"
 #include "support/ImageFiles.h"
 
 #include <benchmark/benchmark.h>

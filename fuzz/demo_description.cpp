@@ -3,9 +3,9 @@
 // every element kind with real files behind it. Needs a GL context, so an X display (xvfb-run).
 #include "TempInputFile.h"
 #include "app/DemoApplication.h"
-#include "app/Paths.h"
+#include "app/DemoDescription.h"
 #include "app/SoundDevice.h"
-#include "demo/DemoDescription.h"
+#include "core/Paths.h"
 #include "support/GlContext.h"
 
 #include <cstddef>

@@ -1,5 +1,5 @@
 // The binary "ENVL" envelope record reader over arbitrary bytes.
-#include "app/MemoryInputStream.h"
+#include "core/MemoryInputStream.h"
 #include "scene/Envelope.h"
 
 #include <cstdint>

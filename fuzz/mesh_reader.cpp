@@ -1,6 +1,6 @@
 // The mesh file reader over arbitrary bytes, followed by the CPU mesh built from what it accepts.
-#include "app/MemoryInputStream.h"
 #include "assets/RAWMeshLoader.h"
+#include "core/MemoryInputStream.h"
 
 #include <cstdint>
 

@@ -2,19 +2,20 @@
 
 #include "app/ApplicationSettings.h"
 #include "app/LaunchOptions.h"
+#include "demo/FramePresenter.h"
 
 // Root of the application classes: the program's one instance, owned by the entry point (not an
 // Object). Operations keep the slot order of the original design.
-class Application {
+class Application : public FramePresenter {
 public:
-    virtual ~Application() = default;
+    ~Application() override = default;
 
     virtual bool run() = 0;
     virtual bool initialize() = 0;
     virtual void shutdown() = 0;
     // Handles at most one window event; false when the main loop must end.
     virtual bool pumpMessages() = 0;
-    virtual void swapBuffers() = 0;
+    void swapBuffers() override = 0;
     virtual void requestQuit() = 0;
     virtual void* windowHandle() = 0;
     // Fills the settings (the production may show its dialog); false cancels the program.

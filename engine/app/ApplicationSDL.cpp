@@ -1,9 +1,9 @@
 #include "app/ApplicationSDL.h"
 
-#include "app/Diagnostics.h"
 #include "app/KeyCodes.h"
-#include "app/SanitizerSupport.h"
 #include "app/ScreenCapture.h"
+#include "core/Diagnostics.h"
+#include "core/SanitizerSupport.h"
 
 #include <GL/glew.h>
 #include <SDL.h>

@@ -1,7 +1,7 @@
 // Window and context creation of ApplicationSDL.
 #include "app/ApplicationSDL.h"
 
-#include "app/Diagnostics.h"
+#include "core/Diagnostics.h"
 
 #include <GL/glew.h>
 #include <SDL.h>

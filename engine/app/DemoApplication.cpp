@@ -1,11 +1,11 @@
 #include "app/DemoApplication.h"
 
-#include "app/LoadingScreen.h"
+#include "app/DemoDescription.h"
 #include "app/SimulationStep.h"
 #include "app/Song.h"
 #include "app/SoundDevice.h"
 #include "assets/Mesh.h"
-#include "demo/DemoDescription.h"
+#include "demo/LoadingScreen.h"
 #include "demo/Registries.h"
 #include "demo/Timeline.h"
 #include "render/Device.h"

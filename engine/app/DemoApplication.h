@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/ApplicationAdapter.h"
-#include "app/Object.h"
+#include "core/Object.h"
 
 #include <cstdint>
 

@@ -2,7 +2,7 @@
 
 #include "app/Application.h"
 #include "app/LaunchOptions.h"
-#include "app/Paths.h"
+#include "core/Paths.h"
 
 #include <SDL.h>
 #include <cstdio>

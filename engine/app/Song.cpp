@@ -1,7 +1,7 @@
 #include "app/Song.h"
 
-#include "app/Diagnostics.h"
 #include "app/SoundDevice.h"
+#include "core/Diagnostics.h"
 
 #include <cmath>
 

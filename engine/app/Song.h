@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Object.h"
 #include "app/audio/Stream.h"
+#include "core/Object.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 #include "app/SoundDevice.h"
 
-#include "app/Diagnostics.h"
+#include "core/Diagnostics.h"
 
 #include <string>
 

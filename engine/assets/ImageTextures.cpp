@@ -1,6 +1,6 @@
-#include "app/Diagnostics.h"
 #include "assets/ImageLoader.h"
 #include "assets/TextureBuilders.h"
+#include "core/Diagnostics.h"
 #include "render/CodeTables.h"
 #include "render/Texture1D.h"
 #include "render/Texture2D.h"

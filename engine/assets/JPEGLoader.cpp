@@ -1,8 +1,8 @@
 #include "assets/JPEGLoader.h"
 
-#include "app/Diagnostics.h"
-#include "app/InputStream.h"
-#include "app/Paths.h"
+#include "core/Diagnostics.h"
+#include "core/InputStream.h"
+#include "core/Paths.h"
 #include "render/Texture.h"
 #include "render/Texture3D.h"
 

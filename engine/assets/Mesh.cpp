@@ -1,17 +1,11 @@
 #include "assets/Mesh.h"
 
-#include "app/Diagnostics.h"
-#include "demo/Registries.h"
+#include "core/Diagnostics.h"
 #include "render/CodeTables.h"
 #include "render/TextureBuffer.h"
 
 #include <climits>
 #include <cstring>
-
-Registry<Mesh>& meshRegistry() {
-    static Registry<Mesh> registry;
-    return registry;
-}
 
 namespace {
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/Object.h"
-#include "assets/BoundingBox.h"
 #include "assets/IndexBin.h"
 #include "assets/MeshData.h"
+#include "core/Object.h"
+#include "math/BoundingBox.h"
 #include "render/IndexBuffer.h"
 #include "render/VertexBuffer.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "assets/BoundingBox.h"
 #include "assets/IndexBin.h"
+#include "math/BoundingBox.h"
 
 #include <cstdint>
 #include <string>

@@ -1,8 +1,8 @@
 #include "assets/MeshWriter.h"
 
-#include "app/Diagnostics.h"
-#include "app/FileOutputStream.h"
-#include "app/GzipOutputStream.h"
+#include "core/Diagnostics.h"
+#include "core/FileOutputStream.h"
+#include "core/GzipOutputStream.h"
 
 #include <cstring>
 

@@ -1,9 +1,9 @@
 #include "assets/PNGLoader.h"
 
-#include "app/Diagnostics.h"
-#include "app/FileInputStream.h"
-#include "app/MemoryInputStream.h"
-#include "app/Paths.h"
+#include "core/Diagnostics.h"
+#include "core/FileInputStream.h"
+#include "core/MemoryInputStream.h"
+#include "core/Paths.h"
 #include "render/Texture.h"
 #include "render/Texture3D.h"
 

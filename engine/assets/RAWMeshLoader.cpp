@@ -1,10 +1,10 @@
 #include "assets/RAWMeshLoader.h"
 
-#include "app/Diagnostics.h"
-#include "app/FileInputStream.h"
-#include "app/GzipInputStream.h"
-#include "app/Paths.h"
 #include "assets/Mesh.h"
+#include "core/Diagnostics.h"
+#include "core/FileInputStream.h"
+#include "core/GzipInputStream.h"
+#include "core/Paths.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #include "assets/ShaderLoader.h"
 
-#include "app/Diagnostics.h"
-#include "app/Paths.h"
+#include "core/Diagnostics.h"
+#include "core/Paths.h"
 
 #include <fstream>
 #include <iterator>

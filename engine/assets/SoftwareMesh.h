@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/Object.h"
 #include "assets/IndexBin.h"
 #include "assets/MeshData.h"
+#include "core/Object.h"
 #include "math/Vec2.h"
 #include "math/Vec3.h"
 #include "math/Vec4.h"

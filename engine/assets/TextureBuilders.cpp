@@ -1,8 +1,8 @@
 #include "assets/TextureBuilders.h"
 
-#include "app/Diagnostics.h"
 #include "assets/JPEGLoader.h"
 #include "assets/PNGLoader.h"
+#include "core/Diagnostics.h"
 #include "render/Texture2DArray.h"
 #include "render/TextureCube.h"
 

@@ -2,6 +2,8 @@
 
 #include "demo/Registry.h"
 
+#include <string>
+
 class Texture;
 class Framebuffer;
 class Program;
@@ -11,5 +13,10 @@ class Mesh;
 Registry<Texture>& textureRegistry();
 Registry<Framebuffer>& framebufferRegistry();
 Registry<Program>& programRegistry();
-// Defined next to Mesh, where the type is complete.
 Registry<Mesh>& meshRegistry();
+
+class SamplerSet;
+// Adds the registered texture `textureName` to `set` on the unit of `program`'s sampler uniform
+// `uniformName`; answers false and adds nothing when any of the three is missing.
+bool addByName(SamplerSet& set, const std::string& textureName, const Program* program,
+               const std::string& uniformName);

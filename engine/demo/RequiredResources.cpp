@@ -1,7 +1,7 @@
 #include "demo/RequiredResources.h"
 
-#include "app/Diagnostics.h"
 #include "assets/Mesh.h"
+#include "core/Diagnostics.h"
 #include "demo/Registries.h"
 #include "render/Framebuffer.h"
 #include "render/Program.h"

@@ -1,6 +1,6 @@
 #include "demo/Timeline.h"
 
-#include "app/LoadingScreen.h"
+#include "demo/LoadingScreen.h"
 
 Timeline& Timeline::global() {
     static Timeline timeline;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Object.h"
+#include "core/Object.h"
 #include "render/Gl.h"
 
 // One GL buffer name with its binding target and usage codes. The name is deleted with the object.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Object.h"
+#include "core/Object.h"
 #include "math/Mat3.h"
 #include "math/Mat4.h"
 #include "render/BufferBindings.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Object.h"
+#include "core/Object.h"
 #include "render/Gl.h"
 
 // A GL query of one kind (query target table); occlusion culling uses kind 3, any samples passed.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Object.h"
+#include "core/Object.h"
 #include "render/Texture.h"
 
 #include <string>
@@ -18,9 +18,10 @@ public:
     };
 
     void add(const Ref<Texture>& texture, int unit) { bindings_.push_back({texture, unit}); }
-    // Adds the registered texture `textureName` on the unit of `program`'s sampler uniform
-    // `uniformName`; answers false and adds nothing when any of the three is missing.
-    bool addByName(const std::string& textureName, const Program* program, const std::string& uniformName);
+    // Adds `texture` on the unit of `program`'s sampler uniform `uniformName`; answers false and
+    // adds nothing when the texture is null or the program has no such sampler uniform. (Lookups
+    // by texture name go through the registries: addByName in demo/Registries.h.)
+    bool addForUniform(const Ref<Texture>& texture, const Program& program, const std::string& uniformName);
 
     const std::vector<Binding>& bindings() const { return bindings_; }
 

@@ -1,6 +1,6 @@
 #include "render/Shader.h"
 
-#include "app/Diagnostics.h"
+#include "core/Diagnostics.h"
 #include "render/CodeTables.h"
 
 #include <vector>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Object.h"
+#include "core/Object.h"
 #include "render/Gl.h"
 
 #include <string>

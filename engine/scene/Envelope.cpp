@@ -1,8 +1,8 @@
 #include "scene/Envelope.h"
 
-#include "app/InputStream.h"
-#include "app/OutputStream.h"
-#include "app/XmlAttributes.h"
+#include "core/InputStream.h"
+#include "core/OutputStream.h"
+#include "core/XmlAttributes.h"
 
 #include <cmath>
 #include <tinyxml2.h>

@@ -1,7 +1,7 @@
 #include "HelloPart.h"
 
-#include "app/LoadingScreen.h"
 #include "assets/Mesh.h"
+#include "demo/LoadingScreen.h"
 #include "demo/RequiredResources.h"
 #include "math/Mat4.h"
 #include "render/Device.h"

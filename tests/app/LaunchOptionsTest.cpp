@@ -1,7 +1,7 @@
 #include "app/LaunchOptions.h"
 #include "app/KeyCodes.h"
-#include "app/Paths.h"
 #include "app/SimulationStep.h"
+#include "core/Paths.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "assets/PNGLoader.h"
 #include "support/TempDir.h"
 
-#include "app/MemoryInputStream.h"
+#include "core/MemoryInputStream.h"
 
 #include <gtest/gtest.h>
 #include <png.h>

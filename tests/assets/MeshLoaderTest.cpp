@@ -2,10 +2,10 @@
 #include "support/ImageFiles.h"
 #include "support/MeshFiles.h"
 
-#include "app/FileInputStream.h"
-#include "app/MemoryInputStream.h"
 #include "assets/MeshWriter.h"
 #include "assets/RAWMeshLoader.h"
+#include "core/FileInputStream.h"
+#include "core/MemoryInputStream.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 #include "TestFiles.h"
 
-#include "app/MemoryInputStream.h"
-#include "app/MemoryOutputStream.h"
 #include "assets/Mesh.h"
 #include "assets/MeshWriter.h"
 #include "assets/RAWMeshLoader.h"
+#include "core/MemoryInputStream.h"
+#include "core/MemoryOutputStream.h"
 #include "demo/Registries.h"
 #include "render/TextureBuffer.h"
 #include "support/GlTest.h"

@@ -1,9 +1,9 @@
 #include "TestFiles.h"
 
-#include "app/MemoryInputStream.h"
 #include "assets/JPEGLoader.h"
 #include "assets/PNGLoader.h"
 #include "assets/TextureBuilders.h"
+#include "core/MemoryInputStream.h"
 #include "render/Texture1D.h"
 #include "render/Texture2D.h"
 #include "render/Texture2DArray.h"

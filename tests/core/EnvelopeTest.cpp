@@ -1,6 +1,6 @@
 #include "scene/Envelope.h"
-#include "app/MemoryInputStream.h"
-#include "app/MemoryOutputStream.h"
+#include "core/MemoryInputStream.h"
+#include "core/MemoryOutputStream.h"
 #include "scene/EnvelopeShapeFunctor.h"
 
 #include <gtest/gtest.h>

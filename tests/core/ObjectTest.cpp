@@ -1,4 +1,4 @@
-#include "app/Object.h"
+#include "core/Object.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "app/FileInputStream.h"
-#include "app/FileOutputStream.h"
-#include "app/GzipInputStream.h"
-#include "app/GzipOutputStream.h"
-#include "app/MemoryInputStream.h"
-#include "app/MemoryOutputStream.h"
+#include "core/FileInputStream.h"
+#include "core/FileOutputStream.h"
+#include "core/GzipInputStream.h"
+#include "core/GzipOutputStream.h"
+#include "core/MemoryInputStream.h"
+#include "core/MemoryOutputStream.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "demo/Timeline.h"
-#include "app/LoadingScreen.h"
+#include "demo/LoadingScreen.h"
 #include "render/Device.h"
 
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "app/XmlAttributes.h"
+#include "core/XmlAttributes.h"
 
 #include <clocale>
 #include <cmath>

@@ -265,15 +265,15 @@ TEST_F(ProgramTest, SamplerSetsBindRegisteredTexturesOnTheProgramsUnits) {
     textureRegistry().insert("stone", texture);
     EXPECT_EQ(texture->name(), "stone");
     Ref<SamplerSet> set = makeRef<SamplerSet>();
-    EXPECT_FALSE(set->addByName("missing", program.get(), "albedo"));
-    EXPECT_FALSE(set->addByName("stone", program.get(), "nothing"));
-    EXPECT_FALSE(set->addByName("stone", nullptr, "albedo"));
+    EXPECT_FALSE(addByName(*set, "missing", program.get(), "albedo"));
+    EXPECT_FALSE(addByName(*set, "stone", program.get(), "nothing"));
+    EXPECT_FALSE(addByName(*set, "stone", nullptr, "albedo"));
     EXPECT_TRUE(set->bindings().empty());
 
     GlCallRecorder rec;
     device->bindSamplerSet(set);
     EXPECT_TRUE(rec.calls().empty()) << "an empty set binds nothing";
-    ASSERT_TRUE(set->addByName("stone", program.get(), "normals"));
+    ASSERT_TRUE(addByName(*set, "stone", program.get(), "normals"));
     const int unit = program->findSampler("normals")->unit;
     device->bindSamplerSet(set);
     EXPECT_EQ(rec.calls(),

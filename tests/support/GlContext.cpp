@@ -1,6 +1,6 @@
 #include "support/GlContext.h"
 
-#include "app/SanitizerSupport.h"
+#include "core/SanitizerSupport.h"
 #include "render/Gl.h"
 
 #include <SDL.h>

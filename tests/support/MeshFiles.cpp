@@ -1,7 +1,7 @@
 #include "support/MeshFiles.h"
 
-#include "app/MemoryOutputStream.h"
 #include "assets/MeshWriter.h"
+#include "core/MemoryOutputStream.h"
 
 #include <cstring>
 

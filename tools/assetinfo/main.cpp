@@ -1,8 +1,8 @@
 // assetinfo: describes the assets the engine reads, one JSON object per file per line.
-#include "app/Diagnostics.h"
 #include "assets/JPEGLoader.h"
 #include "assets/PNGLoader.h"
 #include "assets/RAWMeshLoader.h"
+#include "core/Diagnostics.h"
 #include "render/CodeTables.h"
 #include "scene/Envelope.h"
 

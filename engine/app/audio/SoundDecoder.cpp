@@ -1,7 +1,7 @@
 #include "app/audio/SoundDecoder.h"
 
-#include "app/Diagnostics.h"
-#include "app/Paths.h"
+#include "core/Diagnostics.h"
+#include "core/Paths.h"
 
 #include <SDL.h>
 #include <sndfile.h>

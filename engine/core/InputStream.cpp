@@ -1,4 +1,4 @@
-#include "app/InputStream.h"
+#include "core/InputStream.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/InputStream.h"
+#include "core/InputStream.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/OutputStream.h"
+#include "core/OutputStream.h"
 
 #include <zlib.h>
 

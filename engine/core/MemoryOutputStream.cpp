@@ -1,4 +1,4 @@
-#include "app/MemoryOutputStream.h"
+#include "core/MemoryOutputStream.h"
 
 bool MemoryOutputStream::writeRaw(const void* src, size_t size) {
     const unsigned char* p = static_cast<const unsigned char*>(src);

@@ -1,4 +1,4 @@
-#include "app/GzipInputStream.h"
+#include "core/GzipInputStream.h"
 
 #include <climits>
 

@@ -1,10 +1,9 @@
-#include "app/LoadingScreen.h"
+#include "demo/LoadingScreen.h"
 
-#include "app/DemoApplication.h"
-#include "app/Diagnostics.h"
-#include "app/Paths.h"
 #include "assets/JPEGLoader.h"
 #include "assets/ShaderLoader.h"
+#include "core/Diagnostics.h"
+#include "core/Paths.h"
 #include "demo/Registries.h"
 #include "render/CodeTables.h"
 #include "render/Device.h"
@@ -63,7 +62,7 @@ bool LoadingScreen::load() {
     programRegistry().insert("loading", program_);
 
     samplerSet_ = makeRef<SamplerSet>();
-    samplerSet_->addByName("loadingScreen", program_.get(), "loading");
+    addByName(*samplerSet_, "loadingScreen", program_.get(), "loading");
     vertexArray_ = VertexArrayObject::create(*program_, *vertexBuffer_, nullptr);
 
     progress = 0;

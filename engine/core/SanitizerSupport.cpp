@@ -1,4 +1,4 @@
-#include "app/SanitizerSupport.h"
+#include "core/SanitizerSupport.h"
 
 // Mesa unloads its driver when the last display closes; the leak report at exit then finds the
 // driver's one-time allocations in no module at all, and the suppression list

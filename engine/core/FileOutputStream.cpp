@@ -1,4 +1,4 @@
-#include "app/FileOutputStream.h"
+#include "core/FileOutputStream.h"
 
 FileOutputStream::FileOutputStream(const std::string& path) : OutputStream(path) {
     file_ = std::fopen(path.c_str(), "wb");

@@ -1,4 +1,4 @@
-#include "app/OutputStream.h"
+#include "core/OutputStream.h"
 
 #include <cstring>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/Object.h"
+#include "core/Object.h"
+#include "demo/FramePresenter.h"
 
-class DemoApplication;
 class Device;
 class Program;
 class SamplerSet;
@@ -31,7 +31,7 @@ public:
 
     float progress = 0;
     Ref<Device> device;
-    DemoApplication* application = nullptr; // not counted: the application owns the screen
+    FramePresenter* application = nullptr; // not counted: the application owns the screen
 
     // Number of frames drawn since load, for tests and diagnostics.
     int drawCount() const { return drawCount_; }

@@ -1,4 +1,4 @@
-#include "app/GzipOutputStream.h"
+#include "core/GzipOutputStream.h"
 
 GzipOutputStream::GzipOutputStream(const std::string& path, int level) : OutputStream(path) {
     char mode[4] = {'w', 'b', static_cast<char>('0' + (level < 0 ? 6 : level > 9 ? 9 : level)), 0};

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/InputStream.h"
+#include "core/InputStream.h"
 
 // Reads from a caller-owned block of memory that must outlive the stream.
 class MemoryInputStream : public InputStream {

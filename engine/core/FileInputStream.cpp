@@ -1,4 +1,4 @@
-#include "app/FileInputStream.h"
+#include "core/FileInputStream.h"
 
 #include <sys/stat.h>
 

@@ -1,4 +1,4 @@
-#include "app/MemoryInputStream.h"
+#include "core/MemoryInputStream.h"
 
 #include <cstring>
 
