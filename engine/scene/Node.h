@@ -45,13 +45,6 @@ public:
     // Whether `ancestor` is this node or lies on its parent chain.
     bool isDescendantOf(const Node* ancestor) const;
 
-    NodeTransform transform;
-    std::string name;
-    // False hides the node and its subtree from rendering, not from updating.
-    bool enabled = true;
-    // ANDed with a shadow pass's mask; 0 keeps the node out of every shadow pass.
-    uint32_t shadowCasterMask = 0;
-
 protected:
     // The kind is fixed here. Codes KindState and the KindDrawable family belong to State and
     // Drawable, which the render walk casts to by kind.
@@ -60,13 +53,28 @@ protected:
     // world = parent.world · local (local alone without a parent), and the world position.
     void updateWorld();
 
-    Ref<Node> parent_;
+    // Laid out for the walks: what a visit of a frozen node reads (kind, links, controllers,
+    // enabled flag, transform flags) shares the node's first cache line.
+private:
+    int32_t kind_;
+
+protected:
     Ref<Node> nextSibling_;
     Ref<Node> firstChild_;
-    // Not counted: the tail of the child list, so appending stays constant time.
-    Node* lastChild_ = nullptr;
 
 private:
     std::vector<Ref<Controller>> controllers_;
-    int32_t kind_;
+
+public:
+    // False hides the node and its subtree from rendering, not from updating.
+    bool enabled = true;
+    NodeTransform transform;
+    // ANDed with a shadow pass's mask; 0 keeps the node out of every shadow pass.
+    uint32_t shadowCasterMask = 0;
+    std::string name;
+
+protected:
+    Ref<Node> parent_;
+    // Not counted: the tail of the child list, so appending stays constant time.
+    Node* lastChild_ = nullptr;
 };

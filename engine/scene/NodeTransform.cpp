@@ -30,13 +30,8 @@ void setTranslation(Mat4& m, const Vec3& t) {
 
 } // namespace
 
-void NodeTransform::rebuildLocal() {
-    if (flags == 0 || (flags & LocalFrozen))
-        return;
+void NodeTransform::buildLocal() {
     switch (flags & 0x0F) {
-    case 0:
-        // Only freezing or dynamic bits: no component to build from.
-        return;
     case HasPosition:
         local = Mat4::translation(position);
         return;

@@ -30,8 +30,14 @@ struct NodeTransform {
 
     // Rebuilds `local` from the components named by the flags; does nothing when no component
     // flag is set or the local matrix is frozen.
-    void rebuildLocal();
+    void rebuildLocal() {
+        if ((flags & 0x0F) != 0 && !(flags & LocalFrozen))
+            buildLocal();
+    }
 
     // Ry(heading) · Rx(pitch) · Rz(bank).
     static Mat4 rotationMatrix(const Vec3& rotation);
+
+private:
+    void buildLocal();
 };
