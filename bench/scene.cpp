@@ -102,9 +102,10 @@ Ref<Envelope> eightKeys(uint32_t& random, float base, float amplitude) {
     std::string text = "<envelope pre=\"1\" post=\"3\">";
     for (int i = 0; i < 8; ++i) {
         const int shape = (i % 3 == 0) ? ShapeTCB : (i % 3 == 1) ? ShapeHermite : ShapeLinear;
-        text += "<key type=\"" + std::to_string(shape) + "\" time=\"" + std::to_string(float(i) * kKeySpacing) + "\" value=\"" +
-                std::to_string(base + amplitude * draw(random)) + "\" t=\"" + std::to_string(0.2f * draw(random)) +
-                "\" param0=\"0.5\" param1=\"0.5\"/>";
+        text += "<key type=\"" + std::to_string(shape) + "\" time=\"" +
+                std::to_string(float(i) * kKeySpacing) + "\" value=\"" +
+                std::to_string(base + amplitude * draw(random)) + "\" t=\"" +
+                std::to_string(0.2f * draw(random)) + "\" param0=\"0.5\" param1=\"0.5\"/>";
     }
     text += "</envelope>";
     // One document for every envelope, as a loader reads one file: its memory is reused from one
@@ -137,12 +138,13 @@ std::string vertexSource(int variant) {
            "}\n";
 }
 
-const char* kFragment = "#version 430 core\n"
-                        "uniform vec3 tint;\n"
-                        "in vec3 normal;\n"
-                        "in vec3 worldPosition;\n"
-                        "out vec4 color;\n"
-                        "void main() { color = vec4(tint * max(normal.y, 0.2) + fract(worldPosition) * 0.01, 1.0); }\n";
+const char* kFragment =
+    "#version 430 core\n"
+    "uniform vec3 tint;\n"
+    "in vec3 normal;\n"
+    "in vec3 worldPosition;\n"
+    "out vec4 color;\n"
+    "void main() { color = vec4(tint * max(normal.y, 0.2) + fract(worldPosition) * 0.01, 1.0); }\n";
 
 // The synthetic scene with everything it draws from; built once, with the real driver.
 struct BenchScene {
@@ -239,9 +241,10 @@ struct BenchScene {
         Node::addChild(root.get(), camera.get());
         camera->updateProjection(16.0f / 9.0f);
 
-        std::vector<Ref<Node>> lights = {
-            makeRef<DirectionalLight>(Vec3(1, 0.9f, 0.8f)), makeRef<AmbientLight>(Vec3(0.1f, 0.1f, 0.15f)),
-            makeRef<SpotLight>(Vec3(1, 1, 1), 50, 0.5f, 0.1f), makeRef<SpotLight>(Vec3(1, 0.5f, 0.5f), 50, 0.4f, 0.1f)};
+        std::vector<Ref<Node>> lights = {makeRef<DirectionalLight>(Vec3(1, 0.9f, 0.8f)),
+                                         makeRef<AmbientLight>(Vec3(0.1f, 0.1f, 0.15f)),
+                                         makeRef<SpotLight>(Vec3(1, 1, 1), 50, 0.5f, 0.1f),
+                                         makeRef<SpotLight>(Vec3(1, 0.5f, 0.5f), 50, 0.4f, 0.1f)};
         for (int i = 0; i < 4; ++i)
             lights.push_back(makeRef<PointLight>(Vec3(1, 1, 1), 20.0f + float(i)));
         for (size_t i = 0; i < lights.size(); ++i) {

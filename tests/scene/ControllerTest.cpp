@@ -162,6 +162,34 @@ TEST(ControllerTest, FollowerCopiesItsTargetsMatrices) {
     Node::releaseSubtree(selfLink);
 }
 
+TEST(ControllerTest, FollowEntriesResolveByNameAfterLoading) {
+    Ref<Group> root = makeRef<Group>(), first = makeRef<Group>(), second = makeRef<Group>(),
+               target = makeRef<Group>(), decoy = makeRef<Group>();
+    target->name = "lamp post";
+    decoy->name = "lamp post";
+    Node::addChild(root.get(), first.get());
+    Node::addChild(root.get(), target.get());
+    Node::addChild(root.get(), second.get());
+    Node::addChild(second.get(), decoy.get());
+    target->transform.flags = NodeTransform::HasPosition;
+    target->transform.position = {0, 3, 0};
+    Scene scene;
+    scene.setRoot(root);
+    scene.freezeStaticTransforms();
+
+    ASSERT_TRUE(FollowController::attach(scene, *first, "lamp post"));
+    ASSERT_TRUE(FollowController::attach(scene, *second, "lamp post")) << "two followers, one target";
+    EXPECT_EQ(first->transform.flags, 0x70u);
+    EXPECT_EQ(static_cast<FollowController*>(second->controllers()[0].get())->target().get(), target.get())
+        << "the first node of that name in the walk";
+    EXPECT_FALSE(FollowController::attach(scene, *first, "nobody"));
+    EXPECT_EQ(first->controllers().size(), 1u);
+    scene.update(0);
+    EXPECT_FLOAT_EQ(first->transform.worldPosition.y, 3) << "a frozen target is followed as well";
+    EXPECT_FLOAT_EQ(second->transform.worldPosition.y, 3);
+    EXPECT_FLOAT_EQ(decoy->transform.worldPosition.y, 0) << "frozen before the follow began";
+}
+
 TEST(ControllerTest, AControllerIsAttachedOnce) {
     Ref<Group> node = makeRef<Group>();
     Ref<Controller> c = makeRef<EnableController>(constantEnvelope(1));

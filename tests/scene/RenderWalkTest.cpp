@@ -4,12 +4,16 @@
 #include "render/Program.h"
 #include "render/Shader.h"
 #include "render/StateSet.h"
+#include "render/UniformBuffer.h"
+#include "render/UniformState.h"
+#include "render/Uniforms.h"
 #include "scene/ArrayModel.h"
 #include "scene/EnableController.h"
 #include "scene/Group.h"
 #include "scene/Material.h"
 #include "scene/Scene.h"
 #include "scene/SubModel.h"
+#include "scene/VAOModel.h"
 #include "support/GlCallRecorder.h"
 #include "support/GlTest.h"
 
@@ -323,4 +327,61 @@ TEST_F(RenderWalkTest, SubModelDrawVariants) {
     EXPECT_NE(find(calls, glCall("glDrawRangeElements", GL_PATCHES, 2, 40, 12, GL_UNSIGNED_SHORT, offset)),
               -1);
     EXPECT_NE(find(calls, glCall("glDrawArraysInstanced", GL_POINTS, 6, 12, 5)), -1);
+}
+
+TEST_F(RenderWalkTest, VertexArrayModelsBindAroundTheirDrawables) {
+    Ref<VertexArrayObject> array = makeRef<VertexArrayObject>();
+    array->generate();
+    Ref<VAOModel> model = makeRef<VAOModel>(array);
+    IndexBin bin;
+    bin.count = 3;
+    Node::addChild(root.get(), model.get());
+    Node::addChild(model.get(), makeRef<SubModel>(bin).get());
+    Node::addChild(root.get(), makeRef<ArrayModel>(bin).get());
+
+    GlCallRecorder rec(GlCallRecorder::Mode::Count);
+    render();
+    EXPECT_EQ(rec.count("glBindVertexArray"), 2u) << "its own array, then the device's again";
+    EXPECT_EQ(rec.count("glDrawRangeElements"), 1u);
+    EXPECT_EQ(rec.count("glDrawArrays"), 1u);
+    EXPECT_EQ(device->vertexArray(), nullptr);
+    rec.stop();
+}
+
+TEST_F(RenderWalkTest, MaterialAppliesUniformsAndUniformBufferInsideItsBracket) {
+    Ref<Program> program = linkProgram("material");
+    ASSERT_TRUE(program);
+    Ref<Material> material = makeRef<Material>();
+    material->setProgram(program);
+    float scale = 0.25f;
+    Ref<Uniforms> uniforms = makeRef<Uniforms>(program);
+    uniforms->add(makeRef<FloatUniformState>(7, &scale));
+    material->setUniforms(uniforms);
+    Ref<UniformBuffer> buffer = makeRef<UniformBuffer>();
+    buffer->create();
+    Ref<BufferBindings> bindings = makeRef<BufferBindings>();
+    bindings->add(buffer, 3);
+    material->setUniformBuffer(bindings);
+    material->setSamplerSet(makeRef<SamplerSet>());
+    EXPECT_EQ(material->flags(), uint32_t(Material::HasProgram | Material::HasUniforms |
+                                          Material::HasUniformBuffer | Material::HasSamplerSet));
+    material->setSamplerSet(nullptr);
+    EXPECT_FALSE(material->flags() & Material::HasSamplerSet) << "a null reference clears its flag";
+    Node::addChild(root.get(), material.get());
+    Node::addChild(material.get(), drawable(0, {0, 0, 0}).get());
+
+    GlCallRecorder rec;
+    render();
+    const std::vector<std::string>& calls = rec.calls();
+    const long use = find(calls, glCall("glUseProgram", program->glName()));
+    const long uniform = find(calls, glCall("glUniform1f", 7, 0.25f));
+    const long bind = find(calls, glCall("glBindBufferBase", GL_UNIFORM_BUFFER, 3, buffer->glName()));
+    const long draw = find(calls, glCall("glDrawArrays", GL_TRIANGLES, 0, 3));
+    const long unbind = find(calls, glCall("glBindBufferBase", GL_UNIFORM_BUFFER, 3, 0));
+    ASSERT_NE(use, -1);
+    EXPECT_LT(use, uniform) << "uniforms go to the program just bound";
+    EXPECT_LT(uniform, bind);
+    EXPECT_LT(bind, draw);
+    EXPECT_LT(draw, unbind) << "no uniform buffer once the material is restored";
+    EXPECT_EQ(device->program(), program) << "the last program stays bound when the stack empties";
 }

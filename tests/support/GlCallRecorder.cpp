@@ -207,6 +207,7 @@ VORNDLE_WRAP(glDrawArrays, (GLenum m, GLint f, GLsizei c), (m, f, c), m, f, c)
 VORNDLE_WRAP(glDrawElements, (GLenum m, GLsizei c, GLenum t, const void* o), (m, c, t, o), m, c, t, o)
 
 GlCallRecorder::GlCallRecorder(Mode mode) : mode_(mode) {
+    clear();
     start();
 }
 

@@ -19,7 +19,7 @@ class GlCallRecorder {
 public:
     enum class Mode { Record, Count };
 
-    // Starts recording (or counting) at once.
+    // Starts recording (or counting, from zero) at once.
     explicit GlCallRecorder(Mode mode = Mode::Record);
     ~GlCallRecorder();
     GlCallRecorder(const GlCallRecorder&) = delete;
