@@ -56,6 +56,9 @@ void Scene::update(float time) {
 
 void Scene::updateWalk(Node* first, float time) {
     for (Node* node = first; node; node = node->nextSibling()) {
+        // The walk is bound by fetching nodes: ask for the next two while this one updates.
+        __builtin_prefetch(node->firstChild());
+        __builtin_prefetch(node->nextSibling());
         node->update(time);
         if (node->firstChild())
             updateWalk(node->firstChild(), time);
