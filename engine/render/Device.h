@@ -60,6 +60,7 @@ public:
 
     void setRasterizerDiscard(bool enabled);
     void setProgramPointSize(bool enabled);
+    bool programPointSizeEnabled() const { return programPointSizeEnabled_; }
 
     GLenum indexType() const { return indexType_; }
     int indexSize() const { return indexSize_; }

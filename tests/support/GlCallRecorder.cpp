@@ -10,6 +10,19 @@ namespace {
 
 GlCallRecorder* gActive = nullptr;
 bool gWrapSeen = false;
+bool gCounting = false;
+uint64_t gTotal = 0;
+
+// Every entry point the recorder can stand in for, with its stub's counter.
+struct EntryPoint {
+    const char* name;
+    uint64_t* counter;
+    void (*setCounting)(bool counting);
+};
+std::vector<EntryPoint>& entryPoints() {
+    static std::vector<EntryPoint> all;
+    return all;
+}
 
 template <class... Args> void note(const char* name, Args... args) {
     if (gActive)
@@ -23,16 +36,26 @@ template <auto* Pointer, class R, class... A> struct Hook<Pointer, R(GLAPIENTRY*
     static inline R(GLAPIENTRY* original)(A...) = nullptr;
     static inline const char* name = nullptr;
 
+    static inline uint64_t counter = 0;
+
     static R GLAPIENTRY call(A... args) {
         note(name, args...);
         return original(args...);
     }
+    static R GLAPIENTRY stub(A...) {
+        ++counter;
+        ++gTotal;
+        if constexpr (!std::is_void_v<R>)
+            return R{};
+    }
+    static void setCounting(bool counting) { *Pointer = counting ? &stub : &call; }
     static void install(const char* glName) {
         if (original || !*Pointer)
             return;
         name = glName;
         original = *Pointer;
         *Pointer = &call;
+        entryPoints().push_back({glName, &counter, &setCounting});
     }
 };
 
@@ -111,7 +134,16 @@ void installHooks() {
     VORNDLE_HOOK(DeleteQueries);
     VORNDLE_HOOK(BeginQuery);
     VORNDLE_HOOK(EndQuery);
+    VORNDLE_HOOK(DrawRangeElements);
+    VORNDLE_HOOK(DrawElementsInstanced);
+    VORNDLE_HOOK(DrawArraysInstanced);
+    VORNDLE_HOOK(PatchParameteri);
 }
+
+// The GL 1.1 wrappers register their counters the first time the table is asked for.
+struct DirectCounter {
+    DirectCounter(const char* name, uint64_t* counter) { entryPoints().push_back({name, counter, nullptr}); }
+};
 
 // libGL's own function for a GL 1.1 entry point. Looked up at run time: inside a binary linked
 // with --wrap every reference to the plain name leads back to the wrapper.
@@ -124,8 +156,17 @@ template <class F> F real(const char* name) {
 
 // GL 1.1 entry points, reached through the linker's --wrap in the render test binaries.
 #define VORNDLE_WRAP(name, params, args, ...)                                                                \
+    namespace {                                                                                              \
+    uint64_t gCount_##name = 0;                                                                              \
+    DirectCounter gCounter_##name(#name, &gCount_##name);                                                    \
+    }                                                                                                        \
     extern "C" void __wrap_##name params {                                                                   \
         gWrapSeen = true;                                                                                    \
+        if (gCounting) {                                                                                     \
+            ++gCount_##name;                                                                                 \
+            ++gTotal;                                                                                        \
+            return;                                                                                          \
+        }                                                                                                    \
         note(#name, ##__VA_ARGS__);                                                                          \
         static auto fn = real<void(*) params>(#name);                                                        \
         fn args;                                                                                             \
@@ -162,8 +203,11 @@ VORNDLE_WRAP(glTexImage2D,
              (t, l, i, w, h, b, f, ty, p), t, l, i, w, h, b, f, ty, p)
 VORNDLE_WRAP(glGenTextures, (GLsizei n, GLuint* t), (n, t), n)
 VORNDLE_WRAP(glDeleteTextures, (GLsizei n, const GLuint* t), (n, t), n)
+VORNDLE_WRAP(glDrawArrays, (GLenum m, GLint f, GLsizei c), (m, f, c), m, f, c)
+VORNDLE_WRAP(glDrawElements, (GLenum m, GLsizei c, GLenum t, const void* o), (m, c, t, o), m, c, t, o)
 
-GlCallRecorder::GlCallRecorder() {
+GlCallRecorder::GlCallRecorder(Mode mode) : mode_(mode) {
+    clear();
     start();
 }
 
@@ -174,11 +218,36 @@ GlCallRecorder::~GlCallRecorder() {
 void GlCallRecorder::start() {
     installHooks();
     gActive = this;
+    const bool counting = mode_ == Mode::Count;
+    if (counting != gCounting) {
+        gCounting = counting;
+        for (const EntryPoint& entry : entryPoints())
+            if (entry.setCounting)
+                entry.setCounting(counting);
+    }
 }
 
 void GlCallRecorder::stop() {
-    if (gActive == this)
-        gActive = nullptr;
+    if (gActive != this)
+        return;
+    gActive = nullptr;
+    if (gCounting) {
+        gCounting = false;
+        for (const EntryPoint& entry : entryPoints())
+            if (entry.setCounting)
+                entry.setCounting(false);
+    }
+}
+
+void GlCallRecorder::clear() {
+    calls_.clear();
+    gTotal = 0;
+    for (const EntryPoint& entry : entryPoints())
+        *entry.counter = 0;
+}
+
+uint64_t GlCallRecorder::totalCount() const {
+    return gTotal;
 }
 
 void GlCallRecorder::record(std::string call) {
@@ -194,6 +263,12 @@ std::vector<std::string> GlCallRecorder::names() const {
 }
 
 size_t GlCallRecorder::count(const std::string& name) const {
+    if (mode_ == Mode::Count) {
+        for (const EntryPoint& entry : entryPoints())
+            if (name == entry.name)
+                return size_t(*entry.counter);
+        return 0;
+    }
     return size_t(std::count_if(calls_.begin(), calls_.end(), [&](const std::string& call) {
         return call.compare(0, call.find('('), name) == 0;
     }));

@@ -11,22 +11,33 @@
 // the GL 1.1 entry points that libGL exports directly are only seen in test binaries linked with
 // the wrap options of tests/CMakeLists.txt (VORNDLE_GL_WRAP_OPTIONS). Queries (glGet*, status
 // reads) are not recorded. Only one recorder records at a time.
+//
+// In counting mode nothing reaches the driver: the hooked entry points become no-op stubs that
+// only count (value-returning ones answer 0), so a benchmark measures the engine's own work. GL
+// state and objects are then left as they were; build what is drawn before counting starts.
 class GlCallRecorder {
 public:
-    // Starts recording at once.
-    GlCallRecorder();
+    enum class Mode { Record, Count };
+
+    // Starts recording (or counting, from zero) at once.
+    explicit GlCallRecorder(Mode mode = Mode::Record);
     ~GlCallRecorder();
     GlCallRecorder(const GlCallRecorder&) = delete;
     GlCallRecorder& operator=(const GlCallRecorder&) = delete;
 
     void start();
     void stop();
-    void clear() { calls_.clear(); }
+    // Forgets the recorded calls and zeroes the counters.
+    void clear();
+    Mode mode() const { return mode_; }
 
     const std::vector<std::string>& calls() const { return calls_; }
     // The calls without their arguments.
     std::vector<std::string> names() const;
+    // Calls of one entry point: recorded ones, or in counting mode the stub's counter.
     size_t count(const std::string& name) const;
+    // Every call counted since start or clear (counting mode).
+    uint64_t totalCount() const;
     // Whether the wrapped GL 1.1 entry points reach the recorder in this binary.
     static bool wrapsDirectEntryPoints();
 
@@ -35,6 +46,7 @@ public:
 
 private:
     std::vector<std::string> calls_;
+    Mode mode_;
 };
 
 namespace glcall_detail {

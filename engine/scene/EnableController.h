@@ -1,0 +1,13 @@
+#pragma once
+
+#include "scene/Controller.h"
+
+// Shows the node while the envelope is above 0.5 and hides it otherwise.
+class EnableController : public Controller {
+public:
+    explicit EnableController(const Ref<Envelope>& envelope) : envelope_(envelope) {}
+    void update(Node& node, float time) override;
+
+private:
+    Ref<Envelope> envelope_;
+};

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "scene/Controller.h"
+
+// position = (x(t), y(t), z(t)), from slots x, y, z.
+class PositionController : public Controller {
+public:
+    explicit PositionController(const Slots& slots);
+    void update(Node& node, float time) override;
+
+private:
+    Ref<Envelope> x_, y_, z_;
+};
