@@ -96,6 +96,8 @@ void installHooks() {
     VORNDLE_HOOK(Uniform4fv);
     VORNDLE_HOOK(UniformMatrix3fv);
     VORNDLE_HOOK(UniformMatrix4fv);
+    VORNDLE_HOOK(ClearBufferfv);
+    VORNDLE_HOOK(ProgramUniform3fv);
     VORNDLE_HOOK(CreateShader);
     VORNDLE_HOOK(ShaderSource);
     VORNDLE_HOOK(CompileShader);
@@ -162,6 +164,7 @@ VORNDLE_WRAP(glTexImage2D,
              (t, l, i, w, h, b, f, ty, p), t, l, i, w, h, b, f, ty, p)
 VORNDLE_WRAP(glGenTextures, (GLsizei n, GLuint* t), (n, t), n)
 VORNDLE_WRAP(glDeleteTextures, (GLsizei n, const GLuint* t), (n, t), n)
+VORNDLE_WRAP(glDrawArrays, (GLenum m, GLint f, GLsizei c), (m, f, c), m, f, c)
 
 GlCallRecorder::GlCallRecorder() {
     start();
