@@ -18,12 +18,18 @@ LightStreaksEngine::LightStreaksEngine(const Ref<Program>& program) : LightStrea
 
 void LightStreaksEngine::normalizeWeights() {
     for (Vec4& w : weights) {
-        const float length = std::sqrt(w.dot(w));
+        const float squared = w.dot(w);
         // A zero vector has no direction to keep; dividing would fill it with NaN.
-        if (length > 0.0f && std::isfinite(length))
-            w = Vec4(w.x / length, w.y / length, w.z / length, w.w / length);
-        else
+        if (!(squared > 0.0f) || !std::isfinite(squared)) {
             w = Vec4();
+            continue;
+        }
+        // Unit vectors stay as they are, bit for bit: dividing again would nudge the last bits,
+        // and a block written and read back must not change.
+        if (std::fabs(squared - 1.0f) <= 4e-7f)
+            continue;
+        const float length = std::sqrt(squared);
+        w = Vec4(w.x / length, w.y / length, w.z / length, w.w / length);
     }
 }
 

@@ -115,6 +115,9 @@ protected:
         blit->radialBlur().origin = Vec2(0.55f, 0.6f);
         blit->ssao().params.radius = 0.35f;
         blit->ssao().params.attScale = 1.5f;
+        blit->noise[2] = 0.04f;
+        blit->distortion[2] = 0.006f;
+        blit->gamma[0] = 1.1f;
     }
     void TearDown() override {
         blit = nullptr;

@@ -69,7 +69,7 @@ void main() {
     if (lut_fade != 0.0)
         c = mix(c, texture(color_grad, clamp(luma(c), 0.0, 1.0)).rgb, clamp(lut_fade, 0.0, 1.0));
     if (noiseParams.z != 0.0) {
-        vec2 grain = gl_FragCoord.xy / vec2(textureSize(noise_lut, 0)) + noiseParams.xy;
+        vec2 grain = uv / invViewport / vec2(textureSize(noise_lut, 0)) + noiseParams.xy;
         c += (texture(noise_lut, grain).r - 0.5) * noiseParams.z;
     }
     c = pow(max(c, vec3(0.0)), vec3(1.0 / max(gammaParams.x, 1e-3)));
