@@ -18,18 +18,20 @@ LightStreaksEngine::LightStreaksEngine(const Ref<Program>& program) : LightStrea
 
 void LightStreaksEngine::normalizeWeights() {
     for (Vec4& w : weights) {
-        const float squared = w.dot(w);
+        // In double precision: no float square overflows or underflows there.
+        const double x = w.x, y = w.y, z = w.z, v = w.w;
+        const double squared = x * x + y * y + z * z + v * v;
         // A zero vector has no direction to keep; dividing would fill it with NaN.
-        if (!(squared > 0.0f) || !std::isfinite(squared)) {
+        if (!(squared > 0.0) || !std::isfinite(squared)) {
             w = Vec4();
             continue;
         }
-        // Unit vectors stay as they are, bit for bit: dividing again would nudge the last bits,
+        // Unit vectors stay as they are, bit for bit: dividing again could nudge the last bits,
         // and a block written and read back must not change.
-        if (std::fabs(squared - 1.0f) <= 4e-7f)
+        if (std::fabs(squared - 1.0) <= 4e-7)
             continue;
-        const float length = std::sqrt(squared);
-        w = Vec4(w.x / length, w.y / length, w.z / length, w.w / length);
+        const double length = std::sqrt(squared);
+        w = Vec4(float(x / length), float(y / length), float(z / length), float(v / length));
     }
 }
 

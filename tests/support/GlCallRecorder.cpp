@@ -1,5 +1,7 @@
 #include "support/GlCallRecorder.h"
 
+#include "support/GlStub.h"
+
 #include "render/Gl.h"
 
 #include <dlfcn.h>
@@ -129,6 +131,8 @@ template <class F> F real(const char* name) {
 #define VORNDLE_WRAP(name, params, args, ...)                                                                \
     extern "C" void __wrap_##name params {                                                                   \
         gWrapSeen = true;                                                                                    \
+        if (GlStub::swallowDirect())                                                                         \
+            return;                                                                                          \
         note(#name, ##__VA_ARGS__);                                                                          \
         static auto fn = real<void(*) params>(#name);                                                        \
         fn args;                                                                                             \
