@@ -5,7 +5,7 @@
 #include "post/MultiPassEngine.h"
 
 // Light streaks as iterated directional blur: every pass smears along both directions with four
-// weighted taps whose spacing grows four-fold per pass, so a few passes draw long streaks from
+// weighted taps whose spacing doubles with every pass, so a few passes draw long streaks from
 // the bright parts (the first pass keeps what exceeds colour rgb, scaled by colour alpha). The
 // pass count is rounded up to even so the result always ends in the second target.
 class LightStreaksEngine : public MultiPassEngine {

@@ -113,6 +113,13 @@ bool PostPart::load(Ref<LoadingScreen>& loadingScreen) {
     gbuffer_ = framebufferRegistry().find("gbuffer");
     if (!scene_ || !gbuffer_)
         return false;
+    auto location = [this](const char* name) {
+        const UniformInfo* info = scene_->findUniform(name);
+        return info ? info->location : -1;
+    };
+    inverseViewProjection_ = location("InverseViewProjection");
+    viewProjection_ = location("ViewProjection");
+    view_ = location("View");
     registerRandomNormals();
     registerGradient();
     quad_ = createQuadVertexBuffer();

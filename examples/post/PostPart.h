@@ -33,4 +33,5 @@ private:
     Mat4 previousView_;
     bool havePrevious_ = false;
     float time_ = 0;
+    int inverseViewProjection_ = -1, viewProjection_ = -1, view_ = -1;
 };

@@ -1,12 +1,13 @@
 #version 430 core
 // Light streaks, one pass of an iterated directional (Kawase-style) blur: four taps along each
-// direction and its opposite, their spacing growing four-fold with every pass, so a few passes
+// direction and its opposite, their spacing doubling with every pass, so a few passes
 // draw long streaks out of the bright parts. The first pass keeps only what exceeds the threshold.
 //   tex        the image
 //   TexelSize  1 / size of the target
 //   Direction  the two streak directions in texels
 //   Weights    the four tap weights of each direction (unit vectors)
-//   B          the pass number from 1: tap spacing is 4^(B - 1)
+//   B          the pass number from 1: tap spacing is 2^(B - 1), so each pass extends the
+//              streaks its predecessors drew without leaving gaps between the copies
 //   color      rgb threshold, a scale; (0, 0, 0, 1) after the first pass (pass-through)
 #include <post/common.glsl>
 
@@ -20,7 +21,7 @@ uniform vec4 color;
 out vec4 fragColor;
 
 void main() {
-    float spacing = pow(4.0, B - 1.0);
+    float spacing = exp2(B - 1.0);
     vec3 sum = vec3(0.0);
     float total = 0.0;
     for (int d = 0; d < 2; ++d) {
