@@ -1,6 +1,7 @@
 # Entry points. Everything is built with CMake; this file only wraps it.
 #   make run       install dependencies, build, play the demo
 #   make test      install dependencies, build, run every test (headless)
+#   make goldens   rewrite the post-processing tests' golden pictures
 #   make sanitize  the whole test suite under AddressSanitizer + UBSan
 #   make tsan      the audio tests under ThreadSanitizer
 #   make bench     build and run the benchmarks
@@ -17,7 +18,7 @@ XVFB         := xvfb-run -a -s "-screen 0 1920x1080x24 -noreset"
 # shows up in leak reports with no module to name.
 TEST_ENV     := SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=x11
 
-.PHONY: all deps build run test sanitize tsan bench fuzz format format-check clean
+.PHONY: all deps build run test goldens sanitize tsan bench fuzz format format-check clean
 
 all: build
 
@@ -45,6 +46,11 @@ run: build
 
 test: build
 	cd $(BUILD) && $(TEST_ENV) $(XVFB) ctest --output-on-failure -j $(JOBS)
+
+# Rewrites the golden pictures of the post-processing tests (tests/data/post/) after a deliberate
+# change; look at every picture before committing it.
+goldens: build
+	cd $(BUILD)/tests && $(TEST_ENV) VORNDLE_UPDATE_GOLDENS=1 $(XVFB) ./test_post --gtest_filter='PostGolden*'
 
 sanitize: deps
 	$(call configure,build-sanitize,-DVORNDLE_SANITIZE=ON)

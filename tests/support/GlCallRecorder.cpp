@@ -116,9 +116,12 @@ void installHooks() {
     VORNDLE_HOOK(Uniform2fv);
     VORNDLE_HOOK(Uniform3f);
     VORNDLE_HOOK(Uniform3fv);
+    VORNDLE_HOOK(Uniform4f);
     VORNDLE_HOOK(Uniform4fv);
     VORNDLE_HOOK(UniformMatrix3fv);
     VORNDLE_HOOK(UniformMatrix4fv);
+    VORNDLE_HOOK(ClearBufferfv);
+    VORNDLE_HOOK(ProgramUniform3fv);
     VORNDLE_HOOK(CreateShader);
     VORNDLE_HOOK(ShaderSource);
     VORNDLE_HOOK(CompileShader);

@@ -1,0 +1,4 @@
+#version 430 core
+#define USE_DOF
+#define USE_SSAO
+#include <post/blit_common.glsl>

@@ -1,0 +1,3 @@
+#version 430 core
+#define USE_GLOW
+#include <post/blit_common.glsl>

@@ -1,0 +1,4 @@
+#version 430 core
+#define USE_GLOW
+#define USE_SSAO
+#include <post/blit_common.glsl>
