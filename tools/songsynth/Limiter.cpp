@@ -1,0 +1,63 @@
+#include "Limiter.h"
+
+#include "TruePeakMeter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <deque>
+
+Limiter::Limiter(double rate, double ceilingDb, double lookaheadMs, double releaseMs)
+    : ceiling_(std::pow(10.0, ceilingDb / 20.0)),
+      lookahead_(std::max<size_t>(1, static_cast<size_t>(std::llround(lookaheadMs * 0.001 * rate)))),
+      release_(std::exp(-1.0 / (std::max(releaseMs, 0.01) * 0.001 * rate))) {}
+
+double Limiter::process(std::vector<float>& stereo) const {
+    const size_t frames = stereo.size() / 2;
+    if (frames == 0)
+        return 1;
+    std::vector<float> peaks = TruePeakMeter::framePeaks(stereo);
+    const float ceiling = static_cast<float>(ceiling_);
+    // Float rounding of the smoothed gain must not lift a sample past the ceiling: aim a hair under.
+    const float aim = ceiling * 0.9999f;
+    std::vector<float> need(frames);
+    for (size_t n = 0; n < frames; ++n)
+        need[n] = peaks[n] > aim ? aim / peaks[n] : 1.0f;
+
+    // Minimum of need[n .. n + lookahead] by a monotonic queue.
+    std::vector<float> hold(frames);
+    std::deque<size_t> queue;
+    size_t next = 0;
+    for (size_t n = 0; n < frames; ++n) {
+        while (next < frames && next <= n + lookahead_) {
+            while (!queue.empty() && need[queue.back()] >= need[next])
+                queue.pop_back();
+            queue.push_back(next++);
+        }
+        while (queue.front() < n)
+            queue.pop_front();
+        hold[n] = need[queue.front()];
+    }
+
+    // Instant attack (the average below makes it smooth), exponential release.
+    double g = 1;
+    for (size_t n = 0; n < frames; ++n) {
+        double h = hold[n];
+        g = h < g ? h : h + (g - h) * release_;
+        hold[n] = static_cast<float>(std::min(g, h));
+    }
+
+    // Moving average over lookahead + 1 frames; before the start the gain counts as 1.
+    double sum = static_cast<double>(lookahead_);
+    const double count = static_cast<double>(lookahead_ + 1);
+    double smallest = 1;
+    for (size_t n = 0; n < frames; ++n) {
+        sum += hold[n];
+        sum -= n >= lookahead_ + 1 ? hold[n - lookahead_ - 1] : 1.0f;
+        float gain = static_cast<float>(std::min(1.0, sum / count));
+        gain = std::min(gain, need[n]); // the average's rounding never exceeds what the frame needs
+        smallest = std::min<double>(smallest, gain);
+        stereo[2 * n] *= gain;
+        stereo[2 * n + 1] *= gain;
+    }
+    return smallest;
+}
