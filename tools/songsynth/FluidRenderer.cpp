@@ -13,6 +13,15 @@ struct Part {
     std::vector<int> channels;
     std::vector<float> left, right;
     std::string error;
+    fluid_settings_t* settings = nullptr;
+    fluid_synth_t* synth = nullptr;
+
+    ~Part() {
+        if (synth)
+            delete_fluid_synth(synth);
+        if (settings)
+            delete_fluid_settings(settings);
+    }
 };
 
 void silenceLog() {
@@ -21,8 +30,10 @@ void silenceLog() {
         fluid_set_log_function(level, nullptr, nullptr);
 }
 
-void renderPart(const CompiledSong& song, const std::string& soundFont, Part& part) {
-    fluid_settings_t* settings = new_fluid_settings();
+// Runs on the calling thread: the first synthesiser made sets up fluidsynth's shared tables (the
+// default modulators among them) without a lock, so two made at once can miss some.
+bool createSynth(const CompiledSong& song, const std::string& soundFont, Part& part) {
+    fluid_settings_t* settings = part.settings = new_fluid_settings();
     fluid_settings_setnum(settings, "synth.sample-rate", song.rate);
     fluid_settings_setint(settings, "synth.polyphony", 512);
     fluid_settings_setint(settings, "synth.cpu-cores", 1);
@@ -32,14 +43,11 @@ void renderPart(const CompiledSong& song, const std::string& soundFont, Part& pa
     // Only the samples of the presets in use are read: the whole SoundFont is ten times more.
     fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
     fluid_settings_setnum(settings, "synth.gain", 0.5);
-    fluid_synth_t* synth = new_fluid_synth(settings);
+    fluid_synth_t* synth = part.synth = new_fluid_synth(settings);
     int font = synth ? fluid_synth_sfload(synth, soundFont.c_str(), 1) : FLUID_FAILED;
     if (font == FLUID_FAILED) {
         part.error = soundFont + ": cannot load the SoundFont";
-        if (synth)
-            delete_fluid_synth(synth);
-        delete_fluid_settings(settings);
-        return;
+        return false;
     }
     fluid_synth_set_reverb_group_roomsize(synth, -1, song.reverb.room);
     fluid_synth_set_reverb_group_damp(synth, -1, song.reverb.damp);
@@ -50,10 +58,8 @@ void renderPart(const CompiledSong& song, const std::string& soundFont, Part& pa
     fluid_synth_set_chorus_group_speed(synth, -1, song.chorus.speed);
     fluid_synth_set_chorus_group_depth(synth, -1, song.chorus.depth);
 
-    std::vector<bool> mine(16, false);
     for (int c : part.channels) {
         const ChannelSetup& s = song.channels[c];
-        mine[s.channel] = true;
         fluid_synth_set_channel_type(synth, s.channel, s.drums ? CHANNEL_TYPE_DRUM : CHANNEL_TYPE_MELODIC);
         if (fluid_synth_program_select(synth, s.channel, font, s.bank, s.program) != FLUID_OK &&
             fluid_synth_program_select(synth, s.channel, font, s.drums ? 128 : 0, s.drums ? 0 : s.program) !=
@@ -65,6 +71,14 @@ void renderPart(const CompiledSong& song, const std::string& soundFont, Part& pa
         fluid_synth_cc(synth, s.channel, 93, s.chorus);
         fluid_synth_cc(synth, s.channel, 11, 127);
     }
+    return part.error.empty();
+}
+
+void renderPart(const CompiledSong& song, Part& part) {
+    fluid_synth_t* synth = part.synth;
+    std::vector<bool> mine(16, false);
+    for (int c : part.channels)
+        mine[song.channels[c].channel] = true;
 
     const int64_t total = song.totalFrames;
     part.left.assign(static_cast<size_t>(total), 0.0f);
@@ -97,8 +111,6 @@ void renderPart(const CompiledSong& song, const std::string& soundFont, Part& pa
         }
     }
     renderTo(total);
-    delete_fluid_synth(synth);
-    delete_fluid_settings(settings);
 }
 
 } // namespace
@@ -121,18 +133,18 @@ bool FluidRenderer::render(const CompiledSong& song, const std::string& soundFon
         parts[best].channels.push_back(c);
         load[best] += song.channels[c].voiceSeconds;
     }
-    std::vector<std::thread> workers;
-    for (size_t i = 1; i < parts.size(); ++i)
-        workers.emplace_back(renderPart, std::cref(song), std::cref(soundFont), std::ref(parts[i]));
-    renderPart(song, soundFont, parts[0]);
-    for (std::thread& w : workers)
-        w.join();
-    for (const Part& p : parts) {
-        if (!p.error.empty()) {
+    for (Part& p : parts) {
+        if (!createSynth(song, soundFont, p)) {
             error = p.error;
             return false;
         }
     }
+    std::vector<std::thread> workers;
+    for (size_t i = 1; i < parts.size(); ++i)
+        workers.emplace_back(renderPart, std::cref(song), std::ref(parts[i]));
+    renderPart(song, parts[0]);
+    for (std::thread& w : workers)
+        w.join();
     const size_t frames = static_cast<size_t>(song.totalFrames);
     stereo.assign(frames * 2, 0.0f);
     for (const Part& p : parts) {

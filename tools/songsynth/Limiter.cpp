@@ -12,16 +12,19 @@ Limiter::Limiter(double rate, double ceilingDb, double lookaheadMs, double relea
       release_(std::exp(-1.0 / (std::max(releaseMs, 0.01) * 0.001 * rate))) {}
 
 double Limiter::process(std::vector<float>& stereo) const {
-    const size_t frames = stereo.size() / 2;
+    return process(stereo, TruePeakMeter::framePeaks(stereo), 1.0f);
+}
+
+double Limiter::process(std::vector<float>& stereo, const std::vector<float>& peaks, float peakScale) const {
+    const size_t frames = std::min(stereo.size() / 2, peaks.size());
     if (frames == 0)
         return 1;
-    std::vector<float> peaks = TruePeakMeter::framePeaks(stereo);
     const float ceiling = static_cast<float>(ceiling_);
     // Float rounding of the smoothed gain must not lift a sample past the ceiling: aim a hair under.
     const float aim = ceiling * 0.9999f;
     std::vector<float> need(frames);
     for (size_t n = 0; n < frames; ++n)
-        need[n] = peaks[n] > aim ? aim / peaks[n] : 1.0f;
+        need[n] = peaks[n] * peakScale > aim ? aim / (peaks[n] * peakScale) : 1.0f;
 
     // Minimum of need[n .. n + lookahead] by a monotonic queue.
     std::vector<float> hold(frames);

@@ -14,6 +14,10 @@ public:
 
     // Limits in place; answers the smallest gain applied (1 when nothing was touched).
     double process(std::vector<float>& stereo) const;
+    // The same with the frame peaks (TruePeakMeter::framePeaks) already measured, on the signal
+    // before it was scaled by `peakScale`: peaks scale with the signal, so a caller trying
+    // several gains measures them once.
+    double process(std::vector<float>& stereo, const std::vector<float>& peaks, float peakScale) const;
 
 private:
     double ceiling_;

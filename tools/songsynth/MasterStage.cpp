@@ -33,19 +33,19 @@ MasterStage::Result MasterStage::process(std::vector<float>& stereo, double rate
     double measured = LoudnessMeter::integrated(stereo, rate);
     if (measured <= LoudnessMeter::silence) {
         result.loudness = measured;
-        result.truePeakDb = TruePeakMeter::toDb(TruePeakMeter::truePeak(stereo));
         return result;
     }
     // The limiter takes off some loudness as it takes off peaks: measure after it and correct the
     // gain, a few times at most (each correction is smaller than the last).
     const std::vector<float> source = stereo;
+    const std::vector<float> peaks = TruePeakMeter::framePeaks(source);
     double gainDb = targetLufs - measured;
     const Limiter limiter(rate, ceilingDb);
     for (int pass = 0; pass < 4; ++pass) {
         const float gain = static_cast<float>(std::pow(10.0, gainDb / 20.0));
         for (size_t i = 0; i < stereo.size(); ++i)
             stereo[i] = source[i] * gain;
-        result.limiterGainDb = TruePeakMeter::toDb(limiter.process(stereo));
+        result.limiterGainDb = TruePeakMeter::toDb(limiter.process(stereo, peaks, gain));
         result.gainDb = gainDb;
         result.loudness = LoudnessMeter::integrated(stereo, rate);
         double error = targetLufs - result.loudness;
@@ -53,7 +53,6 @@ MasterStage::Result MasterStage::process(std::vector<float>& stereo, double rate
             break;
         gainDb += error;
     }
-    result.truePeakDb = TruePeakMeter::toDb(TruePeakMeter::truePeak(stereo));
     return result;
 }
 

@@ -9,7 +9,6 @@ public:
     struct Result {
         double gainDb = 0;        // make-up gain before the limiter
         double loudness = 0;      // integrated, LUFS, after the stage
-        double truePeakDb = 0;    // dBTP after the stage
         double limiterGainDb = 0; // deepest gain reduction of the limiter (0 or negative)
     };
 

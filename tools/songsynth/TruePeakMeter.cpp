@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr int taps = 16;
+constexpr int taps = 12;
 constexpr int phases = 4;
 
 struct Interpolator {

@@ -3,7 +3,7 @@
 #include <vector>
 
 // True peak of interleaved stereo floats: the largest magnitude of the signal upsampled four
-// times with a windowed-sinc interpolator (16 taps per phase), the samples themselves included.
+// times with a windowed-sinc interpolator (12 taps per phase), the samples themselves included.
 class TruePeakMeter {
 public:
     // Linear true peak over both channels.

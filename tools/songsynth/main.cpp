@@ -168,14 +168,15 @@ int main(int argc, char** argv) {
     double ceiling = song.ceiling - (lossy ? 0.5 : 0.05);
     std::vector<float> mastered, output;
     MasterStage::Result master;
-    double masterSeconds = 0, encodeSeconds = 0;
+    double masterSeconds = 0, encodeSeconds = 0, truePeak = 0;
     for (int attempt = 0; attempt < 4; ++attempt) {
         Clock::time_point t = Clock::now();
         mastered = rendered;
         master = MasterStage::process(mastered, song.rate, song.loudness, ceiling);
         masterSeconds += since(t);
         if (o.output.empty()) {
-            output = mastered;
+            output.swap(mastered);
+            truePeak = TruePeakMeter::toDb(TruePeakMeter::truePeak(output));
             break;
         }
         t = Clock::now();
@@ -189,16 +190,15 @@ int main(int argc, char** argv) {
             return 1;
         }
         encodeSeconds += since(t);
-        double peak = TruePeakMeter::toDb(TruePeakMeter::truePeak(output));
-        if (peak <= song.ceiling)
+        truePeak = TruePeakMeter::toDb(TruePeakMeter::truePeak(output));
+        if (truePeak <= song.ceiling)
             break;
-        ceiling -= peak - song.ceiling + 0.1;
+        ceiling -= truePeak - song.ceiling + 0.1;
     }
     const double totalSeconds = since(start);
 
     if (o.report) {
         double loudness = LoudnessMeter::integrated(output, song.rate);
-        double truePeak = TruePeakMeter::toDb(TruePeakMeter::truePeak(output));
         float samplePeak = 0;
         size_t clipped = 0;
         for (float s : output) {
