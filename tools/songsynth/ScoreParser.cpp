@@ -167,11 +167,12 @@ bool Parser::run(const std::string& text) {
             }
             if (c == '#')
                 break;
-            if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126)
-                return fail(static_cast<int>(i) + 1, "unexpected character");
             size_t start = i;
-            while (i < raw.size() && raw[i] != ' ' && raw[i] != '\t' && raw[i] != '\r')
+            while (i < raw.size() && raw[i] != ' ' && raw[i] != '\t' && raw[i] != '\r') {
+                if (static_cast<unsigned char>(raw[i]) < 32 || static_cast<unsigned char>(raw[i]) > 126)
+                    return fail(static_cast<int>(i) + 1, "unexpected character");
                 ++i;
+            }
             tokens.push_back({raw.substr(start, i - start), static_cast<int>(start) + 1});
         }
         endColumn_ = static_cast<int>(raw.size()) + 1;
