@@ -44,7 +44,7 @@ TEST(ScoreCompiler, NoteAtBeatBStartsAtFrameB22050At120Bpm) {
     for (size_t i = 0; i < on.size(); ++i)
         EXPECT_NEAR(static_cast<double>(on[i].frame), beats[i] * 22050, 0.5) << "note " << i;
     std::vector<SynthEvent> off = ofKind(song, SynthEvent::NoteOff);
-    EXPECT_EQ(off.front().frame, 22050); // C4 lasts one beat
+    EXPECT_EQ(off.front().frame, 22050);                  // C4 lasts one beat
     EXPECT_EQ(song.totalFrames, 200 * 22050 + 2 * 44100); // plus the default two-second tail
     EXPECT_EQ(song.noteCount, 9u);
     EXPECT_EQ(song.channels[0].notes, 9u);
@@ -119,7 +119,8 @@ TEST(ScoreCompiler, BarsFollowTheTimeSignatures) {
 TEST(ScoreCompiler, RefusesScoresThatPlayNothingTooMuchOrForever) {
     EXPECT_EQ(failure("tempo 120\nlength 8\ntrack a\npattern p\n  r:1\nplay a p at 0\n"),
               "song.score:1:1: the score plays no note");
-    EXPECT_EQ(failure("tempo 120\nlength 8\ntrack a\npattern p\n  C4\n"), "song.score:1:1: the score plays no note");
+    EXPECT_EQ(failure("tempo 120\nlength 8\ntrack a\npattern p\n  C4\n"),
+              "song.score:1:1: the score plays no note");
     // 100 notes 10000 times at once: a million notes, refused before any is made.
     std::string chord = "pattern p 0.001\n  ";
     for (int k = 20; k < 120; ++k)
@@ -130,7 +131,8 @@ TEST(ScoreCompiler, RefusesScoresThatPlayNothingTooMuchOrForever) {
     error = failure("tempo 10\nlength 100000\ntrack a\npattern p\n  C4\nplay a p at 0\n");
     EXPECT_EQ(error.rfind("song.score:2:1: the song would last 600002 s", 0), 0u) << error;
     error = failure("tempo 120\nlength 8\ntrack a\npattern p\n  C4:1\nplay a p at 4 repeat 5\n");
-    EXPECT_EQ(error.rfind("song.score:6:1: pattern \"p\" plays a note at beat 8, past the song's length", 0), 0u)
+    EXPECT_EQ(error.rfind("song.score:6:1: pattern \"p\" plays a note at beat 8, past the song's length", 0),
+              0u)
         << error;
     error = failure("tempo 120\nlength 8\ntrack a\npattern p\n  G6:1\nplay a p at 0 transpose 36\n"
                     "play a p at 1 transpose 48\n");

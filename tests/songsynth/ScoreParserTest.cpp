@@ -104,8 +104,8 @@ TEST(ScoreParser, StepsCarryLengthsAndPlaceChordsRestsAndVelocities) {
     EXPECT_EQ(p.notes[6].key, 69);
     EXPECT_EQ(p.notes[6].velocity, 60); // "velocity 60" for the following steps
     EXPECT_DOUBLE_EQ(p.notes[6].beat, 3.5 + 1.0 / 3);
-    EXPECT_EQ(p.notes[7].key, 36);      // kick
-    EXPECT_EQ(p.notes[7].beats, 0.5);   // sounds half its step under "gate 0.5"
+    EXPECT_EQ(p.notes[7].key, 36);    // kick
+    EXPECT_EQ(p.notes[7].beats, 0.5); // sounds half its step under "gate 0.5"
     EXPECT_EQ(p.notes[8].key, 61);
     EXPECT_DOUBLE_EQ(p.length, 3.5 + 2.0 / 3 + 2);
 }
@@ -194,7 +194,8 @@ TEST(ScoreParser, ErrorsNameFileLineAndColumn) {
         {h + "pattern p\n  C4\nplay x p at 0\n", "song.score:5:6: unknown track \"x\""},
         {h + "track a\nplay a q at 0\n", "song.score:4:8: unknown pattern \"q\""},
         {h + "track a\npattern p\n  C4\nplay a p\n", "song.score:6:9: expected \"at BEAT\""},
-        {h + "track a\npattern p\n  C4\nplay a p at 0 repeat 0\n", "song.score:6:22: repeat count 0 is outside"},
+        {h + "track a\npattern p\n  C4\nplay a p at 0 repeat 0\n",
+         "song.score:6:22: repeat count 0 is outside"},
         {h + "track a\npattern p\n  C4\nplay a p at 0 twice\n", "song.score:6:15: expected \"repeat\" or"},
         {h + "track a\ncresc a 8..4 0..127\n", "song.score:4:9: the range of beats runs backwards"},
         {h + "track a\ncresc a 0..4 0..200\n", "song.score:4:14: levels 0..200 is outside 0..127"},

@@ -16,6 +16,19 @@ double Limiter::process(std::vector<float>& stereo) const {
 }
 
 double Limiter::process(std::vector<float>& stereo, const std::vector<float>& peaks, float peakScale) const {
+    double smallest = pass(stereo, peaks, peakScale);
+    // The gain changes across the interpolator's taps, so a point between samples can still end a
+    // little over the ceiling next to a deep, fast gain change: measure again and limit what is left.
+    for (int again = 0; again < 3; ++again) {
+        std::vector<float> after = TruePeakMeter::framePeaks(stereo);
+        if (*std::max_element(after.begin(), after.end()) <= static_cast<float>(ceiling_))
+            break;
+        smallest *= pass(stereo, after, 1.0f);
+    }
+    return smallest;
+}
+
+double Limiter::pass(std::vector<float>& stereo, const std::vector<float>& peaks, float peakScale) const {
     const size_t frames = std::min(stereo.size() / 2, peaks.size());
     if (frames == 0)
         return 1;
@@ -50,8 +63,8 @@ double Limiter::process(std::vector<float>& stereo, const std::vector<float>& pe
     }
 
     // Moving average over lookahead + 1 frames; before the start the gain counts as 1.
-    double sum = static_cast<double>(lookahead_);
     const double count = static_cast<double>(lookahead_ + 1);
+    double sum = count; // the window before the first frame
     double smallest = 1;
     for (size_t n = 0; n < frames; ++n) {
         sum += hold[n];

@@ -20,6 +20,8 @@ public:
     double process(std::vector<float>& stereo, const std::vector<float>& peaks, float peakScale) const;
 
 private:
+    double pass(std::vector<float>& stereo, const std::vector<float>& peaks, float peakScale) const;
+
     double ceiling_;
     size_t lookahead_;
     double release_;

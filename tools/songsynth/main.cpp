@@ -5,6 +5,7 @@
 #include "FluidRenderer.h"
 #include "LoudnessMeter.h"
 #include "MasterStage.h"
+#include "MasteredFile.h"
 #include "ScoreCompiler.h"
 #include "ScoreParser.h"
 #include "Spectrogram.h"
@@ -16,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -112,11 +114,6 @@ bool parseArguments(int argc, char** argv, Options& o) {
     return true;
 }
 
-bool endsWith(const std::string& s, const char* ext) {
-    size_t n = std::strlen(ext);
-    return s.size() >= n && s.compare(s.size() - n, n, ext) == 0;
-}
-
 void printLevels(const CompiledSong& song, const std::vector<float>& stereo) {
     std::printf("bar   beat     time   loudness  peak\n");
     const size_t frames = stereo.size() / 2;
@@ -148,6 +145,7 @@ int main(int argc, char** argv) {
         return 2;
 
     const Clock::time_point start = Clock::now();
+    const std::clock_t cpuStart = std::clock();
     Score score;
     CompiledSong song;
     std::string error;
@@ -162,40 +160,15 @@ int main(int argc, char** argv) {
     }
     const double synthSeconds = since(start);
 
-    // A lossy encoder moves peaks: limit under the ceiling by a margin, check the decoded file,
-    // and limit deeper if it still went over.
-    const bool lossy = endsWith(o.output, ".ogg");
-    double ceiling = song.ceiling - (lossy ? 0.5 : 0.05);
-    std::vector<float> mastered, output;
-    MasterStage::Result master;
-    double masterSeconds = 0, encodeSeconds = 0, truePeak = 0;
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        Clock::time_point t = Clock::now();
-        mastered = rendered;
-        master = MasterStage::process(mastered, song.rate, song.loudness, ceiling);
-        masterSeconds += since(t);
-        if (o.output.empty()) {
-            output.swap(mastered);
-            truePeak = TruePeakMeter::toDb(TruePeakMeter::truePeak(output));
-            break;
-        }
-        t = Clock::now();
-        if (!AudioFile::write(o.output, mastered, song.rate, o.quality, error)) {
-            std::fprintf(stderr, "%s\n", error.c_str());
-            return 1;
-        }
-        int rate = 0;
-        if (!AudioFile::read(o.output, output, rate, error)) {
-            std::fprintf(stderr, "%s\n", error.c_str());
-            return 1;
-        }
-        encodeSeconds += since(t);
-        truePeak = TruePeakMeter::toDb(TruePeakMeter::truePeak(output));
-        if (truePeak <= song.ceiling)
-            break;
-        ceiling -= truePeak - song.ceiling + 0.1;
+    std::vector<float> output;
+    MasteredFile::Result mastered;
+    if (!MasteredFile::write(rendered, song.rate, song.loudness, song.ceiling, o.output, o.quality, output,
+                             mastered, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
     }
     const double totalSeconds = since(start);
+    const double cpuSeconds = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
 
     if (o.report) {
         double loudness = LoudnessMeter::integrated(output, song.rate);
@@ -215,19 +188,19 @@ int main(int argc, char** argv) {
                         m.frame / double(song.rate));
         std::printf("integrated loudness: %.1f LUFS (target %g)\n", loudness, song.loudness);
         std::printf("true peak: %.2f dBTP (ceiling %g), sample peak %.2f dBFS, clipped samples %zu\n",
-                    truePeak, song.ceiling, TruePeakMeter::toDb(samplePeak), clipped);
+                    mastered.truePeakDb, song.ceiling, TruePeakMeter::toDb(samplePeak), clipped);
         std::printf("DC offset: %.1e\n", MasterStage::dcOffset(output));
-        std::printf("master: make-up gain %+.1f dB, deepest limiting %.1f dB\n", master.gainDb,
-                    master.limiterGainDb);
+        std::printf("master: make-up gain %+.1f dB, deepest limiting %.1f dB, %d encoding(s)\n",
+                    mastered.master.gainDb, mastered.master.limiterGainDb, mastered.attempts);
         std::printf("notes: %zu\n", song.noteCount);
         for (const ChannelSetup& c : song.channels)
             std::printf("  %-10s %s %3d  %5zu notes\n", c.name.c_str(), c.drums ? "kit    " : "program",
                         c.program + 1, c.notes);
         std::printf(
             "time: synthesis %.2f s, master %.2f s, encode and check %.2f s, total %.2f s (%.1f %% of "
-            "the song's %.1f s)\n",
-            synthSeconds, masterSeconds, encodeSeconds, totalSeconds, 100 * totalSeconds / fileSeconds,
-            fileSeconds);
+            "the song's %.1f s); processor time %.2f s (%.1f %%)\n",
+            synthSeconds, mastered.masterSeconds, mastered.encodeSeconds, totalSeconds,
+            100 * totalSeconds / fileSeconds, fileSeconds, cpuSeconds, 100 * cpuSeconds / fileSeconds);
     }
     if (o.levels)
         printLevels(song, output);
