@@ -128,6 +128,11 @@ TEST(ScoreCompiler, RefusesScoresThatPlayNothingTooMuchOrForever) {
     chord += ":0.001\n";
     std::string error = failure("tempo 400\nlength 100\ntrack a\n" + chord + "play a p at 0 repeat 10000\n");
     EXPECT_EQ(error.rfind("song.score:6:1: the score would play more than", 0), 0u) << error;
+    std::string ramps;
+    for (int i = 0; i < 1600; ++i)
+        ramps += "cresc * 0..1 0..127\n";
+    error = failure("tempo 120\nlength 8\ntrack a\npattern p\n  C4:1\nplay a p at 0\n" + ramps);
+    EXPECT_EQ(error.rfind("song.score:1569:1: the dynamics would make more than", 0), 0u) << error;
     error = failure("tempo 10\nlength 100000\ntrack a\npattern p\n  C4\nplay a p at 0\n");
     EXPECT_EQ(error.rfind("song.score:2:1: the song would last 600002 s", 0), 0u) << error;
     error = failure("tempo 120\nlength 8\ntrack a\npattern p\n  C4:1\nplay a p at 4 repeat 5\n");

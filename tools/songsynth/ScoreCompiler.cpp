@@ -73,6 +73,15 @@ bool ScoreCompiler::compile(const Score& score, CompiledSong& song, std::string&
     }
     if (total == 0)
         return fail(score, SourcePlace{1, 1}, "the score plays no note", error);
+    double controls = 0;
+    for (const ScoreRamp& r : score.ramps) {
+        controls += (std::abs(r.toLevel - r.fromLevel) + 1.0) * (r.track < 0 ? score.tracks.size() : 1);
+        if (controls > maxNotes) {
+            std::ostringstream s;
+            s << "the dynamics would make more than " << maxNotes << " controller changes";
+            return fail(score, r.place, s.str(), error);
+        }
+    }
 
     for (size_t t = 0; t < score.tracks.size(); ++t) {
         const ScoreTrack& track = score.tracks[t];

@@ -1,5 +1,6 @@
 #include "TempoMap.h"
 
+#include <algorithm>
 #include <cmath>
 
 TempoMap::TempoMap(const std::vector<TempoChange>& changes) {
@@ -15,19 +16,21 @@ TempoMap::TempoMap(const std::vector<TempoChange>& changes) {
         segments_.push_back({0, 120, 0});
 }
 
+const TempoMap::Segment& TempoMap::segmentAt(double beat) const {
+    auto after = std::upper_bound(segments_.begin() + 1, segments_.end(), beat,
+                                  [](double b, const Segment& s) { return b < s.beat; });
+    return *(after - 1);
+}
+
 double TempoMap::seconds(double beat) const {
-    size_t i = segments_.size() - 1;
-    while (i > 0 && segments_[i].beat > beat)
-        --i;
-    const Segment& s = segments_[i];
+    const Segment& s = segmentAt(beat);
     return s.seconds + (beat - s.beat) * 60.0 / s.bpm;
 }
 
 double TempoMap::beat(double seconds) const {
-    size_t i = segments_.size() - 1;
-    while (i > 0 && segments_[i].seconds > seconds)
-        --i;
-    const Segment& s = segments_[i];
+    auto after = std::upper_bound(segments_.begin() + 1, segments_.end(), seconds,
+                                  [](double t, const Segment& s) { return t < s.seconds; });
+    const Segment& s = *(after - 1);
     return s.beat + (seconds - s.seconds) * s.bpm / 60.0;
 }
 
@@ -36,8 +39,5 @@ int64_t TempoMap::frame(double beat, int rate) const {
 }
 
 double TempoMap::bpmAt(double beat) const {
-    size_t i = segments_.size() - 1;
-    while (i > 0 && segments_[i].beat > beat)
-        --i;
-    return segments_[i].bpm;
+    return segmentAt(beat).bpm;
 }

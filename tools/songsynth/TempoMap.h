@@ -25,5 +25,7 @@ private:
         double bpm;
         double seconds; // time at which the segment starts
     };
+    const Segment& segmentAt(double beat) const;
+
     std::vector<Segment> segments_;
 };
