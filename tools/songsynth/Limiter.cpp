@@ -12,23 +12,21 @@ Limiter::Limiter(double rate, double ceilingDb, double lookaheadMs, double relea
       release_(std::exp(-1.0 / (std::max(releaseMs, 0.01) * 0.001 * rate))) {}
 
 double Limiter::process(std::vector<float>& stereo) const {
-    return process(stereo, TruePeakMeter::framePeaks(stereo), 1.0f);
+    return apply(stereo, TruePeakMeter::framePeaks(stereo), 1.0f) * refine(stereo);
 }
 
-double Limiter::process(std::vector<float>& stereo, const std::vector<float>& peaks, float peakScale) const {
-    double smallest = pass(stereo, peaks, peakScale);
-    // The gain changes across the interpolator's taps, so a point between samples can still end a
-    // little over the ceiling next to a deep, fast gain change: measure again and limit what is left.
+double Limiter::refine(std::vector<float>& stereo) const {
+    double smallest = 1;
     for (int again = 0; again < 3; ++again) {
-        std::vector<float> after = TruePeakMeter::framePeaks(stereo);
-        if (*std::max_element(after.begin(), after.end()) <= static_cast<float>(ceiling_))
+        std::vector<float> peaks = TruePeakMeter::framePeaks(stereo);
+        if (peaks.empty() || *std::max_element(peaks.begin(), peaks.end()) <= static_cast<float>(ceiling_))
             break;
-        smallest *= pass(stereo, after, 1.0f);
+        smallest *= apply(stereo, peaks, 1.0f);
     }
     return smallest;
 }
 
-double Limiter::pass(std::vector<float>& stereo, const std::vector<float>& peaks, float peakScale) const {
+double Limiter::apply(std::vector<float>& stereo, const std::vector<float>& peaks, float peakScale) const {
     const size_t frames = std::min(stereo.size() / 2, peaks.size());
     if (frames == 0)
         return 1;

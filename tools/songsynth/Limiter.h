@@ -12,16 +12,19 @@ class Limiter {
 public:
     Limiter(double rate, double ceilingDb, double lookaheadMs = 1.5, double releaseMs = 120);
 
-    // Limits in place; answers the smallest gain applied (1 when nothing was touched).
+    // Limits in place (apply, then refine); answers the smallest gain applied (1 when nothing was
+    // touched).
     double process(std::vector<float>& stereo) const;
-    // The same with the frame peaks (TruePeakMeter::framePeaks) already measured, on the signal
-    // before it was scaled by `peakScale`: peaks scale with the signal, so a caller trying
-    // several gains measures them once.
-    double process(std::vector<float>& stereo, const std::vector<float>& peaks, float peakScale) const;
+    // One pass with the frame peaks (TruePeakMeter::framePeaks) already measured, on the signal
+    // before it was scaled by `peakScale`: peaks scale with the signal, so a caller trying several
+    // gains measures them once. Every sample ends under the ceiling, but since the gain changes
+    // across the interpolator's taps a point between samples next to a deep, fast gain change can
+    // still end a little over it.
+    double apply(std::vector<float>& stereo, const std::vector<float>& peaks, float peakScale) const;
+    // Measures the true peaks again and limits what is left over the ceiling.
+    double refine(std::vector<float>& stereo) const;
 
 private:
-    double pass(std::vector<float>& stereo, const std::vector<float>& peaks, float peakScale) const;
-
     double ceiling_;
     size_t lookahead_;
     double release_;

@@ -45,7 +45,7 @@ MasterStage::Result MasterStage::process(std::vector<float>& stereo, double rate
         const float gain = static_cast<float>(std::pow(10.0, gainDb / 20.0));
         for (size_t i = 0; i < stereo.size(); ++i)
             stereo[i] = source[i] * gain;
-        result.limiterGainDb = TruePeakMeter::toDb(limiter.process(stereo, peaks, gain));
+        result.limiterGainDb = TruePeakMeter::toDb(limiter.apply(stereo, peaks, gain));
         result.gainDb = gainDb;
         result.loudness = LoudnessMeter::integrated(stereo, rate);
         double error = targetLufs - result.loudness;
@@ -53,6 +53,8 @@ MasterStage::Result MasterStage::process(std::vector<float>& stereo, double rate
             break;
         gainDb += error;
     }
+    // What the refinement takes off is too little to move the loudness.
+    limiter.refine(stereo);
     return result;
 }
 
