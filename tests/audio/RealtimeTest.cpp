@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -63,25 +64,36 @@ TEST(Realtime, SongClockAdvancesAtRealTimePaceAndNeverBackwards) {
 
     const auto begin = Clock::now();
     std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    const auto t0 = Clock::now();
-    const double p0 = song->stream->bytesToSeconds(song->stream->position());
-    EXPECT_GT(p0, 0.0);
     uint64_t last = 0;
     int backwards = 0;
-    while (Clock::now() - t0 < std::chrono::seconds(2)) {
-        const uint64_t now = song->stream->position();
-        backwards += now < last;
-        last = now;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    // The dummy driver paces itself with sleeps, which a loaded machine stretches: a window in which
+    // another process took the cores runs slow. Up to three one-second windows are measured and
+    // the best must be within 5 %, which still catches a clock counting the wrong unit or rate
+    // (48 kHz against 44.1 kHz is already 9 %, in every window).
+    double bestPace = 0;
+    std::string measured;
+    Clock::time_point t1;
+    double p1 = 0;
+    for (int window = 0; window < 3 && std::abs(bestPace - 1.0) > 0.05; ++window) {
+        const auto t0 = Clock::now();
+        const double p0 = song->stream->bytesToSeconds(song->stream->position());
+        EXPECT_GT(p0, 0.0);
+        while (Clock::now() - t0 < std::chrono::seconds(1)) {
+            const uint64_t now = song->stream->position();
+            backwards += now < last;
+            last = now;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        t1 = Clock::now();
+        p1 = song->stream->bytesToSeconds(song->stream->position());
+        const double wall = std::chrono::duration<double>(t1 - t0).count();
+        const double pace = (p1 - p0) / wall;
+        if (std::abs(pace - 1.0) < std::abs(bestPace - 1.0))
+            bestPace = pace;
+        measured += " " + std::to_string(p1 - p0) + " s in " + std::to_string(wall) + " s;";
     }
-    const auto t1 = Clock::now();
-    const double p1 = song->stream->bytesToSeconds(song->stream->position());
-    const double wall = std::chrono::duration<double>(t1 - t0).count();
     EXPECT_EQ(backwards, 0);
-    // The dummy driver paces itself with sleeps, which a loaded machine stretches: the bound is loose
-    // enough for that and still catches a clock counting the wrong unit or rate (48 kHz against
-    // 44.1 kHz is already 9 %).
-    EXPECT_NEAR((p1 - p0) / wall, 1.0, 0.05) << "audio " << p1 - p0 << " s in " << wall << " s";
+    EXPECT_NEAR(bestPace, 1.0, 0.05) << "audio" << measured;
     // The clock trails the wall clock by about the latency, never leads it by more than a buffer.
     const double sinceStart = std::chrono::duration<double>(t1 - begin).count();
     EXPECT_LT(p1, sinceStart * 1.02 + 0.05);
