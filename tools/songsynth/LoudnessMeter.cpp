@@ -29,12 +29,13 @@ void kWeighting(double rate, Biquad& shelf, Biquad& highPass) {
     }
 }
 
-// Squared K-weighted signal summed over both channels, per frame.
-std::vector<double> weightedPower(const std::vector<float>& stereo, double rate) {
+// Squared K-weighted signal summed over both channels, added up over runs of `run` frames (the
+// last run may be shorter): one value per run rather than per frame keeps the memory small.
+std::vector<double> weightedPower(const std::vector<float>& stereo, double rate, size_t run) {
     Biquad shelf{}, highPass{};
     kWeighting(rate, shelf, highPass);
-    size_t frames = stereo.size() / 2;
-    std::vector<double> power(frames, 0.0);
+    const size_t frames = stereo.size() / 2;
+    std::vector<double> power((frames + run - 1) / run, 0.0);
     for (int c = 0; c < 2; ++c) {
         double s1 = 0, s2 = 0, h1 = 0, h2 = 0; // transposed direct form II states
         for (size_t i = 0; i < frames; ++i) {
@@ -45,7 +46,7 @@ std::vector<double> weightedPower(const std::vector<float>& stereo, double rate)
             double z = highPass.b0 * y + h1;
             h1 = highPass.b1 * y - highPass.a1 * z + h2;
             h2 = highPass.b2 * y - highPass.a2 * z;
-            power[i] += z * z;
+            power[i / run] += z * z;
         }
     }
     return power;
@@ -55,21 +56,17 @@ double toLufs(double meanSquare) {
     return meanSquare > 0 ? -0.691 + 10.0 * std::log10(meanSquare) : LoudnessMeter::silence;
 }
 
-// Mean power of windows stepped through the signal, from a running prefix sum.
-std::vector<double> windowMeans(const std::vector<double>& power, double rate, double window, double step,
+// Mean power of windows of `window` runs stepped by `step` runs, from a running prefix sum.
+std::vector<double> windowMeans(const std::vector<double>& power, size_t run, size_t window, size_t step,
                                 bool partialLast) {
     std::vector<double> prefix(power.size() + 1, 0.0);
     for (size_t i = 0; i < power.size(); ++i)
         prefix[i + 1] = prefix[i] + power[i];
-    size_t windowFrames = static_cast<size_t>(std::llround(window * rate));
-    size_t stepFrames = static_cast<size_t>(std::llround(step * rate));
     std::vector<double> means;
-    if (windowFrames == 0 || stepFrames == 0)
-        return means;
-    for (size_t start = 0; partialLast ? start < power.size() : start + windowFrames <= power.size();
-         start += stepFrames) {
-        size_t end = std::min(power.size(), start + windowFrames);
-        means.push_back((prefix[end] - prefix[start]) / static_cast<double>(windowFrames));
+    for (size_t start = 0; partialLast ? start < power.size() : start + window <= power.size();
+         start += step) {
+        size_t end = std::min(power.size(), start + window);
+        means.push_back((prefix[end] - prefix[start]) / static_cast<double>(window * run));
     }
     return means;
 }
@@ -77,7 +74,13 @@ std::vector<double> windowMeans(const std::vector<double>& power, double rate, d
 } // namespace
 
 double LoudnessMeter::integrated(const std::vector<float>& stereo, double rate) {
-    std::vector<double> means = windowMeans(weightedPower(stereo, rate), rate, 0.4, 0.1, false);
+    // 400 ms blocks overlapping by 75 %: four runs of 100 ms each, stepped by one. A last run
+    // shorter than 100 ms belongs to no whole block.
+    const size_t run = static_cast<size_t>(std::llround(0.1 * rate));
+    const size_t whole = stereo.size() / 2 / run;
+    std::vector<double> power = weightedPower(stereo, rate, run);
+    power.resize(whole);
+    std::vector<double> means = windowMeans(power, run, 4, 1, false);
     double sum = 0;
     size_t count = 0;
     for (double m : means) {
@@ -103,8 +106,18 @@ double LoudnessMeter::integrated(const std::vector<float>& stereo, double rate) 
 
 std::vector<double> LoudnessMeter::blocks(const std::vector<float>& stereo, double rate, double windowSeconds,
                                           double stepSeconds) {
+    const size_t step = std::max<size_t>(1, static_cast<size_t>(std::llround(stepSeconds * rate)));
+    const size_t window = std::max<size_t>(1, static_cast<size_t>(std::llround(windowSeconds * rate)));
+    // Runs as long as the greatest common divisor of window and step: both are whole runs.
+    size_t a = window, b = step;
+    while (b) {
+        size_t t = a % b;
+        a = b;
+        b = t;
+    }
+    const size_t run = a;
     std::vector<double> means =
-        windowMeans(weightedPower(stereo, rate), rate, windowSeconds, stepSeconds, true);
+        windowMeans(weightedPower(stereo, rate, run), run, window / run, step / run, true);
     for (double& m : means)
         m = toLufs(m);
     return means;

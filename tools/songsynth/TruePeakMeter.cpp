@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 
 namespace {
 
@@ -36,25 +38,30 @@ const Interpolator& interpolator() {
     return instance;
 }
 
-// For one channel, the largest interpolated magnitude between frame n and n + 1, per n.
-void betweenPeaks(const std::vector<float>& stereo, int channel, std::vector<float>& out) {
+// For one channel, the largest interpolated magnitude between frame n and n + 1, for the frames
+// [from, from + count), into out[0 .. count). Phase by phase and tap by tap, so the inner loop
+// runs over frames and vectorises; `x` and `acc` are scratch of count + taps and count floats.
+void betweenPeaks(const std::vector<float>& stereo, int channel, size_t from, size_t count, float* out,
+                  std::vector<float>& x, std::vector<float>& acc) {
     const Interpolator& ip = interpolator();
     const size_t frames = stereo.size() / 2;
-    std::vector<float> padded(frames + taps, 0.0f);
-    for (size_t i = 0; i < frames; ++i)
-        padded[i + taps / 2 - 1] = stereo[2 * i + channel];
-    out.assign(frames, 0.0f);
-    // Phase by phase and tap by tap, so the inner loop runs over frames and vectorises.
-    std::vector<float> acc(frames);
+    // x[k] holds frame from - (taps / 2 - 1) + k, zero outside the signal.
+    for (size_t k = 0; k < count + taps; ++k) {
+        const int64_t f = static_cast<int64_t>(from + k) - (taps / 2 - 1);
+        x[k] =
+            f >= 0 && static_cast<size_t>(f) < frames ? stereo[2 * static_cast<size_t>(f) + channel] : 0.0f;
+    }
+    std::fill(out, out + count, 0.0f);
     for (int p = 0; p < phases - 1; ++p) {
-        std::fill(acc.begin(), acc.end(), 0.0f);
+        std::fill(acc.begin(), acc.begin() + static_cast<std::ptrdiff_t>(count), 0.0f);
         for (int k = 0; k < taps; ++k) {
             const float c = ip.coefficients[p][k];
-            const float* x = padded.data() + k;
-            for (size_t n = 0; n < frames; ++n)
-                acc[n] += c * x[n];
+            const float* in = x.data() + k;
+            float* a = acc.data();
+            for (size_t n = 0; n < count; ++n)
+                a[n] += c * in[n];
         }
-        for (size_t n = 0; n < frames; ++n)
+        for (size_t n = 0; n < count; ++n)
             out[n] = std::max(out[n], std::fabs(acc[n]));
     }
 }
@@ -63,16 +70,23 @@ void betweenPeaks(const std::vector<float>& stereo, int channel, std::vector<flo
 
 std::vector<float> TruePeakMeter::framePeaks(const std::vector<float>& stereo) {
     const size_t frames = stereo.size() / 2;
-    std::vector<float> left, right;
-    betweenPeaks(stereo, 0, left);
-    betweenPeaks(stereo, 1, right);
     std::vector<float> peaks(frames, 0.0f);
-    for (size_t n = 0; n < frames; ++n) {
-        float p = std::max(std::fabs(stereo[2 * n]), std::fabs(stereo[2 * n + 1]));
-        p = std::max(p, std::max(left[n], right[n]));
-        if (n > 0)
-            p = std::max(p, std::max(left[n - 1], right[n - 1]));
-        peaks[n] = p;
+    // Blocks small enough for the cache; each frame also looks at the point before it, so the
+    // previous block's last between-peak is carried over.
+    const size_t block = 8192;
+    std::vector<float> x(block + taps), acc(block), left(block), right(block);
+    float carried = 0;
+    for (size_t from = 0; from < frames; from += block) {
+        const size_t count = std::min(block, frames - from);
+        betweenPeaks(stereo, 0, from, count, left.data(), x, acc);
+        betweenPeaks(stereo, 1, from, count, right.data(), x, acc);
+        for (size_t i = 0; i < count; ++i) {
+            const size_t n = from + i;
+            float p = std::max(std::fabs(stereo[2 * n]), std::fabs(stereo[2 * n + 1]));
+            const float between = std::max(left[i], right[i]);
+            peaks[n] = std::max(std::max(p, between), carried);
+            carried = between;
+        }
     }
     return peaks;
 }
