@@ -16,6 +16,9 @@ struct Part {
     fluid_settings_t* settings = nullptr;
     fluid_synth_t* synth = nullptr;
 
+    Part() = default;
+    Part(const Part&) = delete;
+    Part& operator=(const Part&) = delete;
     ~Part() {
         if (synth)
             delete_fluid_synth(synth);
@@ -40,7 +43,7 @@ bool createSynth(const CompiledSong& song, const std::string& soundFont, Part& p
     fluid_settings_setint(settings, "synth.midi-channels", 16);
     fluid_settings_setint(settings, "synth.reverb.active", 1);
     fluid_settings_setint(settings, "synth.chorus.active", 1);
-    // Only the samples of the presets in use are read: the whole SoundFont is ten times more.
+    // Only the samples of the presets in use are read, not the whole SoundFont.
     fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
     fluid_settings_setnum(settings, "synth.gain", 0.5);
     fluid_synth_t* synth = part.synth = new_fluid_synth(settings);
