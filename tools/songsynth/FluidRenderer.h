@@ -10,9 +10,10 @@
 // block boundary nearest to their frame (within 32 frames, 0.7 ms at 44.1 kHz).
 //
 // With more than one thread the channels are shared out among that many synthesisers, each
-// rendering its own channels with the same reverb and chorus (both linear, so the sum equals one
-// synthesiser's output up to rounding); the parts are added in a fixed order, so a given thread
-// count always gives the same samples.
+// rendering its own channels with the same reverb and chorus (both linear, so the sum is one
+// synthesiser's output to within about -50 dB); the parts are added in a fixed order, so a given
+// thread count always gives the same samples. Every part runs both effects, since the SoundFont's
+// instruments send to them of their own accord.
 class FluidRenderer {
 public:
     static constexpr const char* defaultSoundFont = "/usr/share/sounds/sf2/FluidR3_GM.sf2";
