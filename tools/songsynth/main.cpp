@@ -1,190 +1,220 @@
-// songsynth: renders a small text score to an audio file (WAV, FLAC or Ogg Vorbis by extension).
-//
-// Score lines (anything after '#' is a comment):
-//   bpm N                         tempo in beats per minute (required, first)
-//   length BEATS                  song length in beats
-//   rate HZ                       sample rate (default 44100)
-//   channels N                    1 or 2 (default 2)
-//   click BEAT [AMP]              a short noise-and-sine click at BEAT
-//   tone BEAT BEATS FREQ [AMP]    a sine tone with a soft attack and release
-//   kick BEAT [AMP]               a pitch-swept sine drum
-#include <sndfile.h>
+// songsynth: compiles a text score (see ScoreParser.h), plays it through fluidsynth with a General
+// MIDI SoundFont, masters it (DC removal, loudness target, true-peak limiter) and writes an audio
+// file; optionally reports its figures and draws its spectrogram.
+#include "AudioFile.h"
+#include "FluidRenderer.h"
+#include "LoudnessMeter.h"
+#include "MasterStage.h"
+#include "MasteredFile.h"
+#include "ScoreCompiler.h"
+#include "ScoreParser.h"
+#include "Spectrogram.h"
+#include "TruePeakMeter.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
+#include <ctime>
 #include <string>
 #include <vector>
 
 namespace {
 
-struct Score {
-    double bpm = 0;
-    double lengthBeats = 0;
-    int rate = 44100;
-    int channels = 2;
-    struct Event {
-        std::string kind;
-        double beat = 0, beats = 0, freq = 0, amp = 0.5;
-    };
-    std::vector<Event> events;
+const char* usageText =
+    "usage: songsynth [options] SCORE [OUTPUT.{ogg,wav,flac}]\n"
+    "Compiles a text score, renders it with fluidsynth and a General MIDI SoundFont, masters it to\n"
+    "the score's loudness target and true-peak ceiling, and writes the audio file.\n"
+    "  --report            print length, loudness, true peak, notes per track and timings\n"
+    "  --levels            print loudness and peak per bar\n"
+    "  --spectrogram PNG   draw the spectrogram with the score's marks and bar lines\n"
+    "  --soundfont FILE    SoundFont to play (default /usr/share/sounds/sf2/FluidR3_GM.sf2)\n"
+    "  --threads N         synthesisers rendering in parallel (default 2)\n"
+    "  --quality Q         Ogg Vorbis quality 0..1 (default 0.4)\n";
+
+using Clock = std::chrono::steady_clock;
+
+double since(Clock::time_point t) {
+    return std::chrono::duration<double>(Clock::now() - t).count();
+}
+
+struct Options {
+    std::string score, output, spectrogram;
+    std::string soundFont = FluidRenderer::defaultSoundFont;
+    bool report = false;
+    bool levels = false;
+    int threads = 2;
+    double quality = 0.4;
 };
 
-bool parseScore(const char* path, Score& score) {
-    std::ifstream in(path);
-    if (!in) {
-        std::fprintf(stderr, "%s: cannot open\n", path);
+bool parseArguments(int argc, char** argv, Options& o) {
+    std::vector<std::string> positional;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "songsynth: %s needs a value\n", a.c_str());
+                return false;
+            }
+            out = argv[++i];
+            return true;
+        };
+        std::string v;
+        if (a == "--report") {
+            o.report = true;
+        } else if (a == "--levels") {
+            o.levels = true;
+        } else if (a == "--spectrogram") {
+            if (!value(o.spectrogram))
+                return false;
+        } else if (a == "--soundfont") {
+            if (!value(o.soundFont))
+                return false;
+        } else if (a == "--threads") {
+            if (!value(v))
+                return false;
+            o.threads = std::atoi(v.c_str());
+            if (o.threads < 1 || o.threads > 16) {
+                std::fprintf(stderr, "songsynth: --threads takes 1..16\n");
+                return false;
+            }
+        } else if (a == "--quality") {
+            if (!value(v))
+                return false;
+            o.quality = std::atof(v.c_str());
+            if (!(o.quality >= 0 && o.quality <= 1)) {
+                std::fprintf(stderr, "songsynth: --quality takes 0..1\n");
+                return false;
+            }
+        } else if (a.size() > 1 && a[0] == '-') {
+            std::fprintf(stderr, "songsynth: unknown option %s (--help lists them)\n", a.c_str());
+            return false;
+        } else {
+            positional.push_back(a);
+        }
+    }
+    if (positional.empty() || positional.size() > 2) {
+        std::fprintf(stderr, "%s", usageText);
         return false;
     }
-    std::string line;
-    int number = 0;
-    while (std::getline(in, line)) {
-        ++number;
-        size_t hash = line.find('#');
-        if (hash != std::string::npos)
-            line.resize(hash);
-        std::istringstream words(line);
-        std::string word;
-        if (!(words >> word))
-            continue;
-        bool ok = true;
-        if (word == "bpm") {
-            ok = static_cast<bool>(words >> score.bpm) && score.bpm > 0 && score.bpm < 1000;
-        } else if (word == "length") {
-            ok = static_cast<bool>(words >> score.lengthBeats) && score.lengthBeats > 0 &&
-                 score.lengthBeats < 100000;
-        } else if (word == "rate") {
-            ok = static_cast<bool>(words >> score.rate) && score.rate >= 8000 && score.rate <= 192000;
-        } else if (word == "channels") {
-            ok = static_cast<bool>(words >> score.channels) && (score.channels == 1 || score.channels == 2);
-        } else if (word == "click" || word == "kick") {
-            Score::Event e;
-            e.kind = word;
-            ok = static_cast<bool>(words >> e.beat);
-            words >> e.amp;
-            score.events.push_back(e);
-        } else if (word == "tone") {
-            Score::Event e;
-            e.kind = word;
-            ok = static_cast<bool>(words >> e.beat >> e.beats >> e.freq);
-            words >> e.amp;
-            score.events.push_back(e);
-        } else {
-            ok = false;
-        }
-        if (!ok) {
-            std::fprintf(stderr, "%s: line %d: cannot read \"%s\"\n", path, number, line.c_str());
-            return false;
-        }
+    o.score = positional[0];
+    if (positional.size() == 2)
+        o.output = positional[1];
+    if (o.output.empty() && !o.report && !o.levels && o.spectrogram.empty()) {
+        std::fprintf(stderr,
+                     "songsynth: nothing to do: name an output file, --report, --levels or --spectrogram\n");
+        return false;
     }
-    if (score.bpm <= 0 || score.lengthBeats <= 0) {
-        std::fprintf(stderr, "%s: score needs bpm and length\n", path);
+    if (!o.output.empty() && !AudioFile::knownExtension(o.output)) {
+        std::fprintf(stderr, "%s: unknown output format (use .wav, .flac or .ogg)\n", o.output.c_str());
         return false;
     }
     return true;
 }
 
-void render(const Score& score, std::vector<float>& mono) {
-    const double secondsPerBeat = 60.0 / score.bpm;
-    const double rate = score.rate;
-    mono.assign(static_cast<size_t>(score.lengthBeats * secondsPerBeat * rate), 0.0f);
-    uint32_t noise = 0x12345678;
-    for (const Score::Event& e : score.events) {
-        size_t start = static_cast<size_t>(e.beat * secondsPerBeat * rate);
-        if (start >= mono.size())
-            continue;
-        if (e.kind == "click") {
-            size_t n = std::min(mono.size() - start, static_cast<size_t>(0.03 * rate));
-            for (size_t i = 0; i < n; ++i) {
-                double t = i / rate;
-                noise = noise * 1664525u + 1013904223u;
-                double white = (noise >> 8) / double(1 << 24) * 2 - 1;
-                double env = std::exp(-t * 150);
-                mono[start + i] +=
-                    static_cast<float>(e.amp * env * (0.5 * white + std::sin(2 * M_PI * 2000 * t)));
-            }
-        } else if (e.kind == "kick") {
-            size_t n = std::min(mono.size() - start, static_cast<size_t>(0.25 * rate));
-            double phase = 0;
-            for (size_t i = 0; i < n; ++i) {
-                double t = i / rate;
-                double f = 50 + 120 * std::exp(-t * 30);
-                phase += 2 * M_PI * f / rate;
-                mono[start + i] += static_cast<float>(e.amp * std::exp(-t * 12) * std::sin(phase));
-            }
-        } else if (e.kind == "tone") {
-            double seconds = e.beats * secondsPerBeat;
-            size_t n = std::min(mono.size() - start, static_cast<size_t>(seconds * rate));
-            for (size_t i = 0; i < n; ++i) {
-                double t = i / rate;
-                double env = std::min(1.0, t / 0.01) * std::min(1.0, (seconds - t) / 0.05);
-                double s = std::sin(2 * M_PI * e.freq * t) + 0.3 * std::sin(4 * M_PI * e.freq * t);
-                mono[start + i] += static_cast<float>(e.amp * env * s * 0.7);
-            }
-        }
+void printLevels(const CompiledSong& song, const std::vector<float>& stereo) {
+    std::printf("bar   beat     time   loudness  peak\n");
+    const size_t frames = stereo.size() / 2;
+    for (size_t b = 0; b < song.bars.size(); ++b) {
+        double beat = song.bars[b];
+        double end = b + 1 < song.bars.size() ? song.bars[b + 1] : song.lengthBeats;
+        size_t from = std::min(frames, static_cast<size_t>(song.tempo.frame(beat, song.rate)));
+        size_t to = std::min(frames, static_cast<size_t>(song.tempo.frame(end, song.rate)));
+        std::vector<float> part(stereo.begin() + 2 * from, stereo.begin() + 2 * to);
+        std::vector<double> l = LoudnessMeter::blocks(part, song.rate, (to - from) / double(song.rate) + 1e-3,
+                                                      (to - from) / double(song.rate) + 1e-3);
+        float peak = 0;
+        for (float s : part)
+            peak = std::max(peak, std::fabs(s));
+        std::printf("%3zu  %5.1f  %6.2f s  %6.1f   %6.1f\n", b + 1, beat, song.tempo.seconds(beat),
+                    l.empty() ? LoudnessMeter::silence : l[0], TruePeakMeter::toDb(peak));
     }
-    for (float& s : mono)
-        s = std::tanh(s); // soft limit instead of clipping
-}
-
-int formatFor(const std::string& path) {
-    auto ends = [&](const char* ext) {
-        size_t n = std::strlen(ext);
-        return path.size() >= n && path.compare(path.size() - n, n, ext) == 0;
-    };
-    if (ends(".wav"))
-        return SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    if (ends(".flac"))
-        return SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
-    if (ends(".ogg"))
-        return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
-    return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::printf("usage: songsynth SCORE OUTPUT.{wav,flac,ogg}\n"
-                    "Renders a text score (bpm, length, click, kick, tone lines) to an audio file.\n");
+        std::printf("%s", usageText);
         return 0;
     }
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: songsynth SCORE OUTPUT.{wav,flac,ogg} (--help for more)\n");
+    Options o;
+    if (!parseArguments(argc, argv, o))
         return 2;
-    }
-    Score score;
-    if (!parseScore(argv[1], score))
-        return 1;
-    int format = formatFor(argv[2]);
-    if (!format) {
-        std::fprintf(stderr, "%s: unknown output format (use .wav, .flac or .ogg)\n", argv[2]);
-        return 1;
-    }
-    std::vector<float> mono;
-    render(score, mono);
-    std::vector<float> frames(mono.size() * score.channels);
-    for (size_t i = 0; i < mono.size(); ++i)
-        for (int c = 0; c < score.channels; ++c)
-            frames[i * score.channels + c] = mono[i];
 
-    SF_INFO info{};
-    info.samplerate = score.rate;
-    info.channels = score.channels;
-    info.format = format;
-    SNDFILE* file = sf_open(argv[2], SFM_WRITE, &info);
-    if (!file) {
-        std::fprintf(stderr, "%s: %s\n", argv[2], sf_strerror(nullptr));
+    const Clock::time_point start = Clock::now();
+    const std::clock_t cpuStart = std::clock();
+    Score score;
+    CompiledSong song;
+    std::string error;
+    if (!ScoreParser::parseFile(o.score, score, error) || !ScoreCompiler::compile(score, song, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
-    sf_count_t written = sf_writef_float(file, frames.data(), static_cast<sf_count_t>(mono.size()));
-    sf_close(file);
-    if (written != static_cast<sf_count_t>(mono.size())) {
-        std::fprintf(stderr, "%s: short write\n", argv[2]);
+    std::vector<float> rendered;
+    if (!FluidRenderer::render(song, o.soundFont, o.threads, rendered, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
+    }
+    const double synthSeconds = since(start);
+
+    std::vector<float> output;
+    MasteredFile::Result mastered;
+    if (!MasteredFile::write(rendered, song.rate, song.loudness, song.ceiling, o.output, o.quality, output,
+                             mastered, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    const double totalSeconds = since(start);
+    const double cpuSeconds = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+
+    if (o.report) {
+        double loudness = LoudnessMeter::integrated(output, song.rate);
+        float samplePeak = 0;
+        size_t clipped = 0;
+        for (float s : output) {
+            samplePeak = std::max(samplePeak, std::fabs(s));
+            clipped += std::fabs(s) >= 1.0f;
+        }
+        const double fileSeconds = output.size() / 2.0 / song.rate;
+        std::printf("score: %s\n", o.score.c_str());
+        std::printf("length: %g beats, %.2f s (tempo %g bpm at the start); with the tail %.2f s\n",
+                    song.lengthBeats, song.lengthSeconds, song.tempo.bpmAt(0), fileSeconds);
+        std::printf("bars: %zu\n", song.bars.size());
+        for (const CompiledMark& m : song.marks)
+            std::printf("mark: %-10s beat %6.1f  %7.2f s\n", m.name.c_str(), m.beat,
+                        m.frame / double(song.rate));
+        std::printf("integrated loudness: %.1f LUFS (target %g)\n", loudness, song.loudness);
+        std::printf("true peak: %.2f dBTP (ceiling %g), sample peak %.2f dBFS, clipped samples %zu\n",
+                    mastered.truePeakDb, song.ceiling, TruePeakMeter::toDb(samplePeak), clipped);
+        std::printf("DC offset: %.1e\n", MasterStage::dcOffset(output));
+        std::printf("master: make-up gain %+.1f dB, deepest limiting %.1f dB, %d encoding(s)\n",
+                    mastered.master.gainDb, mastered.master.limiterGainDb, mastered.attempts);
+        std::printf("notes: %zu\n", song.noteCount);
+        for (const ChannelSetup& c : song.channels)
+            std::printf("  %-10s %s %3d  %5zu notes\n", c.name.c_str(), c.drums ? "kit    " : "program",
+                        c.program + 1, c.notes);
+        std::printf(
+            "time: synthesis %.2f s, master %.2f s, encode and check %.2f s, total %.2f s (%.1f %% of "
+            "the song's %.1f s); processor time %.2f s (%.1f %%)\n",
+            synthSeconds, mastered.masterSeconds, mastered.encodeSeconds, totalSeconds,
+            100 * totalSeconds / fileSeconds, fileSeconds, cpuSeconds, 100 * cpuSeconds / fileSeconds);
+    }
+    if (o.levels)
+        printLevels(song, output);
+    if (!o.spectrogram.empty()) {
+        Spectrogram::Options s;
+        for (const CompiledMark& m : song.marks)
+            if (m.frame > 0)
+                s.marks.push_back(m.frame);
+        for (double b : song.bars)
+            s.bars.push_back(song.tempo.frame(b, song.rate));
+        if (!Spectrogram::write(o.spectrogram, output, song.rate, s, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
     }
     return 0;
 }

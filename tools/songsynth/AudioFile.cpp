@@ -1,0 +1,92 @@
+#include "AudioFile.h"
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+int formatFor(const std::string& path) {
+    auto ends = [&](const char* ext) {
+        size_t n = std::strlen(ext);
+        return path.size() >= n && path.compare(path.size() - n, n, ext) == 0;
+    };
+    if (ends(".wav"))
+        return SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    if (ends(".flac"))
+        return SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+    if (ends(".ogg"))
+        return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+    return 0;
+}
+
+} // namespace
+
+bool AudioFile::knownExtension(const std::string& path) {
+    return formatFor(path) != 0;
+}
+
+bool AudioFile::write(const std::string& path, const std::vector<float>& stereo, int rate, double quality,
+                      std::string& error) {
+    int format = formatFor(path);
+    if (!format) {
+        error = path + ": unknown output format (use .wav, .flac or .ogg)";
+        return false;
+    }
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = 2;
+    info.format = format;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (!file) {
+        error = path + ": " + sf_strerror(nullptr);
+        return false;
+    }
+    if ((format & SF_FORMAT_SUBMASK) == SF_FORMAT_VORBIS)
+        sf_command(file, SFC_SET_VBR_ENCODING_QUALITY, &quality, sizeof quality);
+    // The Vorbis encoder takes its input buffer from the stack: hand it modest chunks.
+    const sf_count_t frames = static_cast<sf_count_t>(stereo.size() / 2);
+    sf_count_t written = 0;
+    while (written < frames) {
+        sf_count_t n = std::min<sf_count_t>(4096, frames - written);
+        sf_count_t done = sf_writef_float(file, stereo.data() + 2 * written, n);
+        written += done;
+        if (done != n)
+            break;
+    }
+    int closed = sf_close(file);
+    if (written != frames || closed != 0) {
+        error = path + ": short write";
+        return false;
+    }
+    return true;
+}
+
+bool AudioFile::read(const std::string& path, std::vector<float>& stereo, int& rate, std::string& error) {
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file) {
+        error = path + ": " + sf_strerror(nullptr);
+        return false;
+    }
+    if ((info.channels != 1 && info.channels != 2) || info.frames < 0 ||
+        info.frames > (sf_count_t(1) << 31)) {
+        sf_close(file);
+        error = path + ": not a mono or stereo song of a sane length";
+        return false;
+    }
+    std::vector<float> buffer(static_cast<size_t>(info.frames) * info.channels);
+    sf_count_t got = sf_readf_float(file, buffer.data(), info.frames);
+    sf_close(file);
+    buffer.resize(static_cast<size_t>(std::max<sf_count_t>(got, 0)) * info.channels);
+    rate = info.samplerate;
+    if (info.channels == 2) {
+        stereo.swap(buffer);
+    } else {
+        stereo.resize(buffer.size() * 2);
+        for (size_t i = 0; i < buffer.size(); ++i)
+            stereo[2 * i] = stereo[2 * i + 1] = buffer[i];
+    }
+    return true;
+}
