@@ -49,6 +49,16 @@ bool StillRenderer::start() {
         if (!checkBeat("--stills", beat, error))
             return fail(error);
 
+    if (!options.sheetPath.empty()) {
+        // Found out now rather than after all the stills are drawn.
+        const std::string probe = options.sheetPath + ".part";
+        const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0)
+            return fail(options.sheetPath + ": cannot be written (" + std::strerror(errno) + ")");
+        ::close(fd);
+        ::unlink(probe.c_str());
+    }
+
     folder_ = options.stillsFolder;
     while (folder_.size() > 1 && folder_.back() == '/')
         folder_.pop_back();
@@ -60,16 +70,11 @@ bool StillRenderer::start() {
         return fail(folder_ + ": the folder is not writable (" + std::strerror(errno) + ")");
 
     const int width = app_.clientWidth, height = app_.clientHeight;
-    writer_.reset(new PngWriter(width, height, false));
+    // Encoded as the frames of a render are, so a still and the frame of the same beat are the same
+    // file.
+    writer_.reset(new PngWriter(width, height, true));
     pixels_.resize(static_cast<size_t>(width) * height * 4);
     if (!options.sheetPath.empty()) {
-        // Found out now rather than after all the stills are drawn.
-        const std::string probe = options.sheetPath + ".part";
-        const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-        if (fd < 0)
-            return fail(options.sheetPath + ": cannot be written (" + std::strerror(errno) + ")");
-        ::close(fd);
-        ::unlink(probe.c_str());
         sheet_.reset(new ContactSheet(static_cast<int>(options.stillBeats.size()), width, height));
         if (!sheet_->loadFont(LabelFont::defaultPath(), error))
             return fail(error);
