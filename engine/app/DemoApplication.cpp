@@ -92,10 +92,9 @@ bool DemoApplication::load() {
             halted = true;
             return true;
         }
-        const float beat = static_cast<float>(*options.fromBeat);
         if (song) {
-            seekSong(*song, beat);
-            prerollTimeline(Timeline::global(), beat, song->bpm);
+            seekSong(*song, static_cast<float>(*options.fromBeat));
+            prerollTimeline(Timeline::global(), *options.fromBeat, song->bpm);
         }
     }
     return true;

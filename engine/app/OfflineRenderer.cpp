@@ -72,7 +72,7 @@ bool OfflineRenderer::start() {
                  schedule_->frameCount(), beatText(from).c_str(), beatText(to).c_str(), fps, width, height,
                  out.c_str());
     progress_.reset(new RenderProgress(schedule_->frameCount()));
-    prerollTimeline(Timeline::global(), schedule_->beat(0), app_.song->bpm);
+    prerollTimeline(Timeline::global(), from, app_.song->bpm);
     return true;
 }
 

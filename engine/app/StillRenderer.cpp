@@ -99,7 +99,7 @@ bool StillRenderer::next() {
     const double beat = beats[next_];
     const FrameSchedule schedule(beat, beat, 60, app_.song->bpm);
     float carry = 0;
-    prerollTimeline(Timeline::global(), schedule.beat(0), app_.song->bpm);
+    prerollTimeline(Timeline::global(), beat, app_.song->bpm);
     app_.drawFrame(schedule.beat(0), schedule.step(0, carry));
 
     PixelReadback readback(app_.clientWidth, app_.clientHeight, 1);

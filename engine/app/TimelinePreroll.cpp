@@ -3,10 +3,11 @@
 #include "app/FrameSchedule.h"
 #include "demo/Timeline.h"
 
-void prerollTimeline(Timeline& timeline, float beat, int bpm) {
+void prerollTimeline(Timeline& timeline, double beat, int bpm) {
     constexpr float sixtieth = 0.016666668f;
     for (const TimelineEntry& entry : timeline.entries()) {
-        if (!entry.part || !(beat >= entry.start && beat < entry.end))
+        const float shown = static_cast<float>(beat);
+        if (!entry.part || !(shown >= entry.start && shown < entry.end))
             continue;
         const FrameSchedule ticks(entry.start, beat, 60, bpm);
         for (long j = 0; j < ticks.frameCount(); ++j)

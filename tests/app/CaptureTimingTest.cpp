@@ -170,12 +170,12 @@ void playTo(Demo& demo, double beat, int fps, int bpm) {
 void startAt(Demo& demo, double beat, int bpm) {
     FrameSchedule first(beat, beat, 60, bpm);
     float carry = 0;
-    prerollTimeline(demo.timeline, first.beat(0), bpm);
+    prerollTimeline(demo.timeline, beat, bpm);
     demo.timeline.frame(demo.device, first.beat(0), first.step(0, carry));
 }
 
 TEST(TimelinePrerollTest, StartingAtABeatEqualsPlayingToIt) {
-    for (double beat : {0.0, 2.5, 3.0, 5.5, 11.0}) {
+    for (double beat : {0.0, 2.5, 3.0, 4.9, 5.5, 11.0}) { // 4.9: no float tick, but a frame at 60 fps
         Demo played, started;
         playTo(played, beat, 60, 120);
         startAt(started, beat, 120);
@@ -193,7 +193,7 @@ TEST(TimelinePrerollTest, StartingAtABeatEqualsPlayingToIt) {
 
 TEST(TimelinePrerollTest, OnlyActivePartsCatchUp) {
     Demo demo;
-    prerollTimeline(demo.timeline, 13.0f, 120);
+    prerollTimeline(demo.timeline, 13.0, 120);
     EXPECT_EQ(demo.early->simulated, 0) << "ended at 12: not shown at 13, not simulated";
     EXPECT_NEAR(demo.late->simulated, (13.0 - 2.5) / 2, 1e-3);
     EXPECT_EQ(demo.late->lastRendered, -1) << "the catch-up renders nothing";
