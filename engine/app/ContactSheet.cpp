@@ -36,7 +36,7 @@ bool ContactSheet::loadFont(const std::string& path, std::string& error) {
     return font_.load(path, kFontSize, error);
 }
 
-void ContactSheet::place(int index, const uint8_t* rgba, const std::string& label) {
+void ContactSheet::place(int index, const uint8_t* bgra, const std::string& label) {
     const Layout& l = layout_;
     if (index < 0 || index >= l.columns * l.rows)
         return;
@@ -53,10 +53,10 @@ void ContactSheet::place(int index, const uint8_t* rgba, const std::string& labe
             unsigned sum[3] = {0, 0, 0};
             for (int sy = y0; sy < y1; ++sy) {
                 // The still's rows run bottom-up.
-                const uint8_t* row = rgba + static_cast<size_t>(stillHeight_ - 1 - sy) * stillWidth_ * 4;
+                const uint8_t* row = bgra + static_cast<size_t>(stillHeight_ - 1 - sy) * stillWidth_ * 4;
                 for (int sx = x0; sx < x1; ++sx)
                     for (int c = 0; c < 3; ++c)
-                        sum[c] += row[sx * 4 + c];
+                        sum[c] += row[sx * 4 + 2 - c];
             }
             const unsigned n = static_cast<unsigned>((y1 - y0) * (x1 - x0));
             uint8_t* out = &pixels_[(static_cast<size_t>(top + y) * l.width + left + x) * 3];
@@ -70,6 +70,6 @@ void ContactSheet::place(int index, const uint8_t* rgba, const std::string& labe
 
 bool ContactSheet::write(const std::string& path, std::string& error) {
     PngWriter writer(layout_.width, layout_.height, false);
-    return writer.write(path.c_str(), pixels_.data(), 3, static_cast<size_t>(layout_.width) * 3, false,
-                        error);
+    return writer.write(path.c_str(), pixels_.data(), PngWriter::Rgb, static_cast<size_t>(layout_.width) * 3,
+                        false, error);
 }

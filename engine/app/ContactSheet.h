@@ -31,8 +31,8 @@ public:
     ContactSheet(int count, int stillWidth, int stillHeight);
 
     bool loadFont(const std::string& path, std::string& error);
-    // Scales still `index` (RGBA, bottom row first, as read back) into its cell and labels it.
-    void place(int index, const uint8_t* rgba, const std::string& label);
+    // Scales still `index` (BGRA, bottom row first, as read back) into its cell and labels it.
+    void place(int index, const uint8_t* bgra, const std::string& label);
     bool write(const std::string& path, std::string& error);
 
     const Layout& sheetLayout() const { return layout_; }

@@ -30,7 +30,7 @@ public:
     // Starts ffmpeg; false (error set) when the output cannot be written or ffmpeg does not start.
     bool start(const std::string& executable, const std::string& soundPath, std::string& error);
 
-    bool writeFrame(long index, const uint8_t* rgba, std::string& error) override;
+    bool writeFrame(long index, const uint8_t* bgra, std::string& error) override;
     bool finish(long framesDone, bool complete, std::string& path, std::string& error) override;
     void discard() override;
 

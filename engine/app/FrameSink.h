@@ -4,12 +4,12 @@
 #include <string>
 
 // Where an offline render's frames go: numbered pictures or a video. Frames arrive in order as
-// RGBA pixels of the render's size, bottom row first. Errors fill `error` with one line that
-// names the file.
+// BGRA pixels of the render's size, bottom row first, as they are read back. Errors fill `error` with one
+// line that names the file.
 class FrameSink {
 public:
     virtual ~FrameSink() = default;
-    virtual bool writeFrame(long index, const uint8_t* rgba, std::string& error) = 0;
+    virtual bool writeFrame(long index, const uint8_t* bgra, std::string& error) = 0;
     // After the last frame, or after `framesDone` when the render stopped early: completes the
     // output (an early stop leaves a usable output of the frames done, named as partial where
     // the output is one file) and answers the path it now has.

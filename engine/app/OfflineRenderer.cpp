@@ -3,6 +3,7 @@
 #include "app/DemoApplication.h"
 #include "app/FfmpegPipe.h"
 #include "app/FrameSchedule.h"
+#include "app/FrameWriter.h"
 #include "app/PngFrameFolder.h"
 #include "app/RenderProgress.h"
 #include "app/Song.h"
@@ -21,6 +22,7 @@
 OfflineRenderer::OfflineRenderer(DemoApplication& app) : app_(app) {}
 
 OfflineRenderer::~OfflineRenderer() {
+    writer_.reset();
     sink_.reset();
     if (!soundPath_.empty())
         ::unlink(soundPath_.c_str());
@@ -67,6 +69,7 @@ bool OfflineRenderer::start() {
     if (!readback_->valid())
         return fail(out + ": the frames cannot be read back (" + std::to_string(width) + "x" +
                     std::to_string(height) + ")");
+    writer_.reset(new FrameWriter(*sink_, readback_->frameBytes(), kFramesQueued));
 
     std::fprintf(stderr, "render: %ld frames, beats %s to %s at %d fps, %dx%d, into %s\n",
                  schedule_->frameCount(), beatText(from).c_str(), beatText(to).c_str(), fps, width, height,
@@ -113,11 +116,16 @@ bool OfflineRenderer::takeOldest() {
     const uint8_t* pixels = readback_->mapOldest();
     if (!pixels)
         return fail(app_.options.renderPath + ": frame " + std::to_string(written_) + " cannot be read back");
-    std::string error;
-    const bool written = sink_->writeFrame(written_, pixels, error);
+    uint8_t* frame = writer_->acquire();
+    if (frame)
+        std::memcpy(frame, pixels, readback_->frameBytes());
     readback_->releaseOldest();
-    if (!written)
+    if (!frame) {
+        std::string error;
+        writer_->drain(error);
         return fail(error);
+    }
+    writer_->submit(written_);
     ++written_;
     return true;
 }
@@ -145,6 +153,10 @@ bool OfflineRenderer::finish() {
         return true; // stopped before the first frame: nothing was made
     while (!failed_ && readback_ && readback_->pending() > 0)
         takeOldest();
+    std::string error;
+    if (writer_ && !writer_->drain(error))
+        fail(error);
+    writer_.reset();
     if (failed_) {
         if (sink_)
             sink_->discard();
@@ -153,7 +165,7 @@ bool OfflineRenderer::finish() {
     }
     const long total = schedule_->frameCount();
     progress_->finish(written_, schedule_->beat(written_ > 0 ? written_ - 1 : 0));
-    std::string path, error;
+    std::string path;
     if (!sink_->finish(written_, written_ == total, path, error)) {
         sink_->discard();
         std::fprintf(stderr, "%s\n", error.c_str());

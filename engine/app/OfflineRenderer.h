@@ -7,6 +7,7 @@
 
 class FrameSchedule;
 class FrameSink;
+class FrameWriter;
 class PixelReadback;
 class RenderProgress;
 
@@ -17,8 +18,9 @@ class RenderProgress;
 // the copy or the encoder.
 class OfflineRenderer : public CaptureJob {
 public:
-    // Frames read back at once behind the frame being drawn.
+    // Frames read back at once behind the frame being drawn, and frames waiting for the sink.
     static constexpr int kFramesInFlight = 3;
+    static constexpr int kFramesQueued = 4;
 
     explicit OfflineRenderer(DemoApplication& app);
     ~OfflineRenderer() override;
@@ -31,7 +33,7 @@ public:
 private:
     bool start();
     bool startVideo(const std::string& path);
-    // Hands the oldest frame in flight to the sink.
+    // Hands the oldest frame in flight to the writer.
     bool takeOldest();
     bool fail(const std::string& error);
 
@@ -39,6 +41,7 @@ private:
     std::unique_ptr<FrameSchedule> schedule_;
     std::unique_ptr<PixelReadback> readback_;
     std::unique_ptr<FrameSink> sink_;
+    std::unique_ptr<FrameWriter> writer_;
     std::unique_ptr<RenderProgress> progress_;
     std::string soundPath_;
     long next_ = 0;

@@ -32,9 +32,10 @@ bool PngFrameFolder::open(std::string& error) {
     return true;
 }
 
-bool PngFrameFolder::writeFrame(long index, const uint8_t* rgba, std::string& error) {
+bool PngFrameFolder::writeFrame(long index, const uint8_t* bgra, std::string& error) {
     std::snprintf(path_.data(), path_.size(), "%s/frame_%06ld.png", folder_.c_str(), index);
-    return writer_.write(path_.data(), rgba, 4, static_cast<size_t>(writer_.width()) * 4, true, error);
+    return writer_.write(path_.data(), bgra, PngWriter::Bgra, static_cast<size_t>(writer_.width()) * 4, true,
+                         error);
 }
 
 bool PngFrameFolder::finish(long, bool, std::string& path, std::string&) {

@@ -12,7 +12,7 @@ public:
 
     // Creates the folder if needed and checks that pictures can be written into it.
     bool open(std::string& error);
-    bool writeFrame(long index, const uint8_t* rgba, std::string& error) override;
+    bool writeFrame(long index, const uint8_t* bgra, std::string& error) override;
     bool finish(long framesDone, bool complete, std::string& path, std::string& error) override;
     // Pictures that were written stay: each one is complete.
     void discard() override {}

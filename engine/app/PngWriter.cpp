@@ -57,7 +57,7 @@ void PngWriter::append(png_struct_def* p, uint8_t* data, size_t size) {
     self->encodedSize_ += size;
 }
 
-bool PngWriter::encode(const uint8_t* pixels, int channels, size_t stride, bool bottomUp) {
+bool PngWriter::encode(const uint8_t* pixels, Layout layout, size_t stride, bool bottomUp) {
     arena_->used = 0;
     encodedSize_ = 0;
     overflow_ = false;
@@ -78,21 +78,25 @@ bool PngWriter::encode(const uint8_t* pixels, int channels, size_t stride, bool 
                  PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     if (fast_) {
+        // Measured on rendered frames: the fastest zlib level without row filters costs half of
+        // level 1 with the Sub filter and gives files of the same size.
         png_set_compression_level(png, 1);
-        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
     }
     png_write_info(png, info);
-    if (channels == 4)
+    if (layout == Bgra) {
+        png_set_bgr(png);
         png_set_filler(png, 0, PNG_FILLER_AFTER);
+    }
     png_write_rows(png, const_cast<png_bytepp>(rows_.data()), static_cast<png_uint_32>(height_));
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return true;
 }
 
-bool PngWriter::write(const char* path, const uint8_t* pixels, int channels, size_t stride, bool bottomUp,
+bool PngWriter::write(const char* path, const uint8_t* pixels, Layout layout, size_t stride, bool bottomUp,
                       std::string& error) {
-    if ((channels != 3 && channels != 4) || !encode(pixels, channels, stride, bottomUp)) {
+    if (!encode(pixels, layout, stride, bottomUp)) {
         error = std::string(path) + ": the picture cannot be encoded";
         return false;
     }

@@ -20,10 +20,11 @@ public:
     PngWriter(const PngWriter&) = delete;
     PngWriter& operator=(const PngWriter&) = delete;
 
-    // `pixels` hold `channels` bytes per pixel (3: RGB, 4: RGBA whose alpha is dropped), rows
+    enum Layout { Rgb, Bgra };
+    // `pixels` are RGB (3 bytes) or BGRA (4 bytes, as read back; the alpha is dropped), rows
     // `stride` bytes apart, top row first, or bottom row first with `bottomUp` (GL's order).
     // Answers false after filling `error` with one line naming the file.
-    bool write(const char* path, const uint8_t* pixels, int channels, size_t stride, bool bottomUp,
+    bool write(const char* path, const uint8_t* pixels, Layout layout, size_t stride, bool bottomUp,
                std::string& error);
 
     int width() const { return width_; }
@@ -34,7 +35,7 @@ private:
     static void* allocate(png_struct_def* png, size_t size);
     static void release(png_struct_def* png, void* block);
     static void append(png_struct_def* png, uint8_t* data, size_t size);
-    bool encode(const uint8_t* pixels, int channels, size_t stride, bool bottomUp);
+    bool encode(const uint8_t* pixels, Layout layout, size_t stride, bool bottomUp);
 
     int width_, height_;
     bool fast_;

@@ -103,16 +103,16 @@ bool StillRenderer::next() {
     app_.drawFrame(schedule.beat(0), schedule.step(0, carry));
 
     PixelReadback readback(app_.clientWidth, app_.clientHeight, 1);
-    const uint8_t* rgba = readback.valid() ? (readback.start(), readback.mapOldest()) : nullptr;
-    if (!rgba)
+    const uint8_t* bgra = readback.valid() ? (readback.start(), readback.mapOldest()) : nullptr;
+    if (!bgra)
         return fail(folder_ + ": the picture of beat " + beatText(beat) + " cannot be read back");
-    std::memcpy(pixels_.data(), rgba, pixels_.size());
+    std::memcpy(pixels_.data(), bgra, pixels_.size());
     readback.releaseOldest();
 
     const std::string path = folder_ + "/" + fileName(beat);
     std::string error;
-    if (!writer_->write(path.c_str(), pixels_.data(), 4, static_cast<size_t>(app_.clientWidth) * 4, true,
-                        error))
+    if (!writer_->write(path.c_str(), pixels_.data(), PngWriter::Bgra,
+                        static_cast<size_t>(app_.clientWidth) * 4, true, error))
         return fail(error);
     if (sheet_)
         sheet_->place(static_cast<int>(next_), pixels_.data(),

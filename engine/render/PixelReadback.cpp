@@ -40,7 +40,7 @@ void PixelReadback::start() {
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glBindBuffer(GL_PIXEL_PACK_BUFFER, buffers_[slot]);
     // With a pack buffer bound the last argument is an offset into it: the call returns at once.
-    glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glReadPixels(0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
     glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
     fences_[slot] = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(readFramebuffer));
@@ -55,8 +55,9 @@ const uint8_t* PixelReadback::mapOldest() {
     if (fence) {
         // By now the read is normally long done; the flush bit makes sure a wait cannot hang on
         // commands never sent to the GPU.
-        while (glClientWaitSync(fence, GL_SYNC_FLUSH_COMMANDS_BIT, 1000000000) == GL_TIMEOUT_EXPIRED) {
-        }
+        for (int tries = 0; tries < 10; ++tries)
+            if (glClientWaitSync(fence, GL_SYNC_FLUSH_COMMANDS_BIT, 1000000000) != GL_TIMEOUT_EXPIRED)
+                break;
         glDeleteSync(fence);
         fence = nullptr;
     }

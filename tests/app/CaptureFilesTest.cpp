@@ -46,28 +46,30 @@ std::vector<uint8_t> decodePng(const std::string& path, int& width, int& height)
     return pixels;
 }
 
-// An RGBA picture in GL's order (bottom row first) whose every pixel is distinct.
+// A BGRA picture as read back (bottom row first) whose every pixel is distinct.
 std::vector<uint8_t> glPicture(int width, int height) {
-    std::vector<uint8_t> rgba(static_cast<size_t>(width) * height * 4);
+    std::vector<uint8_t> bgra(static_cast<size_t>(width) * height * 4);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            uint8_t* p = &rgba[(static_cast<size_t>(y) * width + x) * 4];
+            uint8_t* p = &bgra[(static_cast<size_t>(y) * width + x) * 4];
             p[0] = static_cast<uint8_t>(x * 3);
             p[1] = static_cast<uint8_t>(y * 5);
             p[2] = static_cast<uint8_t>(x ^ y);
             p[3] = 0; // GL's alpha is not part of the picture
         }
-    return rgba;
+    return bgra;
 }
 
 TEST(PngWriterTest, WritesTheReadBackPicturesTopRowFirstAndTheSameEveryTime) {
     TempDir dir;
     const int w = 37, h = 21; // odd sizes: no row padding to hide behind
-    const std::vector<uint8_t> rgba = glPicture(w, h);
+    const std::vector<uint8_t> bgra = glPicture(w, h);
     PngWriter writer(w, h, true);
     std::string error;
-    ASSERT_TRUE(writer.write(dir.file("a.png").c_str(), rgba.data(), 4, w * 4, true, error)) << error;
-    ASSERT_TRUE(writer.write(dir.file("b.png").c_str(), rgba.data(), 4, w * 4, true, error)) << error;
+    ASSERT_TRUE(writer.write(dir.file("a.png").c_str(), bgra.data(), PngWriter::Bgra, w * 4, true, error))
+        << error;
+    ASSERT_TRUE(writer.write(dir.file("b.png").c_str(), bgra.data(), PngWriter::Bgra, w * 4, true, error))
+        << error;
     EXPECT_EQ(readFile(dir.file("a.png")), readFile(dir.file("b.png")));
 
     int dw = 0, dh = 0;
@@ -78,23 +80,24 @@ TEST(PngWriterTest, WritesTheReadBackPicturesTopRowFirstAndTheSameEveryTime) {
         for (int x = 0; x < w; ++x)
             for (int c = 0; c < 3; ++c)
                 ASSERT_EQ(rgb[(static_cast<size_t>(y) * w + x) * 3 + c],
-                          rgba[(static_cast<size_t>(h - 1 - y) * w + x) * 4 + c])
+                          bgra[(static_cast<size_t>(h - 1 - y) * w + x) * 4 + 2 - c])
                     << x << "," << y;
 
     // Top-down RGB input, as the contact sheet has it, gives the same picture.
     PngWriter slow(w, h, false);
-    ASSERT_TRUE(slow.write(dir.file("c.png").c_str(), rgb.data(), 3, w * 3, false, error)) << error;
+    ASSERT_TRUE(slow.write(dir.file("c.png").c_str(), rgb.data(), PngWriter::Rgb, w * 3, false, error))
+        << error;
     int cw = 0, ch = 0;
     EXPECT_EQ(decodePng(dir.file("c.png"), cw, ch), rgb);
 }
 
 TEST(PngWriterTest, AnUnwritablePlaceFailsWithItsNameAndLeavesNothing) {
     TempDir dir;
-    const std::vector<uint8_t> rgba = glPicture(8, 8);
+    const std::vector<uint8_t> bgra = glPicture(8, 8);
     PngWriter writer(8, 8, true);
     std::string error;
     const std::string path = dir.file("missing/frame.png");
-    EXPECT_FALSE(writer.write(path.c_str(), rgba.data(), 4, 32, true, error));
+    EXPECT_FALSE(writer.write(path.c_str(), bgra.data(), PngWriter::Bgra, 32, true, error));
     EXPECT_EQ(error.rfind(path, 0), 0u) << error;
     EXPECT_EQ(error.find('\n'), std::string::npos);
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
@@ -107,9 +110,9 @@ TEST(PngFrameFolderTest, NumberedNamesAndAFolderMadeOnDemand) {
     PngFrameFolder folder(dir.file("deep/er/"), 4, 4);
     std::string error;
     ASSERT_TRUE(folder.open(error)) << error;
-    const std::vector<uint8_t> rgba = glPicture(4, 4);
-    ASSERT_TRUE(folder.writeFrame(0, rgba.data(), error)) << error;
-    ASSERT_TRUE(folder.writeFrame(1, rgba.data(), error)) << error;
+    const std::vector<uint8_t> bgra = glPicture(4, 4);
+    ASSERT_TRUE(folder.writeFrame(0, bgra.data(), error)) << error;
+    ASSERT_TRUE(folder.writeFrame(1, bgra.data(), error)) << error;
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(dir.file("deep/er")))
         names.push_back(entry.path().filename().string());
@@ -156,13 +159,14 @@ TEST(ContactSheetTest, StillsLandInTheirCellsWithALabelUnderneath) {
     std::string error;
     ASSERT_TRUE(sheet.loadFont(LabelFont::defaultPath(), error)) << error;
     const ContactSheet::Layout& l = sheet.sheetLayout();
-    // Still i is one flat colour with a white bottom row (in GL's order the first row).
+    // Still i is one flat colour (red, green, blue) with a white bottom row (in GL's order the
+    // first row).
     for (int i = 0; i < 3; ++i) {
-        std::vector<uint8_t> rgba(static_cast<size_t>(w) * h * 4, 0);
-        for (size_t p = 0; p < rgba.size(); p += 4)
-            rgba[p + static_cast<size_t>(i)] = 200;
-        std::fill(rgba.begin(), rgba.begin() + w * 4, 255);
-        sheet.place(i, rgba.data(), "beat " + std::to_string(i * 4) + " \xC2\xB7 hello");
+        std::vector<uint8_t> bgra(static_cast<size_t>(w) * h * 4, 0);
+        for (size_t p = 0; p < bgra.size(); p += 4)
+            bgra[p + 2 - static_cast<size_t>(i)] = 200;
+        std::fill(bgra.begin(), bgra.begin() + w * 4, 255);
+        sheet.place(i, bgra.data(), "beat " + std::to_string(i * 4) + " \xC2\xB7 hello");
     }
     const std::vector<uint8_t>& px = sheet.pixels();
     auto at = [&](int x, int y) { return &px[(static_cast<size_t>(y) * l.width + x) * 3]; };
