@@ -1,7 +1,6 @@
 #include "app/FrameSchedule.h"
 
-#include "app/SimulationStep.h"
-
+#include <algorithm>
 #include <cmath>
 
 FrameSchedule::FrameSchedule(double fromBeat, double toBeat, int fps, int bpm)
@@ -22,8 +21,14 @@ float FrameSchedule::beat(long k) const {
     return static_cast<float>(fromBeat_ + static_cast<double>(k) * bpm_ / (60.0 * fps_));
 }
 
-float FrameSchedule::step(long k, float& carry) const {
-    return simulationStep(k == 0 ? 0.0 : 1.0 / fps_, carry);
+long FrameSchedule::ticksThrough(long k) const {
+    return std::max(k, k * 60 / fps_) + 1;
+}
+
+float FrameSchedule::step(long k) const {
+    constexpr float sixtieth = 0.016666668f; // as simulationStep hands it out
+    const long ticks = ticksThrough(k) - (k > 0 ? ticksThrough(k - 1) : 0);
+    return static_cast<float>(ticks) * sixtieth;
 }
 
 int64_t FrameSchedule::firstSample(int rate) const {

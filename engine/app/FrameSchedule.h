@@ -17,9 +17,13 @@ public:
     // frame's beat does not drift with k.
     double seconds(long k) const;
     float beat(long k) const;
-    // The simulation step of frame k, as live play would take it with frames exactly 1 / fps apart
-    // (the first frame follows no earlier one). Frames must be asked for in order with one carry.
-    float step(long k, float& carry) const;
+    // The simulation step of frame k: what live play's whole-sixtieth steps with their carry come
+    // to when frames are exactly 1 / fps apart (the first frame follows no earlier one), counted in
+    // integers so that no rounding of the carry moves a step from one frame to the next.
+    float step(long k) const;
+    // The sixtieths simulated up to and including frame k: floor(k * 60 / fps) + 1, or k + 1 at
+    // rates above 60, where every frame takes its one step however short it is.
+    long ticksThrough(long k) const;
     // The sound that goes with all the frames: it starts at t0 and lasts frameCount / fps, in
     // sample frames at `rate`.
     int64_t firstSample(int rate) const;

@@ -139,7 +139,7 @@ bool OfflineRenderer::next() {
     if (failed_ || next_ >= schedule_->frameCount())
         return false;
     const float beat = schedule_->beat(next_);
-    app_.drawFrame(beat, schedule_->step(next_, carry_));
+    app_.drawFrame(beat, schedule_->step(next_));
     if (readback_->full() && !takeOldest())
         return false;
     readback_->start();

@@ -46,7 +46,6 @@ private:
     std::string soundPath_;
     long next_ = 0;
     long written_ = 0;
-    float carry_ = 0;
     bool started_ = false;
     bool failed_ = false;
     std::string error_;

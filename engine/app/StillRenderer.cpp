@@ -98,9 +98,8 @@ bool StillRenderer::next() {
 
     const double beat = beats[next_];
     const FrameSchedule schedule(beat, beat, 60, app_.song->bpm);
-    float carry = 0;
     prerollTimeline(Timeline::global(), beat, app_.song->bpm);
-    app_.drawFrame(schedule.beat(0), schedule.step(0, carry));
+    app_.drawFrame(schedule.beat(0), schedule.step(0));
 
     PixelReadback readback(app_.clientWidth, app_.clientHeight, 1);
     const uint8_t* bgra = readback.valid() ? (readback.start(), readback.mapOldest()) : nullptr;

@@ -1,6 +1,7 @@
 // Frame times of offline renders and the simulation catch-up behind --from and stills.
 #include "app/FrameSchedule.h"
 #include "app/RenderProgress.h"
+#include "app/SimulationStep.h"
 #include "app/TimelinePreroll.h"
 #include "demo/Timeline.h"
 #include "render/Device.h"
@@ -58,12 +59,18 @@ TEST(FrameScheduleTest, FrameTimesAndBeatsDoNotDrift) {
 
 TEST(FrameScheduleTest, StepsFollowLivePlayAtTheFrameRate) {
     const float sixtieth = 0.016666668f;
-    for (int fps : {60, 30, 25, 24, 7, 144, 1000}) {
+    for (int fps : {60, 50, 30, 25, 24, 7, 144, 1000}) {
         FrameSchedule s(0, 64, fps, 120);
         float carry = 0;
+        long liveTicks = 0;
         double simulated = 0;
         for (long k = 0; k < s.frameCount(); ++k) {
-            const float step = s.step(k, carry);
+            const float step = s.step(k);
+            // Live play's own steps for frames exactly 1 / fps apart agree but for the rounding
+            // of its float carry, which may shift a step by one frame.
+            liveTicks += std::lround(simulationStep(k == 0 ? 0.0 : 1.0 / fps, carry) * 60);
+            ASSERT_NEAR(static_cast<double>(liveTicks), static_cast<double>(s.ticksThrough(k)), 1.0)
+                << fps << " fps, frame " << k;
             const float ticks = step / sixtieth;
             ASSERT_NEAR(ticks, std::round(ticks), 1e-3) << "whole sixtieths at " << fps << " fps";
             ASSERT_GE(step, sixtieth * 0.999f);
@@ -122,12 +129,14 @@ public:
             p.age += step;
         }
         simulated += step;
+        ticks += std::lround(step * 60.0f);
     }
     void render(Ref<Device>&, float time, float) override { lastRendered = time; }
 
     std::array<Particle, kParticles> particles{};
     float cloudOffset = 0, emission = 0, lastRendered = -1;
     double simulated = 0;
+    long ticks = 0;
     int next = 0;
 };
 
@@ -157,9 +166,8 @@ struct Demo {
 // Plays from beat 0 at `fps` frames per second and stops after the frame that shows `beat`.
 void playTo(Demo& demo, double beat, int fps, int bpm) {
     FrameSchedule play(0, 16, fps, bpm);
-    float carry = 0;
     for (long k = 0; k < play.frameCount(); ++k) {
-        demo.timeline.frame(demo.device, play.beat(k), play.step(k, carry));
+        demo.timeline.frame(demo.device, play.beat(k), play.step(k));
         if (play.beat(k) == static_cast<float>(beat))
             return;
     }
@@ -169,9 +177,8 @@ void playTo(Demo& demo, double beat, int fps, int bpm) {
 // What --from does: the catch-up, then the first frame at the beat.
 void startAt(Demo& demo, double beat, int bpm) {
     FrameSchedule first(beat, beat, 60, bpm);
-    float carry = 0;
     prerollTimeline(demo.timeline, beat, bpm);
-    demo.timeline.frame(demo.device, first.beat(0), first.step(0, carry));
+    demo.timeline.frame(demo.device, first.beat(0), first.step(0));
 }
 
 TEST(TimelinePrerollTest, StartingAtABeatEqualsPlayingToIt) {
@@ -212,6 +219,28 @@ TEST(TimelinePrerollTest, OtherTemposAndRatesKeepTheSimulatedTime) {
             EXPECT_NEAR(played.early->simulated, started.early->simulated, 1.0 / 60 + 1e-4)
                 << fps << " fps, " << bpm << " bpm";
             EXPECT_NEAR(played.early->cloudOffset, started.early->cloudOffset, 0.02f);
+        }
+    }
+}
+
+TEST(TimelinePrerollTest, CatchUpTakesTheStepsPlayTookAtAnyRateUpToSixty) {
+    EXPECT_EQ(prerollTicks(0, 4, 120), 120);
+    EXPECT_EQ(prerollTicks(0, 4.9, 120), 147);
+    EXPECT_EQ(prerollTicks(0, 4.9f, 120), 147) << "a float beat a little past the tick";
+    EXPECT_EQ(prerollTicks(2.5, 2.5 + 2.4 / 30, 120), 2) << "between ticks: the ones play has taken";
+    EXPECT_EQ(prerollTicks(3, 2, 120), 0);
+    // So a still at the beat of any frame of a render from a beat on the tick grid has simulated
+    // exactly as many steps as that frame.
+    for (int fps : {60, 50, 30, 25, 24, 7}) {
+        FrameSchedule play(0, 12, fps, 120);
+        Demo played;
+        for (long k = 0; k < play.frameCount(); ++k) {
+            played.timeline.frame(played.device, play.beat(k), play.step(k));
+            if (k % 17 != 3)
+                continue;
+            Demo started;
+            startAt(started, static_cast<double>(k) * 120 / (60.0 * fps), 120);
+            ASSERT_EQ(started.early->ticks, played.early->ticks) << fps << " fps, frame " << k;
         }
     }
 }

@@ -128,6 +128,16 @@ TEST(CaptureRunTest, PngFramesAreNumberedAndStillsMatchThemByteForByte) {
     EXPECT_TRUE(readFile(tree.path("stills/beat_4.png")) == readFile(tree.path("frames/frame_000000.png")));
     EXPECT_TRUE(readFile(tree.path("stills/beat_4.9.png")) == readFile(tree.path("frames/frame_000027.png")))
         << "a still made after others starts its simulation afresh; 4.9 is no exact float";
+
+    // At a rate that does not divide 60 the frames fall between the simulation's sixtieths; the
+    // stills at their beats still take the steps the frames took.
+    ASSERT_EQ(runCommand(hello(tree, "--render " + tree.path("f25/") + " --from 4 --to 5 --fps 25"), &err), 0)
+        << err;
+    EXPECT_EQ(namesIn(tree.path("f25")).size(), 13u) << "half a second at 25 fps: 12.5 frames";
+    ASSERT_EQ(runCommand(hello(tree, "--stills 4.08,4.4,4.96 --out " + tree.path("s25")), &err), 0) << err;
+    EXPECT_TRUE(readFile(tree.path("s25/beat_4.08.png")) == readFile(tree.path("f25/frame_000001.png")));
+    EXPECT_TRUE(readFile(tree.path("s25/beat_4.4.png")) == readFile(tree.path("f25/frame_000005.png")));
+    EXPECT_TRUE(readFile(tree.path("s25/beat_4.96.png")) == readFile(tree.path("f25/frame_000012.png")));
 }
 
 TEST(CaptureRunTest, ContactSheetHasOneLabelledCellPerStill) {
