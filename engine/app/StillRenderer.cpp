@@ -140,7 +140,8 @@ bool StillRenderer::finish() {
             return false;
         }
     }
-    std::fprintf(stderr, "stills: %zu pictures in %s%s%s\n", total, folder_.c_str(),
-                 sheet_ ? ", contact sheet " : "", sheet_ ? app_.options.sheetPath.c_str() : "");
+    std::fprintf(stderr, "stills: %zu %s in %s%s%s\n", total, total == 1 ? "picture" : "pictures",
+                 folder_.c_str(), sheet_ ? ", contact sheet " : "",
+                 sheet_ ? app_.options.sheetPath.c_str() : "");
     return true;
 }
