@@ -82,8 +82,6 @@ bool DemoApplication::load() {
         capture = createCaptureJob(*this);
         return true;
     }
-    if (song)
-        startSong(soundDevice.get(), *song, songStart, songStop, looping);
     if (options.fromBeat) {
         std::string error;
         if (!CaptureJob::checkBeat("--from", *options.fromBeat, error)) {
@@ -92,10 +90,14 @@ bool DemoApplication::load() {
             halted = true;
             return true;
         }
-        if (song) {
-            seekSong(*song, static_cast<float>(*options.fromBeat));
+        // Before the music starts, so the catch-up does not eat into the first frames' time.
+        if (song)
             prerollTimeline(Timeline::global(), *options.fromBeat, song->bpm);
-        }
+    }
+    if (song) {
+        startSong(soundDevice.get(), *song, songStart, songStop, looping);
+        if (options.fromBeat)
+            seekSong(*song, static_cast<float>(*options.fromBeat));
     }
     return true;
 }
