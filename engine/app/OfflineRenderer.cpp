@@ -149,8 +149,10 @@ bool OfflineRenderer::next() {
 }
 
 bool OfflineRenderer::finish() {
-    if (!started_)
-        return true; // stopped before the first frame: nothing was made
+    if (!started_) {
+        std::fprintf(stderr, "render: stopped before the first frame; nothing was written\n");
+        return false;
+    }
     while (!failed_ && readback_ && readback_->pending() > 0)
         takeOldest();
     std::string error;

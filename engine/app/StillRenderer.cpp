@@ -121,8 +121,10 @@ bool StillRenderer::next() {
 }
 
 bool StillRenderer::finish() {
-    if (!started_)
-        return true;
+    if (!started_) {
+        std::fprintf(stderr, "stills: stopped before the first picture; nothing was written\n");
+        return false;
+    }
     if (failed_) {
         std::fprintf(stderr, "%s\n", error_.c_str());
         return false;
