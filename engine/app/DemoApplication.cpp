@@ -1,7 +1,6 @@
 #include "app/DemoApplication.h"
 
 #include "app/CaptureJob.h"
-#include "app/Diagnostics.h"
 #include "app/LoadingScreen.h"
 #include "app/SimulationStep.h"
 #include "app/Song.h"
