@@ -35,4 +35,7 @@ public:
     ApplicationSettings settings;
     // The command line this run was started with (all defaults when there was none).
     LaunchOptions options;
+    // The program's exit status: 0 unless something the command line asked for (a capture, a
+    // start beat) failed.
+    int exitStatus = 0;
 };

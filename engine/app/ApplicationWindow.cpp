@@ -81,7 +81,9 @@ bool ApplicationSDL::createWindow() {
         return false;
     }
 
-    SDL_ShowWindow(window_);
+    // A capture draws into the back buffer and reads it back; nothing needs to be seen.
+    if (!options.capturing())
+        SDL_ShowWindow(window_);
     if (!settings.showCursor)
         SDL_ShowCursor(SDL_DISABLE);
     int w = 0, h = 0;

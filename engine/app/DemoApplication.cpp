@@ -1,9 +1,11 @@
 #include "app/DemoApplication.h"
 
+#include "app/CaptureJob.h"
 #include "app/DemoDescription.h"
 #include "app/SimulationStep.h"
 #include "app/Song.h"
 #include "app/SoundDevice.h"
+#include "app/TimelinePreroll.h"
 #include "assets/Mesh.h"
 #include "demo/LoadingScreen.h"
 #include "demo/Registries.h"
@@ -15,6 +17,7 @@
 
 #include <GL/glew.h>
 #include <SDL.h>
+#include <cstdio>
 
 namespace {
 constexpr float fadeStep = 0.032258064f; // 1/31 in single precision
@@ -24,6 +27,7 @@ constexpr int fadeFrames = 32;
 DemoApplication::DemoApplication() = default;
 
 DemoApplication::~DemoApplication() {
+    capture = nullptr;
     loadingScreen = nullptr;
     device = nullptr;
     song = nullptr;
@@ -72,12 +76,35 @@ bool DemoApplication::load() {
     counterFrequency = static_cast<int64_t>(SDL_GetPerformanceFrequency());
     frameSeconds = 0;
 
-    if (song)
+    if (options.capturing()) {
+        // The song is not played: the capture takes its times from the frames it draws.
+        capture = createCaptureJob(*this);
+        return true;
+    }
+    if (options.fromBeat) {
+        std::string error;
+        if (!CaptureJob::checkBeat("--from", *options.fromBeat, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            exitStatus = 1;
+            halted = true;
+            return true;
+        }
+        // Before the music starts, so the catch-up does not eat into the first frames' time.
+        if (song)
+            prerollTimeline(Timeline::global(), *options.fromBeat, song->bpm);
+    }
+    if (song) {
         startSong(soundDevice.get(), *song, songStart, songStop, looping);
+        if (options.fromBeat)
+            seekSong(*song, static_cast<float>(*options.fromBeat));
+    }
     return true;
 }
 
 void DemoApplication::unload() {
+    if (capture && !capture->finish())
+        exitStatus = 1;
+    capture = nullptr;
     Timeline::global().unloadAll();
     textureRegistry().clear();
     framebufferRegistry().clear();
@@ -90,6 +117,11 @@ void DemoApplication::unload() {
 }
 
 void DemoApplication::frame() {
+    if (halted || capture) {
+        if (halted || !capture->next())
+            requestQuit();
+        return;
+    }
     int64_t counter = static_cast<int64_t>(SDL_GetPerformanceCounter());
     frameSeconds = counterFrequency > 0
                        ? static_cast<double>(counter - lastCounter) / static_cast<double>(counterFrequency)
@@ -103,6 +135,15 @@ void DemoApplication::frame() {
 }
 
 void DemoApplication::renderFrame(float beat, float step) {
+    bool active = drawFrame(beat, step);
+    swapBuffers();
+    if (soundDevice)
+        soundDevice->update();
+    if (!active)
+        requestQuit();
+}
+
+bool DemoApplication::drawFrame(float beat, float step) {
     device->resetState();
     // A part may leave its own framebuffer bound; the frame starts on the back buffer.
     device->bindDefaultFramebuffer(clientWidth, clientHeight);
@@ -110,12 +151,13 @@ void DemoApplication::renderFrame(float beat, float step) {
     glClearDepth(1.0);
     glClearStencil(0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    bool active = Timeline::global().frame(device, beat, step);
-    swapBuffers();
-    if (soundDevice)
-        soundDevice->update();
-    if (!active)
-        requestQuit();
+    return Timeline::global().frame(device, beat, step);
+}
+
+bool DemoApplication::restartParts() {
+    Timeline::global().unloadAll();
+    Ref<LoadingScreen> none;
+    return createParts(none) && Timeline::global().loadAll(none);
 }
 
 void DemoApplication::onKeyUp(int key, int) {

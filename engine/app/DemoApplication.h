@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+class CaptureJob;
 class Device;
 class LoadingScreen;
 class Song;
@@ -40,6 +41,12 @@ public:
     // Steps 4 to 9 of a frame for a given beat and step: reset, clear, timeline, present, audio
     // update, and a quit request when no part was active.
     void renderFrame(float beat, float step);
+    // Steps 4 to 6 only: draws the frame into the back buffer without presenting it; answers
+    // whether a part was active.
+    bool drawFrame(float beat, float step);
+    // Replaces the parts by freshly made ones (a simulation from scratch): unloads them, calls
+    // createParts again (with no loading screen) and loads the new ones.
+    bool restartParts();
 
     Ref<SoundDevice> soundDevice;
     Ref<Song> song;
@@ -60,4 +67,9 @@ public:
     float stepCarry = 0;
     // Frames the loading screen drew outside the parts' own progress (fades), for tests.
     int fadeDraws = 0;
+
+    // What the command line asks for instead of live play (a render, stills); null for play.
+    Ref<CaptureJob> capture;
+    // A start the command line asked for cannot be made: the demo ends before its first frame.
+    bool halted = false;
 };

@@ -1,6 +1,7 @@
 #include "app/LaunchOptions.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -16,6 +17,35 @@ bool parsePositive(const char* text, long max, long& out) {
         return false;
     out = v;
     return true;
+}
+
+bool parseBeat(const char* text, double& out) {
+    if (!text || !*text)
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    double v = std::strtod(text, &end);
+    if (errno || *end || !std::isfinite(v))
+        return false;
+    out = v;
+    return true;
+}
+
+bool parseBeatList(const char* text, std::vector<double>& out) {
+    out.clear();
+    std::string list = text ? text : "";
+    size_t at = 0;
+    while (at <= list.size()) {
+        size_t comma = list.find(',', at);
+        if (comma == std::string::npos)
+            comma = list.size();
+        double beat = 0;
+        if (!parseBeat(list.substr(at, comma - at).c_str(), beat))
+            return false;
+        out.push_back(beat);
+        at = comma + 1;
+    }
+    return !out.empty();
 }
 
 } // namespace
@@ -88,10 +118,81 @@ bool LaunchOptions::parse(int argc, const char* const* argv, std::string& error)
             }
             captureFrame = frame;
             capturePath = colon + 1;
+        } else if (arg == "--from" || arg == "--to") {
+            const char* v = value(arg.c_str());
+            if (!v)
+                return false;
+            double beat = 0;
+            if (!parseBeat(v, beat)) {
+                error = arg + " wants a beat, got \"" + v + "\"";
+                return false;
+            }
+            (arg == "--from" ? fromBeat : toBeat) = beat;
+        } else if (arg == "--fps") {
+            const char* v = value("--fps");
+            if (!v)
+                return false;
+            char* end = nullptr;
+            errno = 0;
+            fps = std::strtol(v, &end, 10);
+            if (errno || !*v || *end) {
+                error = std::string("--fps wants a whole number of frames per second, got \"") + v + "\"";
+                return false;
+            }
+            fpsGiven = true;
+        } else if (arg == "--render" || arg == "--out" || arg == "--sheet") {
+            const char* v = value(arg.c_str());
+            if (!v)
+                return false;
+            if (!*v) {
+                error = arg + " wants a path";
+                return false;
+            }
+            (arg == "--render" ? renderPath : arg == "--out" ? stillsFolder : sheetPath) = v;
+        } else if (arg == "--stills") {
+            const char* v = value("--stills");
+            if (!v)
+                return false;
+            if (!parseBeatList(v, stillBeats)) {
+                error = std::string("--stills wants beats separated by commas, got \"") + v + "\"";
+                return false;
+            }
         } else {
             error = "unknown option \"" + arg + "\"";
             return false;
         }
+    }
+    return true;
+}
+
+bool LaunchOptions::checkCapture(std::string& error) const {
+    if (!renderPath.empty() && !stillBeats.empty()) {
+        error = "--render and --stills cannot be combined";
+        return false;
+    }
+    if (renderPath.empty() && (toBeat || fpsGiven)) {
+        error = std::string(toBeat ? "--to" : "--fps") + " only applies to --render";
+        return false;
+    }
+    if (fps <= 0 || fps > 1000) {
+        error = "--fps must lie between 1 and 1000, got " + std::to_string(fps);
+        return false;
+    }
+    if (fromBeat && toBeat && *toBeat <= *fromBeat) {
+        error = "--to must lie after --from";
+        return false;
+    }
+    if (!stillBeats.empty() && stillsFolder.empty()) {
+        error = "--stills needs --out DIR for the pictures";
+        return false;
+    }
+    if (stillBeats.empty() && (!stillsFolder.empty() || !sheetPath.empty())) {
+        error = std::string(stillsFolder.empty() ? "--sheet" : "--out") + " only applies to --stills";
+        return false;
+    }
+    if (!stillBeats.empty() && fromBeat) {
+        error = "--from does not apply to --stills";
+        return false;
     }
     return true;
 }
@@ -123,5 +224,13 @@ const char* LaunchOptions::usage() {
            "  --frames N         end after N frames, as if the window were closed\n"
            "  --capture N:FILE   save frame N (counted from 0) as a PNG picture\n"
            "  --stats            print the start-up time and the frame rate at the end\n"
+           "  --from BEAT        start playing (or rendering) at BEAT\n"
+           "  --render OUT       render frames instead of playing: OUT is a folder (ends with /) for\n"
+           "                     frame_000000.png ..., or a video file .mp4, .webm or .mkv (needs ffmpeg)\n"
+           "  --to BEAT          with --render: stop before BEAT (default: the end of the timeline)\n"
+           "  --fps F            with --render: frames per second of song time (default 60)\n"
+           "  --stills B1,B2,... render one picture per beat into --out DIR as beat_<B>.png\n"
+           "  --out DIR          the folder for --stills\n"
+           "  --sheet FILE.png   with --stills: also a contact sheet of the pictures, labelled\n"
            "  --help             show this text\n";
 }

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 // The player's command line. With no options the program behaves exactly as without a command
 // line; every option only overrides a starting value.
@@ -20,6 +21,20 @@ struct LaunchOptions {
     std::string capturePath;
     bool stats = false; // print start-up time and frame rate at the end
     bool help = false;
+
+    // Capture: start at a beat, or render frames, a video or stills instead of playing.
+    std::optional<double> fromBeat; // --from BEAT (live play and --render)
+    std::optional<double> toBeat;   // --to BEAT (--render; default: the end of the timeline)
+    long fps = 60;                  // --fps F (--render)
+    bool fpsGiven = false;
+    std::string renderPath;         // --render OUT: a folder for PNG frames or a video file
+    std::vector<double> stillBeats; // --stills B1,B2,...
+    std::string stillsFolder;       // --out DIR
+    std::string sheetPath;          // --sheet FILE.png
+    bool capturing() const { return !renderPath.empty() || !stillBeats.empty(); }
+    // Checks the capture options against each other (not against the demo's timeline); on a
+    // mistake answers false and sets `error` to one line.
+    bool checkCapture(std::string& error) const;
 
     // Parses argv; on a bad option answers false and sets `error`.
     bool parse(int argc, const char* const* argv, std::string& error);

@@ -9,8 +9,9 @@
 #include <memory>
 
 // The program entry of a production: parses the command line, points the demo root at the
-// program's folder (or --root), runs the application and ends with exit code 0 whatever happened.
-// A command line that cannot be read ends with 2 before anything starts.
+// program's folder (or --root), runs the application and ends with exit code 0 whatever happened
+// in play. A command line that cannot be read ends with 2 before anything starts; a capture (or a
+// start beat) that cannot be made ends with 1.
 template <class App> int playerMain(int argc, char** argv) {
     LaunchOptions options;
     std::string error;
@@ -23,13 +24,26 @@ template <class App> int playerMain(int argc, char** argv) {
         std::printf("usage: %s [options]\n%s", argc > 0 ? argv[0] : "player", LaunchOptions::usage());
         return 0;
     }
+    if (!options.checkCapture(error)) {
+        std::fprintf(stderr, "%s: %s\n", argc > 0 ? argv[0] : "player", error.c_str());
+        return 1;
+    }
+    if (options.capturing()) {
+        // Nothing is played or shown: no dialog, no sound device, a window of exactly the size.
+        options.noDialog = true;
+        options.noSound = true;
+        options.fullscreen = false;
+        options.vsync = false;
+    }
     setDemoRoot(options.root.empty() ? executableDirectory() : options.root);
+    int status = 0;
     {
         std::unique_ptr<Application> app(new App());
         app->options = options;
         options.applyTo(app->settings);
         app->run();
+        status = app->exitStatus;
     }
     SDL_Quit();
-    return 0;
+    return status;
 }

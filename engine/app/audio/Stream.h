@@ -57,6 +57,12 @@ public:
     int fileRate() const { return fileRate_; }
     int fileChannels() const { return frameBytes_ / 2; }
 
+    // The decoded samples as they are mixed: interleaved, `pcmChannels()` per frame at the mixer's
+    // rate. They never change after opening, so any thread may read them.
+    const std::vector<int16_t>& pcm() const { return samples_; }
+    int pcmChannels() const { return channels_; }
+    int pcmRate() const { return mixer_->rate(); }
+
 private:
     friend class Mixer;
 
