@@ -9,5 +9,5 @@ public:
     void update(Node& node, float time) override;
 
 private:
-    Ref<Envelope> x_, y_, z_;
+    Ref<Envelope> e_[3];
 };

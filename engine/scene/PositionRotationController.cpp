@@ -8,6 +8,7 @@ PositionRotationController::PositionRotationController(const Slots& slots) {
 }
 
 void PositionRotationController::update(Node& node, float time) {
+    prefetch(e_, 6);
     Vec3& p = node.transform.position;
     Vec3& r = node.transform.rotation;
     write(p.x, e_[SlotX], time);

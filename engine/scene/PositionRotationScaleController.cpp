@@ -8,6 +8,7 @@ PositionRotationScaleController::PositionRotationScaleController(const Slots& sl
 }
 
 void PositionRotationScaleController::update(Node& node, float time) {
+    prefetch(e_, SlotCount);
     Vec3& p = node.transform.position;
     Vec3& r = node.transform.rotation;
     Vec3& s = node.transform.scale;

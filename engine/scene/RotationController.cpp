@@ -2,12 +2,15 @@
 
 #include "scene/Node.h"
 
-RotationController::RotationController(const Slots& slots)
-    : h_(slots[SlotH]), p_(slots[SlotP]), b_(slots[SlotB]) {}
+RotationController::RotationController(const Slots& slots) {
+    for (int i = 0; i < 3; ++i)
+        e_[i] = slots[SlotH + i];
+}
 
 void RotationController::update(Node& node, float time) {
-    Vec3& r = node.transform.rotation;
-    writeNegated(r.x, h_, time);
-    writeNegated(r.y, p_, time);
-    writeNegated(r.z, b_, time);
+    prefetch(e_, 3);
+    Vec3& v = node.transform.rotation;
+    writeNegated(v.x, e_[0], time);
+    writeNegated(v.y, e_[1], time);
+    writeNegated(v.z, e_[2], time);
 }

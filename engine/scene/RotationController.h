@@ -9,5 +9,5 @@ public:
     void update(Node& node, float time) override;
 
 private:
-    Ref<Envelope> h_, p_, b_;
+    Ref<Envelope> e_[3];
 };

@@ -2,12 +2,15 @@
 
 #include "scene/Node.h"
 
-ScaleController::ScaleController(const Slots& slots)
-    : x_(slots[SlotSX]), y_(slots[SlotSY]), z_(slots[SlotSZ]) {}
+ScaleController::ScaleController(const Slots& slots) {
+    for (int i = 0; i < 3; ++i)
+        e_[i] = slots[SlotSX + i];
+}
 
 void ScaleController::update(Node& node, float time) {
-    Vec3& s = node.transform.scale;
-    write(s.x, x_, time);
-    write(s.y, y_, time);
-    write(s.z, z_, time);
+    prefetch(e_, 3);
+    Vec3& v = node.transform.scale;
+    write(v.x, e_[0], time);
+    write(v.y, e_[1], time);
+    write(v.z, e_[2], time);
 }

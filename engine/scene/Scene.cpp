@@ -49,6 +49,15 @@ Scene::~Scene() {
     stateSet_ = nullptr;
 }
 
+void Scene::setRoot(const Ref<Node>& root) {
+    if (root_ == root)
+        return;
+    Ref<Node> old = std::move(root_);
+    root_ = root;
+    if (old)
+        Node::releaseSubtree(old);
+}
+
 void Scene::update(float time) {
     time_ = time;
     updateWalk(root_.get(), time);

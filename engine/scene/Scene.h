@@ -22,7 +22,8 @@ public:
     Scene() = default;
     ~Scene() override;
 
-    void setRoot(const Ref<Node>& root) { root_ = root; }
+    // A root set before is released with its whole tree (its parent links would keep it alive).
+    void setRoot(const Ref<Node>& root);
     Node* root() const { return root_.get(); }
 
     // Stores the time and updates every node from the root, parents before children.

@@ -66,6 +66,11 @@ TEST(SceneLookupTest, LookupsFollowPreOrder) {
     scene.collectByKind(KindAmbientLight, found);
     EXPECT_TRUE(found.empty());
 
+    // Replacing the root lets the old tree go (its nodes are still held here, but unlinked).
+    scene.setRoot(makeRef<Group>());
+    EXPECT_EQ(a->firstChild(), nullptr);
+    EXPECT_EQ(scene.findByName("twin"), nullptr);
+
     Scene empty;
     EXPECT_EQ(empty.findByName("root"), nullptr);
     empty.update(0);
