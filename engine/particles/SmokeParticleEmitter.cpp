@@ -1,5 +1,7 @@
 #include "particles/SmokeParticleEmitter.h"
 
+#include <cmath>
+
 void SmokeParticleEmitter::afterLocalTransform(float time) {
     if (!system)
         return;
@@ -24,7 +26,7 @@ void SmokeParticleEmitter::afterLocalTransform(float time) {
         } else if (particlesToSpawn > 0) {
             initialise(q);
             const float r1 = draw(), r2 = draw(), r3 = draw();
-            const Vec3 d = Vec3(r3, (r2 < 0 ? -r2 : r2) + 1.0f, r1).normalized();
+            const Vec3 d = Vec3(r3, std::fabs(r2) + 1.0f, r1).normalized();
             q.position = centre + travelled * magnitude();
             q.velocity = d * around(props.speed, props.speedVariance);
             q.reserved = Vec3();
