@@ -43,7 +43,8 @@ TEST(AssetInfoSkyTest, SamplesTheFirstAtmosphereOverTheHours) {
         model.updateFromCamera(Mat4::identity(), Vec3());
         float block[AtmosphereModel::kBlockFloats];
         model.blockValues(block);
-        expected += "{\"file\":\"" + dir.file("sky.xml") + "\",\"kind\":\"sky\",\"timeOfDay\":" + number(hour) +
+        expected += "{\"file\":\"" + dir.file("sky.xml") +
+                    "\",\"kind\":\"sky\",\"timeOfDay\":" + number(hour) +
                     ",\"theta\":" + number(model.theta) + ",\"phi\":" + number(model.phi) + ",\"block\":[";
         for (int i = 0; i < AtmosphereModel::kBlockFloats; ++i)
             expected += (i ? "," : "") + number(block[i]);
@@ -58,7 +59,8 @@ TEST(AssetInfoSkyTest, SamplesTheFirstAtmosphereOverTheHours) {
 TEST(AssetInfoSkyTest, DrawsAPictureOfTheDay) {
     TempDir dir;
     ASSERT_TRUE(writeFile(dir.file("sky.xml"), kScene));
-    ToolResult r = runTool("assetinfo", "--sky 0:24:49 --plot " + dir.file("day.png") + " " + dir.file("sky.xml"));
+    ToolResult r =
+        runTool("assetinfo", "--sky 0:24:49 --plot " + dir.file("day.png") + " " + dir.file("sky.xml"));
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string png = readText(dir.file("day.png"));
     ASSERT_GT(png.size(), 24u);
@@ -71,10 +73,11 @@ TEST(AssetInfoSkyTest, DrawsAPictureOfTheDay) {
 TEST(AssetInfoSkyTest, UnreadableSkiesGiveOneLineEach) {
     TempDir dir;
     ASSERT_TRUE(writeFile(dir.file("none.xml"), "<scene><group/></scene>"));
-    ASSERT_TRUE(writeFile(dir.file("bad.xml"), "<scene>\n<atmosphere><timeofday value=\"noon\"/></atmosphere></scene>"));
+    ASSERT_TRUE(writeFile(dir.file("bad.xml"),
+                          "<scene>\n<atmosphere><timeofday value=\"noon\"/></atmosphere></scene>"));
     ASSERT_TRUE(writeFile(dir.file("ok.xml"), kScene));
-    ToolResult r = runTool("assetinfo", "--sky 0:1:2 " + dir.file("none.xml") + " " + dir.file("bad.xml") + " " +
-                                            dir.file("missing.xml") + " " + dir.file("ok.xml"));
+    ToolResult r = runTool("assetinfo", "--sky 0:1:2 " + dir.file("none.xml") + " " + dir.file("bad.xml") +
+                                            " " + dir.file("missing.xml") + " " + dir.file("ok.xml"));
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 3) << r.err;
     EXPECT_NE(r.err.find("bad.xml: line 2: timeofday"), std::string::npos) << r.err;

@@ -3,7 +3,12 @@
 #include "particles/ReflectionPlaneParticleOperator.h"
 #include "particles/SphereParticleEmitter.h"
 #include "render/CodeTables.h"
+#include "render/Device.h"
 #include "render/Gl.h"
+#include "render/Program.h"
+#include "render/Shader.h"
+#include "render/VertexArrayObject.h"
+#include "scene/DrawableParticleSystem.h"
 #include "support/GlTest.h"
 
 #include <cstring>
@@ -52,6 +57,51 @@ TEST_F(ParticleSystemGlTest, TheBufferMirrorsTheRecordsAsFourAttributes) {
     EXPECT_FALSE(still->vertexDataChanged()) << "a static system is uploaded once, by its loader";
     EXPECT_FALSE(still->create(-3, false));
     EXPECT_EQ(still->vertexBuffer(), nullptr);
+}
+
+constexpr const char* kVertex = R"(#version 430 core
+in vec3 POSITION;
+in vec3 NORMAL;
+in vec3 COLOR;
+in vec3 TANGENT;
+out float energy;
+void main() {
+    energy = TANGENT.y;
+    gl_PointSize = 1.0;
+    gl_Position = vec4(POSITION + NORMAL * 0.0 + COLOR * 0.0, 1.0);
+}
+)";
+constexpr const char* kFragment = R"(#version 430 core
+in float energy;
+out vec4 color;
+void main() {
+    if (energy < 0.0)
+        discard;
+    color = vec4(1.0);
+}
+)";
+
+TEST_F(ParticleSystemGlTest, DrawsThroughTheSceneDrawable) {
+    Ref<Program> program = makeRef<Program>("particles");
+    program->setStage(0, makeRef<Shader>("particles.vert", kVertex, kVertex, 0));
+    program->setStage(1, makeRef<Shader>("particles.frag", kFragment, kFragment, 1));
+    ASSERT_TRUE(program->link(nullptr, 0, 0));
+    Ref<ParticleSystem> system = makeRef<ParticleSystem>();
+    ASSERT_TRUE(system->create(64, true));
+    ASSERT_TRUE(system->upload());
+    Ref<VertexArrayObject> vao = VertexArrayObject::create(*program, *system->vertexBuffer(), nullptr);
+    ASSERT_TRUE(vao);
+    Ref<DrawableParticleSystem> drawable = makeRef<DrawableParticleSystem>(system, vao);
+    ParticleProps props;
+    props.spawnRate = 600;
+    SphereParticleEmitter emitter(system, props, 0.5f);
+    emitter.afterLocalTransform(0.05f);
+    Device device;
+    device.bindProgram(program);
+    drawable->draw(device, 0.05f);
+    EXPECT_EQ(system->liveParticleCount(), 30) << "uploaded again before drawing: the system is dynamic";
+    EXPECT_EQ(readBack(*system)[29].energy, 1.0f);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
 // The same setup gives the same particles, byte for byte.
