@@ -1,4 +1,5 @@
 // assetinfo: describes the assets the engine reads, one JSON object per file per line.
+#include "Sky.h"
 #include "assets/JPEGLoader.h"
 #include "assets/PNGLoader.h"
 #include "assets/RAWMeshLoader.h"
@@ -19,6 +20,7 @@
 namespace {
 
 const char* usage = "usage: assetinfo [--premultiply] [--sample A:B:N] FILE...\n"
+                    "       assetinfo --sky H0:H1:N [--plot OUT.png] FILE.xml...\n"
                     "\n"
                     "Prints one JSON object per FILE on standard output:\n"
                     "  meshes (.rmsh, .rmzh): layout, index data, bins, skin and per-bin bounds\n"
@@ -26,6 +28,10 @@ const char* usage = "usage: assetinfo [--premultiply] [--sample A:B:N] FILE...\n
                     "    bottom-up pixel rows; --premultiply applies the PNG loader's premultiply\n"
                     "  envelopes (XML, with --sample A:B:N): every envelope element sampled at N\n"
                     "    evenly spaced times from A to B inclusive\n"
+                    "  skies (XML, with --sky H0:H1:N): the first atmosphere element configures the\n"
+                    "    sky model as a scene load would; one line per hour, N hours evenly spaced\n"
+                    "    from H0 to H1 inclusive, with the sun angles and the 32 floats of the block;\n"
+                    "    --plot draws the sun's elevation and colour over those hours (one FILE)\n"
                     "A file that cannot be read gives one line on standard error and exit status 1.\n";
 
 std::string quoted(const std::string& s) {
@@ -181,6 +187,9 @@ int main(int argc, char** argv) {
     bool premultiply = false;
     bool sampling = false;
     Sampling sample;
+    bool sky = false;
+    Sampling skyHours;
+    std::string plot;
     std::vector<std::string> files;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
@@ -195,6 +204,18 @@ int main(int argc, char** argv) {
                 return 1;
             }
             sampling = true;
+        } else if (a == "--sky") {
+            if (i + 1 >= argc || !parseSampling(argv[++i], skyHours)) {
+                std::fprintf(stderr, "assetinfo: --sky expects H0:H1:N with N from 1 to 1000000\n");
+                return 1;
+            }
+            sky = true;
+        } else if (a == "--plot") {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "assetinfo: --plot expects a PNG file name\n");
+                return 1;
+            }
+            plot = argv[++i];
         } else if (a.size() > 1 && a[0] == '-') {
             std::fprintf(stderr, "assetinfo: unknown option %s (see --help)\n", a.c_str());
             return 1;
@@ -206,6 +227,8 @@ int main(int argc, char** argv) {
         std::fputs(usage, stderr);
         return 1;
     }
+    if (sky || !plot.empty())
+        return reportSkies(files, {skyHours.from, skyHours.to, skyHours.count}, sky, plot);
 
     RAWMeshLoader meshes;
     PNGLoader png;
