@@ -5,6 +5,7 @@
 #include "assets/Mesh.h"
 #include "core/XmlAttributes.h"
 #include "demo/Registries.h"
+#include "particles/ParticleSystem.h"
 #include "render/Program.h"
 #include "render/VertexArrayObject.h"
 #include "scene/AmbientLight.h"

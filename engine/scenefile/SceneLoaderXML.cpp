@@ -4,6 +4,7 @@
 #include "core/Paths.h"
 #include "core/XmlAttributes.h"
 #include "demo/LoadingScreen.h"
+#include "particles/ParticleSystem.h"
 #include "render/Program.h"
 #include "render/UniformBuffer.h"
 #include "scene/EnableController.h"

@@ -16,6 +16,9 @@ class XMLElement;
 class LoadingScreen;
 class Light;
 class Mesh;
+class ParticleEmitter;
+class ParticleSystem;
+struct ParticleProps;
 class Node;
 class Program;
 class Scene;
@@ -80,6 +83,11 @@ private:
     // Particle systems, emitters, operators and the atmospherical light (SceneLoaderParticles.cpp).
     bool readEffectElement(const Element* e, Node* parent, bool& known);
     void resetParticleState();
+    Ref<Node> createParticleSystem(const Element* e);
+    Ref<Node> createEmitter(const Element* e);
+    Ref<Node> createOperator(const Element* e);
+    bool readParticleProps(const Element* e, ParticleProps& props);
+    Ref<Node> createAtmosphericalLight(const Element* e);
 
     std::string file_;
     // Per-file state.
@@ -97,6 +105,7 @@ private:
     Ref<Program> currentProgram_;
     Ref<UniformBuffer> atmosphereUniforms_;
     Ref<SceneLoaderHandler> handler_;
+    Ref<ParticleSystem> currentParticleSystem_;
     Ref<LoadingScreen> loadingScreen_;
     const Element* skeletonElement_ = nullptr;
     bool atmosphereRead_ = false;
