@@ -6,6 +6,8 @@
 #include "render/CodeTables.h"
 #include "scene/Envelope.h"
 
+#include "SceneDump.h"
+
 #include <tinyxml2.h>
 #include <zlib.h>
 
@@ -19,6 +21,7 @@
 namespace {
 
 const char* usage = "usage: assetinfo [--premultiply] [--sample A:B:N] FILE...\n"
+                    "       assetinfo --root DIR [--at BEAT] SCENE.xml...\n"
                     "\n"
                     "Prints one JSON object per FILE on standard output:\n"
                     "  meshes (.rmsh, .rmzh): layout, index data, bins, skin and per-bin bounds\n"
@@ -26,6 +29,10 @@ const char* usage = "usage: assetinfo [--premultiply] [--sample A:B:N] FILE...\n
                     "    bottom-up pixel rows; --premultiply applies the PNG loader's premultiply\n"
                     "  envelopes (XML, with --sample A:B:N): every envelope element sampled at N\n"
                     "    evenly spaced times from A to B inclusive\n"
+                    "  scenes (with --root DIR): the demo description of DIR and each scene file are\n"
+                    "    loaded (hidden GL context) and updated at BEAT (default 0); one line per node\n"
+                    "    in scene order: name, class, kind code, parent index, enabled, world position\n"
+                    "    and the parameters of lights and cameras\n"
                     "A file that cannot be read gives one line on standard error and exit status 1.\n";
 
 std::string quoted(const std::string& s) {
@@ -182,6 +189,8 @@ int main(int argc, char** argv) {
     bool sampling = false;
     Sampling sample;
     std::vector<std::string> files;
+    std::string sceneRoot;
+    float beat = 0;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--help" || a == "-h") {
@@ -195,6 +204,9 @@ int main(int argc, char** argv) {
                 return 1;
             }
             sampling = true;
+        } else if (a == "--root" || a == "--at") {
+            if (!parseSceneOption(a, i + 1 < argc ? argv[++i] : nullptr, sceneRoot, beat))
+                return 1;
         } else if (a.size() > 1 && a[0] == '-') {
             std::fprintf(stderr, "assetinfo: unknown option %s (see --help)\n", a.c_str());
             return 1;
@@ -206,6 +218,9 @@ int main(int argc, char** argv) {
         std::fputs(usage, stderr);
         return 1;
     }
+
+    if (!sceneRoot.empty())
+        return dumpScenes(sceneRoot, beat, files);
 
     RAWMeshLoader meshes;
     PNGLoader png;
