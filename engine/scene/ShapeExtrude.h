@@ -29,7 +29,7 @@ public:
         float x, y, nx, ny;
     };
     // A generation larger than this many vertices is refused: the counts come from scene files.
-    static constexpr uint64_t kMaxVertices = 1u << 22;
+    static constexpr uint64_t kMaxVertices = 1u << 20;
 
     void beginShape();
     // Appends to the last cross-section (starting one when none was begun).
