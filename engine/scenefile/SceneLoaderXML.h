@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Object.h"
+#include "demo/LoadingScreen.h"
 #include "scenefile/MaterialBuilder.h"
 #include "scenefile/SceneLoaderHandler.h"
 
@@ -13,7 +14,6 @@
 namespace tinyxml2 {
 class XMLElement;
 }
-class LoadingScreen;
 class Light;
 class Mesh;
 class ParticleEmitter;
