@@ -35,9 +35,11 @@ std::string generatedScene(int& elements) {
         s += " <pointlight name=\"p" + id + "\" radius=\"4\" color.r=\"0.5\"><intensity>" + envelope(0, 1) +
              "</intensity></pointlight>\n";
         s += " <spotlight coneangle=\"0.6\" edgeangle=\"0.1\"/>\n <directionallight/>\n";
-        s += " <camera name=\"c" + id + "\" fov=\"50\"><transform><position><x>" + envelope(0, 1) + "</x><y>" +
-             envelope(0, 2) + "</y><z>" + envelope(0, 3) + "</z></position></transform></camera>\n";
-        s += " <material><drawstate><blend><source rgb=\"one\"/><dest rgb=\"one\"/></blend><depthstencil><depth "
+        s += " <camera name=\"c" + id + "\" fov=\"50\"><transform><position><x>" + envelope(0, 1) +
+             "</x><y>" + envelope(0, 2) + "</y><z>" + envelope(0, 3) +
+             "</z></position></transform></camera>\n";
+        s += " <material><drawstate><blend><source rgb=\"one\"/><dest "
+             "rgb=\"one\"/></blend><depthstencil><depth "
              "write=\"no\"/></depthstencil><rasterizer><culling enable=\"no\"/></rasterizer></drawstate>\n";
         s += "  <group><enable>" + envelope(0, 1) + "</enable></group>\n";
         s += "  <group><transform><follow name=\"c" + id + "\"/></transform></group>\n </material>\n";

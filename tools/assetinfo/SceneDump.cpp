@@ -117,7 +117,8 @@ std::string vec3(const Vec3& v) {
 std::string className(const Node& node) {
     const char* mangled = typeid(node).name();
     int status = 0;
-    std::unique_ptr<char, void (*)(void*)> name(abi::__cxa_demangle(mangled, nullptr, nullptr, &status), std::free);
+    std::unique_ptr<char, void (*)(void*)> name(abi::__cxa_demangle(mangled, nullptr, nullptr, &status),
+                                                std::free);
     return status == 0 && name ? name.get() : mangled;
 }
 
@@ -142,8 +143,9 @@ std::string parameters(const Node& node) {
         out += field("radius", number(l->radius)) + field("cosCone", number(l->cosCone)) +
                field("cosEdge", number(l->cosEdge));
     else if (const auto* l = dynamic_cast<const ProjectiveLight*>(light))
-        out += field("radius", number(l->radius)) + field("fov", number(l->fov)) + field("aspect", number(l->aspect)) +
-               field("cosCone", number(l->cosCone)) + field("cosEdge", number(l->cosEdge));
+        out += field("radius", number(l->radius)) + field("fov", number(l->fov)) +
+               field("aspect", number(l->aspect)) + field("cosCone", number(l->cosCone)) +
+               field("cosEdge", number(l->cosEdge));
     else if (const auto* l = dynamic_cast<const AreaLight*>(light))
         out += field("radius", number(l->radius));
     else if (const auto* l = dynamic_cast<const CubeLight*>(light))
@@ -151,7 +153,8 @@ std::string parameters(const Node& node) {
     else if (const auto* l = dynamic_cast<const LinearLight*>(light))
         out += field("radius", number(l->radius)) + field("width", number(l->width));
     else if (const auto* l = dynamic_cast<const AtmosphericalLight*>(light); l && l->model)
-        out += field("sunDirection", vec3(l->model->sunDirection)) + field("sunColour", vec3(l->model->sunColour));
+        out += field("sunDirection", vec3(l->model->sunDirection)) +
+               field("sunColour", vec3(l->model->sunColour));
     return out;
 }
 
@@ -204,7 +207,8 @@ int dumpScenes(const std::string& root, float beat, const std::vector<std::strin
         collect(scene->root(), -1, nodes);
         for (size_t i = 0; i < nodes.size(); ++i) {
             const Node& n = *nodes[i].first;
-            std::string json = "{\"file\":" + quoted(files[f]) + ",\"kind\":\"node\",\"index\":" + std::to_string(i) +
+            std::string json = "{\"file\":" + quoted(files[f]) +
+                               ",\"kind\":\"node\",\"index\":" + std::to_string(i) +
                                ",\"name\":" + quoted(n.name) + ",\"class\":" + quoted(className(n)) +
                                ",\"kindCode\":" + std::to_string(n.kind()) +
                                ",\"parent\":" + std::to_string(nodes[i].second) +
