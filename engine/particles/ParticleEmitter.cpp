@@ -11,7 +11,7 @@ void ParticleEmitter::beginStep(float time) {
     // A whole frame can never use more spawns than a system holds; the bound also keeps the
     // conversion to an integer defined for huge rates, and a rate that is not a number spawns none.
     constexpr float kBound = 1073741824.0f;
-    if (!(x == x))
+    if (std::isnan(x))
         x = 0;
     else if (x > kBound)
         x = kBound;

@@ -39,11 +39,6 @@ bool ParticleSystem::allocate(int count) {
     return true;
 }
 
-void ParticleSystem::reset() {
-    for (int i = 0; i < count_; ++i)
-        particles_[i] = Particle();
-}
-
 bool ParticleSystem::create(int count, bool dynamic) {
     vertexBuffer_ = nullptr;
     if (!allocate(count))

@@ -1,12 +1,12 @@
 // assetinfo: describes the assets the engine reads, one JSON object per file per line.
+#include "SceneDump.h"
+#include "Sky.h"
 #include "assets/JPEGLoader.h"
 #include "assets/PNGLoader.h"
 #include "assets/RAWMeshLoader.h"
 #include "core/Diagnostics.h"
 #include "render/CodeTables.h"
 #include "scene/Envelope.h"
-
-#include "SceneDump.h"
 
 #include <tinyxml2.h>
 #include <zlib.h>
@@ -22,6 +22,7 @@ namespace {
 
 const char* usage = "usage: assetinfo [--premultiply] [--sample A:B:N] FILE...\n"
                     "       assetinfo --root DIR [--at BEAT] SCENE.xml...\n"
+                    "       assetinfo --sky H0:H1:N [--plot OUT.png] FILE.xml...\n"
                     "\n"
                     "Prints one JSON object per FILE on standard output:\n"
                     "  meshes (.rmsh, .rmzh): layout, index data, bins, skin and per-bin bounds\n"
@@ -33,6 +34,10 @@ const char* usage = "usage: assetinfo [--premultiply] [--sample A:B:N] FILE...\n
                     "    loaded (hidden GL context) and updated at BEAT (default 0); one line per node\n"
                     "    in scene order: name, class, kind code, parent index, enabled, world position\n"
                     "    and the parameters of lights and cameras\n"
+                    "  skies (XML, with --sky H0:H1:N): the first atmosphere element configures the\n"
+                    "    sky model as a scene load would; one line per hour, N hours evenly spaced\n"
+                    "    from H0 to H1 inclusive, with the sun angles and the 32 floats of the block;\n"
+                    "    --plot draws the sun's elevation and colour over those hours (one FILE)\n"
                     "A file that cannot be read gives one line on standard error and exit status 1.\n";
 
 std::string quoted(const std::string& s) {
@@ -188,6 +193,9 @@ int main(int argc, char** argv) {
     bool premultiply = false;
     bool sampling = false;
     Sampling sample;
+    bool sky = false;
+    Sampling skyHours;
+    std::string plot;
     std::vector<std::string> files;
     std::string sceneRoot;
     float beat = 0;
@@ -207,6 +215,18 @@ int main(int argc, char** argv) {
         } else if (a == "--root" || a == "--at") {
             if (!parseSceneOption(a, i + 1 < argc ? argv[++i] : nullptr, sceneRoot, beat))
                 return 1;
+        } else if (a == "--sky") {
+            if (i + 1 >= argc || !parseSampling(argv[++i], skyHours)) {
+                std::fprintf(stderr, "assetinfo: --sky expects H0:H1:N with N from 1 to 1000000\n");
+                return 1;
+            }
+            sky = true;
+        } else if (a == "--plot") {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "assetinfo: --plot expects a PNG file name\n");
+                return 1;
+            }
+            plot = argv[++i];
         } else if (a.size() > 1 && a[0] == '-') {
             std::fprintf(stderr, "assetinfo: unknown option %s (see --help)\n", a.c_str());
             return 1;
@@ -218,6 +238,8 @@ int main(int argc, char** argv) {
         std::fputs(usage, stderr);
         return 1;
     }
+    if (sky || !plot.empty())
+        return reportSkies(files, {skyHours.from, skyHours.to, skyHours.count}, sky, plot);
 
     if (!sceneRoot.empty())
         return dumpScenes(sceneRoot, beat, files);
