@@ -54,7 +54,7 @@ bool ShapeExtrude::build(bool singleIndexBin, bool oriented, std::vector<float>&
     bins.clear();
     if (functors_.empty() || shapes_.size() < functors_.size())
         return false;
-    uint64_t totalVertices = 0, totalIndices = 0;
+    uint64_t totalVertices = 0, totalIndices = 0, totalRings = 0;
     for (size_t i = 0; i < functors_.size(); ++i) {
         SegmentInfo s;
         s.start = ranges_[i].first;
@@ -63,15 +63,16 @@ bool ShapeExtrude::build(bool singleIndexBin, bool oriented, std::vector<float>&
         // Compared in double so that huge or non-finite ranges are refused, never converted.
         const double rings = std::trunc(double(s.length) * double(segments));
         const uint64_t n = shapes_[i].size();
-        if (!functors_[i] || !(rings >= 2) || rings > double(kMaxVertices) || n < 2)
+        if (!functors_[i] || !(rings >= 2) || rings > double(kMaxRings) || n < 2)
             return false;
         s.rings = uint32_t(rings);
+        totalRings += s.rings;
         s.firstVertex = uint32_t(totalVertices);
         s.firstIndex = uint32_t(totalIndices);
         const uint64_t count = uint64_t(s.rings) * n + 2 * n + 2;
         totalVertices += count;
         totalIndices += 6 * n * s.rings;
-        if (totalVertices > kMaxVertices)
+        if (totalVertices > kMaxVertices || totalRings > kMaxRings)
             return false;
         s.vertexCount = uint32_t(count);
         s.indexCount = uint32_t(6 * n * s.rings);

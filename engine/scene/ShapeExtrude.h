@@ -28,8 +28,10 @@ public:
     struct Point {
         float x, y, nx, ny;
     };
-    // A generation larger than this many vertices is refused: the counts come from scene files.
+    // Generations larger than this are refused: the counts come from scene files, and every ring
+    // evaluates the path's envelopes.
     static constexpr uint64_t kMaxVertices = 1u << 20;
+    static constexpr uint64_t kMaxRings = 1u << 16;
 
     void beginShape();
     // Appends to the last cross-section (starting one when none was begun).
@@ -38,7 +40,7 @@ public:
 
     // The vertices (8 floats each), indices and bins of every extrusion, without GL. False when an
     // extrusion has fewer than two rings, a cross-section has fewer than two points, or the mesh
-    // would be larger than kMaxVertices.
+    // would have more than kMaxVertices vertices or kMaxRings rings.
     bool build(bool singleIndexBin, bool oriented, std::vector<float>& vertices,
                std::vector<uint32_t>& indices, std::vector<IndexBin>& bins);
     // Builds and uploads a new mesh (16-bit indices below 65536 indices, else 32-bit), which
