@@ -6,6 +6,7 @@
 #include <type_traits>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 // A process-wide map from name to object. The first object registered under a name stays; a
 // later one under the same name is neither named nor kept. Objects that carry a name (they have
@@ -34,6 +35,14 @@ public:
     bool contains(const std::string& name) const { return objects_.count(name) != 0; }
     void clear() { objects_.clear(); }
     size_t size() const { return objects_.size(); }
+    // Every registered name, in no particular order.
+    std::vector<std::string> names() const {
+        std::vector<std::string> out;
+        out.reserve(objects_.size());
+        for (const auto& entry : objects_)
+            out.push_back(entry.first);
+        return out;
+    }
 
 private:
     template <class U, class = void> struct HasSetName : std::false_type {};

@@ -12,7 +12,10 @@ void FollowController::update(Node& node, float) {
 }
 
 bool FollowController::attach(const Scene& scene, Node& follower, const std::string& targetName) {
-    Node* target = scene.findByName(targetName);
+    return attach(scene.findByName(targetName), follower);
+}
+
+bool FollowController::attach(Node* target, Node& follower) {
     if (!target || target == &follower)
         return false;
     follower.addController(makeRef<FollowController>(target));

@@ -21,6 +21,8 @@ public:
     // transform flags become exactly LocalFrozen | WorldFrozen | Dynamic so it keeps what the
     // controller copies. False when no node carries the name (or it names the follower itself).
     static bool attach(const Scene& scene, Node& follower, const std::string& targetName);
+    // The same with the target already found (null, or the follower itself, is refused).
+    static bool attach(Node* target, Node& follower);
 
 private:
     Ref<Node> target_;

@@ -1,4 +1,5 @@
 // assetinfo: describes the assets the engine reads, one JSON object per file per line.
+#include "SceneDump.h"
 #include "Sky.h"
 #include "assets/JPEGLoader.h"
 #include "assets/PNGLoader.h"
@@ -20,6 +21,7 @@
 namespace {
 
 const char* usage = "usage: assetinfo [--premultiply] [--sample A:B:N] FILE...\n"
+                    "       assetinfo --root DIR [--at BEAT] SCENE.xml...\n"
                     "       assetinfo --sky H0:H1:N [--plot OUT.png] FILE.xml...\n"
                     "\n"
                     "Prints one JSON object per FILE on standard output:\n"
@@ -28,6 +30,10 @@ const char* usage = "usage: assetinfo [--premultiply] [--sample A:B:N] FILE...\n
                     "    bottom-up pixel rows; --premultiply applies the PNG loader's premultiply\n"
                     "  envelopes (XML, with --sample A:B:N): every envelope element sampled at N\n"
                     "    evenly spaced times from A to B inclusive\n"
+                    "  scenes (with --root DIR): the demo description of DIR and each scene file are\n"
+                    "    loaded (hidden GL context) and updated at BEAT (default 0); one line per node\n"
+                    "    in scene order: name, class, kind code, parent index, enabled, world position\n"
+                    "    and the parameters of lights and cameras\n"
                     "  skies (XML, with --sky H0:H1:N): the first atmosphere element configures the\n"
                     "    sky model as a scene load would; one line per hour, N hours evenly spaced\n"
                     "    from H0 to H1 inclusive, with the sun angles and the 32 floats of the block;\n"
@@ -191,6 +197,8 @@ int main(int argc, char** argv) {
     Sampling skyHours;
     std::string plot;
     std::vector<std::string> files;
+    std::string sceneRoot;
+    float beat = 0;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--help" || a == "-h") {
@@ -204,6 +212,9 @@ int main(int argc, char** argv) {
                 return 1;
             }
             sampling = true;
+        } else if (a == "--root" || a == "--at") {
+            if (!parseSceneOption(a, i + 1 < argc ? argv[++i] : nullptr, sceneRoot, beat))
+                return 1;
         } else if (a == "--sky") {
             if (i + 1 >= argc || !parseSampling(argv[++i], skyHours)) {
                 std::fprintf(stderr, "assetinfo: --sky expects H0:H1:N with N from 1 to 1000000\n");
@@ -229,6 +240,9 @@ int main(int argc, char** argv) {
     }
     if (sky || !plot.empty())
         return reportSkies(files, {skyHours.from, skyHours.to, skyHours.count}, sky, plot);
+
+    if (!sceneRoot.empty())
+        return dumpScenes(sceneRoot, beat, files);
 
     RAWMeshLoader meshes;
     PNGLoader png;
