@@ -1,0 +1,150 @@
+#include "atmosphere/AtmosphereModel.h"
+
+#include "render/Gl.h"
+#include "render/UniformBuffer.h"
+
+#include <cmath>
+#include <cstring>
+
+const char* const AtmosphereModel::kBlockMemberNames[kBlockMembers] = {
+    "SunColor",     "SunPosition", "SunDirection", "EyePosition",         "BetaRay",
+    "BetaRayTheta", "BetaMie",     "BetaMieTheta", "DirectionalityFactor"};
+
+namespace {
+
+float finiteOrZero(float v) {
+    return std::isfinite(v) ? v : 0.0f;
+}
+
+bool finite(const Vec3& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+} // namespace
+
+AtmosphereModel::AtmosphereModel() {
+    setTimeOfDay(16.0f);
+    setScattering(1000.0f, 0.7f);
+}
+
+void AtmosphereModel::setTimeOfDay(float hours) {
+    if (!std::isfinite(hours))
+        return;
+    timeOfDay = hours;
+    const double J = julianDay, lat = latitude, L = longitude, SM = meridian;
+    const double ts = hours + 0.17 * std::sin(12.566371 * (J - 80) * 0.0026809652) -
+                      0.129 * std::sin(6.2831855 * (J - 8) * 0.002816901) + (SM - L) * 12 * 0.31830987;
+    const double delta = 0.4093 * std::sin(6.2831855 * (J - 81) * 0.0027173914);
+    const double h = ts * 3.14159265358979 * 0.083333336;
+    double s = std::sin(lat) * std::sin(delta) - std::cos(lat) * std::cos(delta) * std::cos(h);
+    // Rounding can carry the sine of the elevation just past 1.
+    s = s > 1 ? 1 : (s < -1 ? -1 : s);
+    const double zenith = 1.5707964 - std::asin(s);
+    // The two-argument arctangent keeps the sun on its side of the sky where the denominator
+    // changes sign; where the denominator is positive it equals the plain arctangent of the ratio.
+    const double numerator = -(std::cos(delta) * std::sin(h));
+    const double denominator =
+        std::cos(lat) * std::sin(delta) - std::sin(lat) * std::cos(delta) * std::cos(h);
+    const double azimuth = numerator == 0 && denominator == 0 ? 0.0 : std::atan2(numerator, denominator);
+    setSunAngles(float(zenith), float(azimuth));
+}
+
+void AtmosphereModel::setSunAngles(float zenith, float azimuth) {
+    if (!std::isfinite(zenith) || !std::isfinite(azimuth))
+        return;
+    theta = zenith;
+    phi = azimuth;
+    const double st = std::sin(double(zenith));
+    const double x = std::cos(double(azimuth)) * st, y = std::cos(double(zenith)),
+                 z = std::sin(double(azimuth)) * st;
+    const double a = azimuthOffset;
+    const Vec3 turned(float(x * std::cos(a) - z * std::sin(a)), float(y),
+                      float(z * std::cos(a) + x * std::sin(a)));
+    sunDirection = finite(turned) ? turned.normalized() : Vec3(0, 1, 0);
+    sunPosition = sunDirection * sunDistance;
+
+    // Below the horizon the relative optical mass has no meaning (and past 93.885 degrees no real
+    // value): no sunlight gets through.
+    if (!(zenith <= 1.5707964f)) {
+        sunColour = Vec3();
+        return;
+    }
+    const double degrees = zenith * 0.31830987 * 180.0;
+    const double m = 1.0 / (std::cos(double(zenith)) + 0.15 * std::pow(93.885 - degrees, -1.253));
+    const double beta = 0.04608366 * turbidity - 0.04586026;
+    const double lambda[3] = {0.65, 0.57, 0.475};
+    float c[3];
+    for (int i = 0; i < 3; ++i)
+        c[i] = finiteOrZero(float(std::exp(-0.008735 * m * std::pow(lambda[i], -4.08)) *
+                                  std::exp(-beta * m * std::pow(lambda[i], -1.3))));
+    sunColour = Vec3(c[0], c[1], c[2]);
+}
+
+void AtmosphereModel::setScattering(float rayleigh, float mie) {
+    rayleighFactor = rayleigh;
+    mieFactor = mie;
+    const double pi = 3.14159265358979;
+    const double lambda[3] = {6.5e-7, 5.7e-7, 4.75e-7};
+    const double K[3] = {0.685, 0.682, 0.67};
+    const double x = pi * pi * 0.0005801565 * 0.0005801565 * 6.105 * double(rayleigh) * 6.827581e-27;
+    const double y = (0.6544 * turbidity - 0.651) * 1e-16 * (0.434 * double(mie)) * 4 * pi * pi;
+    float v[4][3];
+    for (int i = 0; i < 3; ++i) {
+        const double l2 = lambda[i] * lambda[i], l4 = l2 * l2;
+        v[0][i] = finiteOrZero(float(x / (2 * l4)));
+        v[1][i] = finiteOrZero(float(8 * x / (3 * l4)));
+        v[2][i] = finiteOrZero(float(y / (2 * l2)));
+        v[3][i] = finiteOrZero(float(y * K[i] / l2));
+    }
+    betaRayleighTheta = Vec3(v[0][0], v[0][1], v[0][2]);
+    betaRayleigh = Vec3(v[1][0], v[1][1], v[1][2]);
+    betaMieTheta = Vec3(v[2][0], v[2][1], v[2][2]);
+    betaMie = Vec3(v[3][0], v[3][1], v[3][2]);
+}
+
+void AtmosphereModel::updateFromCamera(const Mat4& view, const Vec3& eye) {
+    sunDirectionView = Mat4::transformVector(view, sunDirection);
+    sunPositionView = Mat4::transformPoint(view, sunPosition);
+    eyePosition = eye;
+}
+
+void AtmosphereModel::blockValues(float (&out)[kBlockFloats]) const {
+    const Vec3* slots[7] = {&sunPositionView,   &sunDirectionView, &eyePosition, &betaRayleigh,
+                            &betaRayleighTheta, &betaMie,          &betaMieTheta};
+    out[0] = sunColour.x * colourScale;
+    out[1] = sunColour.y * colourScale;
+    out[2] = sunColour.z * colourScale;
+    out[3] = sunIntensity * colourScale;
+    for (int i = 0; i < 7; ++i) {
+        float* slot = out + 4 + 4 * i;
+        slot[0] = slots[i]->x;
+        slot[1] = slots[i]->y;
+        slot[2] = slots[i]->z;
+        slot[3] = 0;
+    }
+    out[31] = directionality;
+    for (float& v : out)
+        v = finiteOrZero(v);
+}
+
+bool AtmosphereModel::upload(UniformBuffer& buffer) const {
+    float block[kBlockFloats];
+    blockValues(block);
+    GLsizeiptr bytes = GLsizeiptr(sizeof block);
+    // A program may declare a smaller block; never write past the buffer's storage.
+    const GLsizeiptr storage = GLsizeiptr(buffer.blockSize()) * buffer.copyCount();
+    if (storage < bytes)
+        bytes = storage;
+    if (bytes <= 0)
+        return false;
+    buffer.bind();
+    void* target = glMapBufferRange(buffer.glTarget(), 0, bytes, GL_MAP_WRITE_BIT);
+    if (!target) {
+        buffer.unbind();
+        return false;
+    }
+    std::memcpy(target, block, size_t(bytes));
+    const bool kept = glUnmapBuffer(buffer.glTarget()) == GL_TRUE;
+    buffer.unbind();
+    return kept;
+}

@@ -1,0 +1,30 @@
+#include "particles/SphereParticleEmitter.h"
+
+void SphereParticleEmitter::afterLocalTransform(float time) {
+    if (!system)
+        return;
+    beginStep(time);
+    const Vec3 centre = transform.position;
+    const Vec3 travelled = previousPosition - centre;
+    previousPosition = centre;
+    Particle* p = system->particles();
+    const int n = system->count();
+    for (int i = 0; i < n; ++i) {
+        Particle& q = p[i];
+        if (q.energy >= 0) {
+            q.position += q.velocity * step;
+            q.velocity *= around(props.speed, props.speedVariance);
+            q.energy -= around(props.lifespan, props.lifespanVariance) * step;
+        } else if (particlesToSpawn > 0) {
+            initialise(q);
+            const float r1 = draw(), r2 = draw(), r3 = draw();
+            const Vec3 d = Vec3(r3, r2, r1).normalized();
+            const Vec3 origin = centre + travelled * magnitude();
+            q.position = d * around(sphereRadius, sphereRadiusVariance) + origin;
+            q.velocity = d * around(props.speed, props.speedVariance);
+            q.reserved = Vec3();
+            --particlesToSpawn;
+        }
+    }
+    particlesToSpawn = 0;
+}
