@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -40,8 +41,7 @@ inline float randomDraw(uint32_t& state) {
 
 // |draw|, in [0, 1].
 inline float randomMagnitude(uint32_t& state) {
-    const float r = randomDraw(state);
-    return r < 0 ? -r : r;
+    return std::fabs(randomDraw(state));
 }
 
 // value + variance * |draw|: the "value plus or minus variance" of particle properties.

@@ -1,10 +1,16 @@
 #include "particles/SmokeParticleEmitter.h"
 
+#include <cmath>
+
 void SmokeParticleEmitter::afterLocalTransform(float time) {
     if (!system)
         return;
     beginStep(time);
     const Vec3 centre = transform.position;
+    if (!tracking_) {
+        previousPosition = centre;
+        tracking_ = true;
+    }
     const Vec3 travelled = previousPosition - centre;
     previousPosition = centre;
     Particle* p = system->particles();
@@ -20,7 +26,7 @@ void SmokeParticleEmitter::afterLocalTransform(float time) {
         } else if (particlesToSpawn > 0) {
             initialise(q);
             const float r1 = draw(), r2 = draw(), r3 = draw();
-            const Vec3 d = Vec3(r3, (r2 < 0 ? -r2 : r2) + 1.0f, r1).normalized();
+            const Vec3 d = Vec3(r3, std::fabs(r2) + 1.0f, r1).normalized();
             q.position = centre + travelled * magnitude();
             q.velocity = d * around(props.speed, props.speedVariance);
             q.reserved = Vec3();

@@ -18,4 +18,9 @@ public:
     float radiusGrowthVariance;
     float maxRadius;
     Vec3 previousPosition;
+
+private:
+    // Until the first update there is no previous position: spawns would otherwise streak from the
+    // origin to wherever the emitter starts.
+    bool tracking_ = false;
 };

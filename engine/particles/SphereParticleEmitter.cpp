@@ -5,6 +5,10 @@ void SphereParticleEmitter::afterLocalTransform(float time) {
         return;
     beginStep(time);
     const Vec3 centre = transform.position;
+    if (!tracking_) {
+        previousPosition = centre;
+        tracking_ = true;
+    }
     const Vec3 travelled = previousPosition - centre;
     previousPosition = centre;
     Particle* p = system->particles();
