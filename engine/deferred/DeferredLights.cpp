@@ -186,8 +186,10 @@ bool DeferredScene::setUpLights() {
     lightVertexBuffer_->setStride(sizeof(LightRecord));
     lightVertexBuffer_->setVertexCount(count);
     lightVertexBuffer_->create();
+    lightVertexBuffer_->bind();
     lightVertexBuffer_->setData(kUsageDynamicDraw, GLsizeiptr(count) * GLsizeiptr(sizeof(LightRecord)),
                                 nullptr);
+    lightVertexBuffer_->unbind();
 
     lightVertexArrays_.clear();
     for (const Ref<Program>& program : lightPrograms_)
