@@ -27,6 +27,10 @@ Vec3 axisOf(const Mat4& world, const Vec3& position, const Vec3& axis) {
 
 } // namespace
 
+CascadedShadows::CascadedShadows() = default;
+
+CascadedShadows::~CascadedShadows() = default;
+
 bool CascadedShadows::load(AtmosphericalLight& light) {
     for (int i = 0; i < kCascades; ++i) {
         const std::string name = "shadow_cascade_" + std::to_string(i);
@@ -99,6 +103,9 @@ bool CascadedShadows::fit(const Camera& camera, const Vec3& sunDirection, float 
     const Vec3 right = forward.cross(upAxis).normalized();
     const Vec3 up = right.cross(forward).normalized();
 
+    // A sun straight along the camera's side axis, or no sun at all, gives no light basis.
+    if (!(sunDirection.cross(right).length() > 1e-6f * sunDirection.length()))
+        return false;
     const Vec3 s = sunDirection.normalized();
     const Vec3 a = s.cross(right).normalized();
     const Vec3 b = a.cross(s).normalized();

@@ -38,6 +38,9 @@ class CascadedShadows : public Object {
 public:
     static constexpr int kCascades = 4;
 
+    CascadedShadows();
+    ~CascadedShadows() override;
+
     // Looks up "shadow_cascade_0..3", the texture "shadow_cascade" and "shadows/dirlight"; sets the
     // light's shadow map and casts-shadow flag. False, with a diagnostic, when something is missing
     // or a cascade target has no size.
