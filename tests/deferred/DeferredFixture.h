@@ -1,8 +1,10 @@
 #pragma once
 
 #include "deferred/DeferredScene.h"
+#include "demo/LoadingScreen.h"
 #include "math/Vec3.h"
 #include "render/Device.h"
+#include "render/Program.h"
 #include "scene/Drawable.h"
 #include "scene/Scene.h"
 #include "scene/State.h"
