@@ -198,14 +198,15 @@ void CascadedShadows::renderShadowPass(const Ref<Framebuffer>& target, const Mat
 
     Ref<Framebuffer> fb = target;
     device->bindFramebuffer(fb);
-    static const float kClear[4] = {0, 0, 0, 0};
-    glClearBufferfv(GL_COLOR, 0, kClear);
-    glClearBufferfi(GL_DEPTH_STENCIL, 0, 1.0f, 0);
     device->setMatrix(kProjection, lightProjection);
     device->setMatrix(kProjectionInverse, Mat4::inverse(lightProjection));
 
     states->setDevice(device);
+    // Depth writes on before the clear (clears obey the write masks).
     states->reset();
+    static const float kClear[4] = {0, 0, 0, 0};
+    glClearBufferfv(GL_COLOR, 0, kClear);
+    glClearBufferfi(GL_DEPTH_STENCIL, 0, 1.0f, 0);
     if (casterProgram)
         states->pushProgram(casterProgram);
     BlendState blend;

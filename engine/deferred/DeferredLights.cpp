@@ -179,11 +179,11 @@ bool DeferredScene::setUpLights() {
     }
 
     lightVertexBuffer_ = makeRef<VertexBuffer>();
+    lightVertexBuffer_->setStride(sizeof(LightRecord));
     lightVertexBuffer_->addElement(0, kSemanticPosition, 3, 12);
     lightVertexBuffer_->addElement(12, kSemanticNormal, 3, 12);
     lightVertexBuffer_->addElement(24, kSemanticColor, 3, 12);
     lightVertexBuffer_->addElement(36, kSemanticTexcoord, 3, 12);
-    lightVertexBuffer_->setStride(sizeof(LightRecord));
     lightVertexBuffer_->setVertexCount(count);
     lightVertexBuffer_->create();
     lightVertexBuffer_->bind();

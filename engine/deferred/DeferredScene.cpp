@@ -156,6 +156,14 @@ void DeferredScene::renderGeometry(Ref<Device>& device, float time) {
     inverseTargetSize_[0] = 1.0f / float(gBuffer_->width());
     inverseTargetSize_[1] = 1.0f / float(gBuffer_->height());
     device->bindFramebuffer(gBuffer_);
+    StateSet& states = *stateSet_;
+    setBaseStates(states);
+    const DepthStencilState depth = states.defaultDepthStencil;
+    const RasterizerState raster = states.defaultRasterizer;
+    states.setDevice(device);
+    // Clears obey the depth and colour write masks, which the light pass left off: the base states
+    // go in first so every attachment and the depth really start cleared.
+    states.reset();
     static const float kBlack[4] = {0, 0, 0, 0};
     static const float kUp[4] = {0, 0, 1, 0};
     glClearBufferfv(GL_COLOR, 0, kBlack);
@@ -163,13 +171,6 @@ void DeferredScene::renderGeometry(Ref<Device>& device, float time) {
     glClearBufferfv(GL_COLOR, 2, kUp);
     glClearBufferfv(GL_COLOR, 3, kBlack);
     glClearBufferfi(GL_DEPTH_STENCIL, 0, 1.0f, 0);
-
-    StateSet& states = *stateSet_;
-    setBaseStates(states);
-    const DepthStencilState depth = states.defaultDepthStencil;
-    const RasterizerState raster = states.defaultRasterizer;
-    states.setDevice(device);
-    states.reset();
 
     Camera& cam = static_cast<Camera&>(*camera);
     scene_->viewVolume = viewVolume;

@@ -123,6 +123,11 @@ bool build(int w, int h, int shadowSize, std::string* error) {
     return ok;
 }
 
+const Ref<Device>& device() {
+    static Ref<Device> shared = makeRef<Device>();
+    return shared;
+}
+
 std::vector<uint8_t> readPixels(const std::string& name) {
     Ref<Framebuffer> fb = framebufferRegistry().find(name);
     std::vector<uint8_t> rows(size_t(fb->width()) * fb->height() * 4);
@@ -185,9 +190,9 @@ BoxDrawable::BoxDrawable(const Vec3& size) {
     }
     vertexCount_ = int(v.size() / 6);
     Ref<VertexBuffer> buffer = makeRef<VertexBuffer>();
+    buffer->setStride(24);
     buffer->addElement(0, codes::kSemanticPosition, 3, 12);
     buffer->addElement(12, 1, 3, 12);
-    buffer->setStride(24);
     buffer->setVertexCount(vertexCount_);
     buffer->create();
     buffer->bind();
@@ -198,6 +203,7 @@ BoxDrawable::BoxDrawable(const Vec3& size) {
 
 void BoxDrawable::draw(Device& device, float) {
     ++draws;
+    device.bindVertexArray(nullptr);
     device.bindVertexBuffer(refCast<VertexBuffer>(buffer_));
     glDrawArrays(GL_TRIANGLES, 0, vertexCount_);
 }

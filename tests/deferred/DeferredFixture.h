@@ -25,6 +25,9 @@ namespace deferred_resources {
 
 // Builds everything once per process (later calls with other sizes rebuild the targets).
 bool build(int width, int height, int shadowSize, std::string* error);
+// One device for the whole test binary: GL keeps its state from test to test, and a second
+// device's caches would not know it.
+const Ref<Device>& device();
 // RGBA rows of the first colour attachment of a framebuffer, top row first.
 std::vector<uint8_t> readPixels(const std::string& framebuffer);
 // Reads back the light records of a scene.

@@ -30,7 +30,7 @@ protected:
         GlTest::SetUp();
         std::string error;
         ASSERT_TRUE(deferred_resources::build(64, 36, 64, &error)) << error;
-        device = makeRef<Device>();
+        device = deferred_resources::device();
     }
 
     // A scene with a camera at `eye` looking down -Z, a box on a ground plane, and `lights`.

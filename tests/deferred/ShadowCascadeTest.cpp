@@ -89,7 +89,7 @@ protected:
         GlTest::SetUp();
         std::string error;
         ASSERT_TRUE(deferred_resources::build(64, 36, 64, &error)) << error;
-        device = makeRef<Device>();
+        device = deferred_resources::device();
     }
     Ref<Device> device;
 };

@@ -17,7 +17,9 @@ void main() {
     vec3 L = toLight / d;
     float cone = smoothstep(lightParams.x, max(lightParams.y, lightParams.x + 1e-4), dot(-L, normalize(lightVector)));
     vec4 coords = TextureMatrix * vec4(s.position, 1.0);
-    if (coords.w <= 0.0)
+    // The light shines along its local +Z while the projection in TextureMatrix looks down -Z, so
+    // lit points come with w < 0; the divide gives the same picture coordinates either way.
+    if (coords.w >= 0.0)
         discard;
     vec3 picture = textureProj(proj_tex, coords).rgb;
     float a = falloff(d, lightParams.z) * cone;
