@@ -132,13 +132,13 @@ void DeferredScene::render(Ref<Device>& device, float time, float) {
         const Mat4& inverseProjection = device->matrix(kProjectionInverse);
         const float coefficients[5] = {inverseProjection[0], inverseProjection[5], inverseProjection[11],
                                        inverseProjection[14], inverseProjection[15]};
-        if (blit->engine(1)) {
+        if (blit->engine(BlitEngine::kAmbientOcclusion)) {
             blit->ssao().setNearFar(cam.nearZ, cam.farZ);
             blit->ssao().setProjectionCoefficients(coefficients);
         }
         blit->setCameraRange(cam.nearZ, cam.farZ);
         blit->noise[1] = time;
-        if (blit->engine(5)) {
+        if (blit->engine(BlitEngine::kMotionBlur)) {
             const Mat4 viewProjection = cam.projection * cam.view;
             blit->motionBlur().currentMatrix = Mat4::inverse(viewProjection);
             blit->motionBlur().previousMatrix = cam.projection * previousView;
