@@ -122,6 +122,7 @@ bool makeFrame(benchmark::State& state, int drawables, int extraLights, Frame& f
     frame.part = makeRef<CodeScene>([&frame, drawables, extraLights] {
         Ref<Scene> scene = makeRef<Scene>();
         Ref<Group> root = makeRef<Group>();
+        root->shadowCasterMask = 1;
         scene->setRoot(root);
         frame.camera = makeRef<Camera>();
         frame.camera->transform.flags |= NodeTransform::HasPosition | NodeTransform::HasRotation;

@@ -21,10 +21,9 @@ void pushVertex(std::vector<float>& out, const Vec3& p, const Vec3& n, float u, 
 Mat4 ringFrame(float h, float p, float b) {
     const float ch = std::cos(h), sh = std::sin(h), cp = std::cos(p), sp = std::sin(p);
     const float cb = std::cos(b), sb = std::sin(b);
-    const float v[16] = {cb * ch, sp * sh - cp * ch * sb, sp * ch * sb + cp * sh, 0,
-                         sb,      cb * cp,                -cb * sp,               0,
-                         -cb * sh, cp * sh * sb + sp * ch, cp * ch - sp * sh * sb, 0,
-                         0,       0,                      0,                      1};
+    const float v[16] = {
+        cb * ch,  sp * sh - cp * ch * sb, sp * ch * sb + cp * sh, 0, sb, cb * cp, -cb * sp, 0,
+        -cb * sh, cp * sh * sb + sp * ch, cp * ch - sp * sh * sb, 0, 0,  0,       0,        1};
     return Mat4::fromValues(v);
 }
 

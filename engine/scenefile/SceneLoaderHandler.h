@@ -18,9 +18,10 @@ public:
     // the load fails). The handler may create a node, add it to `parent` itself (Node::addChild)
     // and return it in `node`; with `readNode` set the loader then applies the common node
     // attributes and reads the element's children with that node as parent.
-    virtual void createNode(Ref<Node>& node, const tinyxml2::XMLElement* element, Node* parent, bool& readNode,
-                            bool& handled) = 0;
+    virtual void createNode(Ref<Node>& node, const tinyxml2::XMLElement* element, Node* parent,
+                            bool& readNode, bool& handled) = 0;
     // Called for a material uniform whose values text is none of the loader's own sources;
     // answers false when the text means nothing to the handler.
-    virtual bool setUniform(UniformsBuilder& builder, const std::string& uniformName, const std::string& values) = 0;
+    virtual bool setUniform(UniformsBuilder& builder, const std::string& uniformName,
+                            const std::string& values) = 0;
 };

@@ -36,8 +36,8 @@ using tinyxml2::XMLElement;
 namespace {
 
 bool isLightElement(const char* name) {
-    static const char* const kLights[] = {"ambientlight", "directionallight", "pointlight",
-                                          "spotlight",    "arealight",        "cubelight",
+    static const char* const kLights[] = {"ambientlight",    "directionallight", "pointlight",
+                                          "spotlight",       "arealight",        "cubelight",
                                           "projectivelight", "linearlight"};
     for (const char* n : kLights)
         if (std::strcmp(name, n) == 0)
@@ -119,7 +119,8 @@ Ref<Node> SceneLoaderXML::createLight(const XMLElement* e) {
         else
             light = makeRef<ProjectiveLight>(colour, texture, radius, xml::floatAttr(e, "fov", 90.0f),
                                              xml::floatAttr(e, "coneangle", 45.0f),
-                                             xml::floatAttr(e, "edgeangle", 40.0f), xml::floatAttr(e, "aspect", 1.0f));
+                                             xml::floatAttr(e, "edgeangle", 40.0f),
+                                             xml::floatAttr(e, "aspect", 1.0f));
     } else {
         fail(e, "unknown element");
         return nullptr;
@@ -303,7 +304,8 @@ bool SceneLoaderXML::readShapeExtrude(const XMLElement* e) {
         }
         const XMLElement* position = x->FirstChildElement("position");
         const XMLElement* rotation = x->FirstChildElement("rotation");
-        Ref<Envelope> px = envelopeIn(position, "x"), py = envelopeIn(position, "y"), pz = envelopeIn(position, "z");
+        Ref<Envelope> px = envelopeIn(position, "x"), py = envelopeIn(position, "y"),
+                      pz = envelopeIn(position, "z");
         if (!px || !py || !pz)
             return fail(x, "\"position\" needs \"x\", \"y\" and \"z\" envelopes");
         Ref<Envelope> h, p, b;
@@ -323,8 +325,8 @@ bool SceneLoaderXML::readShapeExtrude(const XMLElement* e) {
             one.value = 1.0f;
             radiusEnvelope->insertKey(one);
         }
-        generator->addExtrusion(std::make_unique<EnvelopeShapeFunctor>(px, py, pz, h, p, b, radiusEnvelope, radius),
-                                start, stop);
+        generator->addExtrusion(
+            std::make_unique<EnvelopeShapeFunctor>(px, py, pz, h, p, b, radiusEnvelope, radius), start, stop);
     }
     if (generator->extrusionCount() == 0)
         return fail(e, "needs at least one extrude child");

@@ -71,7 +71,8 @@ Ref<Node> SceneLoaderXML::createParticleSystem(const XMLElement* e) {
         fail(e, "cannot create %d particles", count);
         return nullptr;
     }
-    Ref<VertexArrayObject> vertexArray = VertexArrayObject::create(*currentProgram_, *system->vertexBuffer(), nullptr);
+    Ref<VertexArrayObject> vertexArray =
+        VertexArrayObject::create(*currentProgram_, *system->vertexBuffer(), nullptr);
     if (!vertexArray) {
         fail(e, "cannot build the particles' vertex array");
         return nullptr;
@@ -117,8 +118,9 @@ Ref<Node> SceneLoaderXML::createEmitter(const XMLElement* e) {
     Ref<ParticleEmitter> emitter;
     const char* name = e->Name();
     if (is(name, "sphereemitter")) {
-        emitter = makeRef<SphereParticleEmitter>(currentParticleSystem_, props, xml::floatAttr(e, "radius", 1.0f),
-                                                 xml::floatAttr(e, "radiusvariance", 0.0f));
+        emitter =
+            makeRef<SphereParticleEmitter>(currentParticleSystem_, props, xml::floatAttr(e, "radius", 1.0f),
+                                           xml::floatAttr(e, "radiusvariance", 0.0f));
     } else if (is(name, "rainemitter")) {
         const Vec3 boxMin(xml::floatAttr(e, "min.x", -1.0f), xml::floatAttr(e, "min.y", -1.0f),
                           xml::floatAttr(e, "min.z", -1.0f));
@@ -126,9 +128,9 @@ Ref<Node> SceneLoaderXML::createEmitter(const XMLElement* e) {
                           xml::floatAttr(e, "max.z", 1.0f));
         emitter = makeRef<RainParticleEmitter>(currentParticleSystem_, props, boxMin, boxMax);
     } else {
-        emitter = makeRef<SmokeParticleEmitter>(currentParticleSystem_, props, xml::floatAttr(e, "radiusscale", 1.0f),
-                                                xml::floatAttr(e, "radiusscalevariance", 0.0f),
-                                                xml::floatAttr(e, "maxradius", 1.0f));
+        emitter = makeRef<SmokeParticleEmitter>(
+            currentParticleSystem_, props, xml::floatAttr(e, "radiusscale", 1.0f),
+            xml::floatAttr(e, "radiusscalevariance", 0.0f), xml::floatAttr(e, "maxradius", 1.0f));
     }
     if (const XMLElement* spawnRate = e->FirstChildElement("spawnrate")) {
         const XMLElement* envelope = spawnRate->FirstChildElement("envelope");

@@ -1,5 +1,6 @@
 #include "scenefile/SceneLoaderXML.h"
 
+#include "assets/Mesh.h"
 #include "core/Diagnostics.h"
 #include "core/Paths.h"
 #include "core/XmlAttributes.h"
@@ -11,7 +12,6 @@
 #include "scene/Envelope.h"
 #include "scene/FollowController.h"
 #include "scene/Group.h"
-#include "assets/Mesh.h"
 #include "scene/Material.h"
 #include "scene/Scene.h"
 #include "scene/Skeleton.h"
@@ -29,12 +29,13 @@ using tinyxml2::XMLElement;
 namespace {
 
 // Elements read by their parent element's own parser.
-const char* const kConsumedByParent[] = {"program",         "samplerset", "uniforms",  "drawstate",
-                                         "restposition",    "restorientation", "extrude", "atmosphere",
-                                         "intensity",       "particleprops",   "spawnrate"};
+const char* const kConsumedByParent[] = {"program",      "samplerset",      "uniforms", "drawstate",
+                                         "restposition", "restorientation", "extrude",  "atmosphere",
+                                         "intensity",    "particleprops",   "spawnrate"};
 
 // Elements that advance the loading screen once created.
-const char* const kProgressElements[] = {"camera", "skeleton", "bone", "submodel", "material", "particlesystem"};
+const char* const kProgressElements[] = {"camera",   "skeleton", "bone",
+                                         "submodel", "material", "particlesystem"};
 
 template <size_t N> bool isOneOf(const char* name, const char* const (&names)[N]) {
     for (const char* n : names)
@@ -284,7 +285,7 @@ bool SceneLoaderXML::readTransform(const XMLElement* e, Node& node) {
     t.flags = 0;
     TransformAnimation animation;
     // Reads three attributes (all present; unreadable ones give `fallback`) or three envelopes.
-    auto readTriple = [&](const XMLElement* c, const char* const (&names)[3], float fallback, Vec3& value,
+    auto readTriple = [&](const XMLElement* c, const char* const(&names)[3], float fallback, Vec3& value,
                           Ref<Envelope>* slots, bool& animated) {
         animated = c->FirstChild() != nullptr;
         if (animated) {
@@ -322,7 +323,8 @@ bool SceneLoaderXML::readTransform(const XMLElement* e, Node& node) {
             animation.rotationPlain = !animation.rotationAnimated;
             t.flags |= NodeTransform::HasRotation;
         } else if (std::strcmp(name, "scale") == 0) {
-            if (!readTriple(c, xyz, 1.0f, t.scale, &animation.slots[Controller::SlotSX], animation.scaleAnimated))
+            if (!readTriple(c, xyz, 1.0f, t.scale, &animation.slots[Controller::SlotSX],
+                            animation.scaleAnimated))
                 return false;
             t.flags |= NodeTransform::HasScale;
         } else if (std::strcmp(name, "pivot") == 0) {

@@ -66,6 +66,7 @@ protected:
         auto part = makeRef<CodeScene>([&] {
             Ref<Scene> scene = makeRef<Scene>();
             Ref<Group> root = makeRef<Group>();
+            root->shadowCasterMask = 1; // a shadow walk enters only subtrees whose every ancestor casts
             scene->setRoot(root);
             camera = makeRef<Camera>();
             camera->transform.flags |= NodeTransform::HasPosition | NodeTransform::HasRotation;

@@ -39,22 +39,24 @@ TEST_F(SceneFileTest, MaterialStatesSendTheirGlState) {
     device->resetState();
     GlCallRecorder rec;
     device->applyBlend(m->blend());
-    EXPECT_EQ(rec.calls(), (Calls{glCall("glEnable", GL_BLEND),
-                                  glCall("glBlendFuncSeparate", GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ZERO),
-                                  glCall("glBlendEquation", GL_FUNC_REVERSE_SUBTRACT),
-                                  glCall("glColorMask", GL_TRUE, GL_FALSE, GL_TRUE, GL_FALSE)}));
+    EXPECT_EQ(rec.calls(),
+              (Calls{glCall("glEnable", GL_BLEND),
+                     glCall("glBlendFuncSeparate", GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ZERO),
+                     glCall("glBlendEquation", GL_FUNC_REVERSE_SUBTRACT),
+                     glCall("glColorMask", GL_TRUE, GL_FALSE, GL_TRUE, GL_FALSE)}));
     rec.clear();
     device->applyDepthStencil(m->depthStencil());
-    EXPECT_EQ(rec.calls(), (Calls{glCall("glEnable", GL_DEPTH_TEST), glCall("glDepthFunc", GL_GEQUAL),
-                                  glCall("glDepthMask", GL_FALSE), glCall("glEnable", GL_STENCIL_TEST),
-                                  glCall("glStencilOp", GL_INVERT, GL_INCR_WRAP, GL_ZERO),
-                                  glCall("glStencilMask", 255u), glCall("glStencilFunc", GL_EQUAL, 3, 255u)}));
+    EXPECT_EQ(rec.calls(),
+              (Calls{glCall("glEnable", GL_DEPTH_TEST), glCall("glDepthFunc", GL_GEQUAL),
+                     glCall("glDepthMask", GL_FALSE), glCall("glEnable", GL_STENCIL_TEST),
+                     glCall("glStencilOp", GL_INVERT, GL_INCR_WRAP, GL_ZERO), glCall("glStencilMask", 255u),
+                     glCall("glStencilFunc", GL_EQUAL, 3, 255u)}));
     rec.clear();
     device->applyRasterizer(m->rasterizer());
-    EXPECT_EQ(rec.calls(), (Calls{glCall("glFrontFace", GL_CW), glCall("glCullFace", GL_FRONT_AND_BACK),
-                                  glCall("glPointSize", 4.0f), glCall("glDisable", GL_POLYGON_OFFSET_FILL),
-                                  glCall("glEnable", GL_POLYGON_OFFSET_LINE),
-                                  glCall("glPolygonOffset", 2.0f, 3.0f)}));
+    EXPECT_EQ(rec.calls(),
+              (Calls{glCall("glFrontFace", GL_CW), glCall("glCullFace", GL_FRONT_AND_BACK),
+                     glCall("glPointSize", 4.0f), glCall("glDisable", GL_POLYGON_OFFSET_FILL),
+                     glCall("glEnable", GL_POLYGON_OFFSET_LINE), glCall("glPolygonOffset", 2.0f, 3.0f)}));
 }
 
 TEST_F(SceneFileTest, DrawStateChildrenDefaultAsTheTablesSay) {
@@ -62,7 +64,8 @@ TEST_F(SceneFileTest, DrawStateChildrenDefaultAsTheTablesSay) {
     EXPECT_TRUE(bare.enabled);
     EXPECT_EQ(bare.equation, 1);
     EXPECT_EQ(bare.srcRGB + bare.srcAlpha + bare.dstRGB + bare.dstAlpha, 0) << "all four factors zero";
-    const BlendState named = MaterialBuilder::readBlend(Fragment("<blend><source/><dest rgb=\"bogus\"/></blend>").root());
+    const BlendState named =
+        MaterialBuilder::readBlend(Fragment("<blend><source/><dest rgb=\"bogus\"/></blend>").root());
     EXPECT_EQ(named.srcRGB, 1) << "a present source defaults to one";
     EXPECT_EQ(named.dstRGB, 1) << "an unlisted name takes the default";
     EXPECT_EQ(named.srcAlpha, 0);
@@ -71,16 +74,16 @@ TEST_F(SceneFileTest, DrawStateChildrenDefaultAsTheTablesSay) {
     EXPECT_FALSE(noDepth.depthTest);
     EXPECT_TRUE(noDepth.depthWrite);
     EXPECT_EQ(noDepth.depthFunc, 1);
-    const DepthStencilState depth =
-        MaterialBuilder::readDepthStencil(Fragment("<depthstencil><depth compare=\"?\"/><stencil compare=\"?\"/></depthstencil>").root());
+    const DepthStencilState depth = MaterialBuilder::readDepthStencil(
+        Fragment("<depthstencil><depth compare=\"?\"/><stencil compare=\"?\"/></depthstencil>").root());
     EXPECT_TRUE(depth.depthTest);
     EXPECT_EQ(depth.depthFunc, 1) << "unlisted: less";
     EXPECT_EQ(depth.stencilFunc, 0) << "unlisted: always";
     EXPECT_EQ(depth.stencilMask, -1);
     EXPECT_FALSE(depth.stencilTest);
 
-    const RasterizerState upper =
-        MaterialBuilder::readRasterizer(Fragment("<rasterizer><winding value=\"CW\"/><culling/></rasterizer>").root());
+    const RasterizerState upper = MaterialBuilder::readRasterizer(
+        Fragment("<rasterizer><winding value=\"CW\"/><culling/></rasterizer>").root());
     EXPECT_EQ(upper.frontFace, 1) << "names are case-sensitive: CW is ccw";
     EXPECT_TRUE(upper.cullEnabled);
     EXPECT_EQ(upper.cullFace, 1);

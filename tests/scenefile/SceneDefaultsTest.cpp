@@ -7,8 +7,8 @@
 #include "particles/SmokeParticleEmitter.h"
 #include "particles/SphereParticleEmitter.h"
 #include "scene/Camera.h"
-#include "scene/Group.h"
 #include "scene/DrawableParticleSystem.h"
+#include "scene/Group.h"
 #include "scene/LinearLight.h"
 #include "scene/PointLight.h"
 #include "scene/ProjectiveLight.h"
@@ -23,7 +23,8 @@
 
 namespace {
 
-const std::string kProps = "<particleprops><spawnrate/><lifespan/><mass/><speed/><radius/><energy/></particleprops>";
+const std::string kProps =
+    "<particleprops><spawnrate/><lifespan/><mass/><speed/><radius/><energy/></particleprops>";
 
 template <class T> T* find(Scene& scene, const char* name) {
     return dynamic_cast<T*>(scene.findByName(name));
@@ -36,9 +37,12 @@ TEST_F(SceneFileTest, AbsentAttributesTakeTheTablesDefaults) {
         <projectivelight name="pj" texture="checker"/><linearlight name="ll"/>
         <material><program name="scene"/><vao mesh="plain"><submodel name="sm" indexbin="0"/></vao>
           <particlesystem name="ps">
-            <sphereemitter name="se">)" + kProps + R"(</sphereemitter>
-            <rainemitter name="re">)" + kProps + R"(</rainemitter>
-            <smokeemitter name="ke">)" + kProps + R"(</smokeemitter>
+            <sphereemitter name="se">)" +
+                            kProps + R"(</sphereemitter>
+            <rainemitter name="re">)" +
+                            kProps + R"(</rainemitter>
+            <smokeemitter name="ke">)" +
+                            kProps + R"(</smokeemitter>
             <radialforce name="rf"/><reflectionsphere name="rs"/>
           </particlesystem></material>)");
     ASSERT_TRUE(scene);
@@ -112,7 +116,8 @@ TEST_F(SceneFileTest, UnreadableNumbersTakeTheDefault) {
 
 TEST_F(SceneFileTest, LoadsThatFailSayWhereAndWhy) {
     const std::string env = "<envelope><key value=\"1\" time=\"0\"/></envelope>";
-    const std::string bone = "<restposition x=\"0\" y=\"0\" z=\"0\"/><restorientation h=\"0\" p=\"0\" b=\"0\"/>";
+    const std::string bone =
+        "<restposition x=\"0\" y=\"0\" z=\"0\"/><restorientation h=\"0\" p=\"0\" b=\"0\"/>";
     std::string manyBones;
     for (int i = 0; i < 65; ++i)
         manyBones += "<bone name=\"b" + std::to_string(i) + "\">" + bone + "</bone>";
@@ -126,57 +131,61 @@ TEST_F(SceneFileTest, LoadsThatFailSayWhereAndWhy) {
         {"no scene element", "<world/>", true, "scene: no <scene> element"},
         {"malformed XML", "<scene><group></scene>", true, "line 1: malformed XML"},
         {"unknown element", "<group/>\n<teapot/>", false, "line 3: teapot: unknown element"},
-        {"vao of an unregistered model", "<material><program name=\"scene\"/><vao mesh=\"nothing\"/></material>",
-         false, "vao: no model named \"nothing\""},
+        {"vao of an unregistered model",
+         "<material><program name=\"scene\"/><vao mesh=\"nothing\"/></material>", false,
+         "vao: no model named \"nothing\""},
         {"submodel before any vao", "<submodel indexbin=\"0\"/>", false, "submodel: no vao"},
         {"arraymodel before any vao", "<arraymodel indexbin=\"0\"/>", false, "arraymodel: no vao"},
         {"bone outside a skeleton", "<bone name=\"root\">" + bone + "</bone>", false, "bone: a bone outside"},
         {"bone with one rest child",
-         "<material><program name=\"scene\"/><vao mesh=\"box\"><skeleton><bone name=\"root\"><restposition x=\"0\" "
+         "<material><program name=\"scene\"/><vao mesh=\"box\"><skeleton><bone name=\"root\"><restposition "
+         "x=\"0\" "
          "y=\"0\" z=\"0\"/></bone></skeleton></vao></material>",
          false, "bone: a bone needs both"},
         {"more than 64 bones", "<skeleton>" + manyBones + "</skeleton>", false, "more than 64 bones"},
         {"particleprops lacking a child",
-         "<material><program name=\"scene\"/><particlesystem><sphereemitter><particleprops><spawnrate/><lifespan/>"
+         "<material><program "
+         "name=\"scene\"/><particlesystem><sphereemitter><particleprops><spawnrate/><lifespan/>"
          "<mass/><speed/><radius/></particleprops></sphereemitter></particlesystem></material>",
          false, "particleprops: missing child \"energy\""},
         {"emitter without particle system", "<sphereemitter>" + kProps + "</sphereemitter>", false,
          "sphereemitter: no particlesystem"},
         {"indexbin equal to the bin count",
-         "<material><program name=\"scene\"/><vao mesh=\"box\"><submodel indexbin=\"2\"/></vao></material>", false,
-         "submodel: index bin 2"},
+         "<material><program name=\"scene\"/><vao mesh=\"box\"><submodel indexbin=\"2\"/></vao></material>",
+         false, "submodel: index bin 2"},
         {"zero instances",
          "<material><program name=\"scene\"/><vao mesh=\"box\"><submodel indexbin=\"0\" "
          "instances=\"0\"/></vao></material>",
          false, "submodel: \"instances\""},
-        {"mask before the table", "<group shadowcastermask=\"sun\"/>", false, "group: \"shadowcastermask\" before"},
+        {"mask before the table", "<group shadowcastermask=\"sun\"/>", false,
+         "group: \"shadowcastermask\" before"},
         {"mask not in the table",
-         "<shadowcasters><shadowmask name=\"sun\" value=\"1\"/></shadowcasters><group shadowcastermask=\"sun moon\"/>",
+         "<shadowcasters><shadowmask name=\"sun\" value=\"1\"/></shadowcasters><group shadowcastermask=\"sun "
+         "moon\"/>",
          false, "shadow mask \"moon\""},
         {"second shadowcasters table",
          "<shadowcasters><shadowmask name=\"a\" value=\"1\"/></shadowcasters><shadowcasters/>", false,
          "a second shadowcasters"},
         {"enable without envelope", "<group><enable/></group>", false, "enable: needs an envelope"},
-        {"static position lacking z", "<group><transform><position x=\"1\" y=\"2\"/></transform></group>", false,
-         "position: missing attribute \"z\""},
+        {"static position lacking z", "<group><transform><position x=\"1\" y=\"2\"/></transform></group>",
+         false, "position: missing attribute \"z\""},
         {"animated rotation lacking b",
-         "<group><transform><rotation><h>" + env + "</h><p>" + env + "</p></rotation></transform></group>", false,
-         "rotation: \"b\" needs an envelope"},
+         "<group><transform><rotation><h>" + env + "</h><p>" + env + "</p></rotation></transform></group>",
+         false, "rotation: \"b\" needs an envelope"},
         {"follow target missing", "<group><transform><follow name=\"nobody\"/></transform></group>", false,
          "follow: no node named \"nobody\""},
         {"light intensity without envelope", "<pointlight><intensity/></pointlight>", false,
          "intensity: needs an envelope"},
         {"cubelight without texture", "<cubelight/>", false, "cubelight: missing attribute \"texture\""},
-        {"second atmoslight",
-         "<atmoslight><atmosphere/></atmoslight><atmoslight><atmosphere/></atmoslight>", false,
-         "atmoslight: a second atmoslight"},
+        {"second atmoslight", "<atmoslight><atmosphere/></atmoslight><atmoslight><atmosphere/></atmoslight>",
+         false, "atmoslight: a second atmoslight"},
         {"atmosphere block before any atmoslight",
          "<material><program name=\"scene\"/><uniforms><uniform name=\"b\" "
          "values=\"atmosphere.uniforms\"/></uniforms></material>",
          false, "uniform: \"atmosphere.uniforms\" before"},
         {"sampler without texture",
-         "<material><program name=\"scene\"/><samplerset><sampler name=\"surface\"/></samplerset></material>", false,
-         "sampler: a sampler needs"},
+         "<material><program name=\"scene\"/><samplerset><sampler name=\"surface\"/></samplerset></material>",
+         false, "sampler: a sampler needs"},
         {"skeleton that does not match its mesh",
          "<material><program name=\"scene\"/><vao mesh=\"box\"><skeleton><bone name=\"root\">" + bone +
              "</bone></skeleton></vao></material>",

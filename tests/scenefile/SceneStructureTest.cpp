@@ -52,16 +52,21 @@ std::string everyElement() {
     return R"(
 <shadowcasters><shadowmask name="sun" value="1"/><shadowmask name="lamp" value="4"/></shadowcasters>
 <group name="world" shadowcastermask="sun lamp">
-  <transform><position><x>)" + e + "</x><y>" + e + "</y><z>" + e + R"(</z></position>
+  <transform><position><x>)" +
+           e + "</x><y>" + e + "</y><z>" + e + R"(</z></position>
     <rotation h="1" p="0" b="0"/></transform>
   <camera name="eye" fov="60">
-    <transform><position><x>)" + e + "</x><y>" + e + "</y><z>" + e + R"(</z></position>
-      <rotation><h>)" + env(3.1415927f) + "</h><p>" + e + "</p><b>" + e + R"(</b></rotation></transform>
+    <transform><position><x>)" +
+           e + "</x><y>" + e + "</y><z>" + e + R"(</z></position>
+      <rotation><h>)" +
+           env(3.1415927f) + "</h><p>" + e + "</p><b>" + e + R"(</b></rotation></transform>
   </camera>
-  <enable>)" + e + R"(</enable>
+  <enable>)" +
+           e + R"(</enable>
 </group>
 <ambientlight name="ambient"/>
-<directionallight name="sun"><intensity>)" + e + R"(</intensity></directionallight>
+<directionallight name="sun"><intensity>)" +
+           e + R"(</intensity></directionallight>
 <pointlight name="point"/>
 <spotlight name="spot"/>
 <arealight name="area"/>
@@ -85,7 +90,8 @@ std::string everyElement() {
   </vao>
   <particlesystem name="sparks" maxparticles="16">
     <sphereemitter name="ball"><particleprops><spawnrate value="4"/><lifespan/><mass/><speed/><radius/><energy/></particleprops>
-      <spawnrate>)" + e + R"(</spawnrate></sphereemitter>
+      <spawnrate>)" +
+           e + R"(</spawnrate></sphereemitter>
     <rainemitter name="rain"><particleprops><spawnrate/><lifespan/><mass/><speed/><radius/><energy/></particleprops></rainemitter>
     <smokeemitter name="smoke"><particleprops><spawnrate/><lifespan/><mass/><speed/><radius/><energy/></particleprops></smokeemitter>
     <gravity name="g"/><radialforce name="r"/><reflectionplane name="p"/><reflectionsphere name="s"/>
@@ -94,7 +100,9 @@ std::string everyElement() {
 <shapeextrude meshname="tube">
   <extrude start="0" stop="1" radius="0.5">
     <shape><point x="-1" y="0" nx="-1" ny="0"/><point x="1" y="0" nx="1" ny="0"/></shape>
-    <position><x>)" + e + "</x><y>" + e + "</y><z>" + R"(<envelope><key value="0" time="0" type="3"/><key value="1" time="1" type="3"/></envelope></z></position>
+    <position><x>)" +
+           e + "</x><y>" + e + "</y><z>" +
+           R"(<envelope><key value="0" time="0" type="3"/><key value="1" time="1" type="3"/></envelope></z></position>
   </extrude>
 </shapeextrude>
 <group name="tail"><transform><follow name="eye"/></transform></group>
@@ -174,20 +182,23 @@ TEST_F(SceneFileTest, OneOfEveryElementBecomesTheTreeInDocumentOrder) {
     auto* part = as<SubModel>(scene->findByName("part"));
     EXPECT_FALSE(part->alwaysVisible) << "cullable with per-bin boxes";
     EXPECT_FLOAT_EQ(part->boundingBox.center.x, 1.0f) << "bin 1's box";
-    EXPECT_FALSE(as<ArrayModel>(scene->findByName("strip"))->alwaysVisible) << "array models always use boxes";
+    EXPECT_FALSE(as<ArrayModel>(scene->findByName("strip"))->alwaysVisible)
+        << "array models always use boxes";
     auto* rig = as<Skeleton>(scene->findByName("rig"));
     ASSERT_EQ(rig->boneCount(), 2);
     EXPECT_EQ(rig->meshIndex(), (std::vector<int32_t>{0, 1})) << "finished at the end of the file";
     auto* look = as<Material>(scene->findByName("look"));
     EXPECT_EQ(look->flags() & (Material::HasProgram | Material::HasSamplerSet | Material::HasUniforms |
                                Material::HasBlend | Material::HasDepthStencil | Material::HasRasterizer),
-              uint32_t(Material::HasProgram | Material::HasSamplerSet | Material::HasUniforms | Material::HasBlend));
+              uint32_t(Material::HasProgram | Material::HasSamplerSet | Material::HasUniforms |
+                       Material::HasBlend));
     EXPECT_EQ(look->samplerSet()->bindings().size(), 1u);
     EXPECT_TRUE(look->uniforms()->states().empty()) << "a values text nobody provides is skipped";
     auto* ball = as<SphereParticleEmitter>(scene->findByName("ball"));
     EXPECT_FLOAT_EQ(ball->props.spawnRate, 4.0f);
     EXPECT_TRUE(ball->spawnRateEnvelope);
-    EXPECT_EQ(ball->system.get(), as<DrawableParticleSystem>(scene->findByName("sparks"))->particleSystem().get());
+    EXPECT_EQ(ball->system.get(),
+              as<DrawableParticleSystem>(scene->findByName("sparks"))->particleSystem().get());
 
     Ref<Mesh> tube = meshRegistry().find("tube");
     ASSERT_TRUE(tube) << "shapeextrude registers its mesh and creates no node";
@@ -205,7 +216,8 @@ TEST_F(SceneFileTest, ProgressElementsShareTheFileStepOutsideEnvelopes) {
     Ref<Scene> scene = loader->load(path(), screen);
     ASSERT_TRUE(scene);
     scenes.push_back(scene);
-    EXPECT_NEAR(screen->progress, 0.4f, 1e-6f) << "four elements (camera, material, submodel, camera), 0.1 each";
+    EXPECT_NEAR(screen->progress, 0.4f, 1e-6f)
+        << "four elements (camera, material, submodel, camera), 0.1 each";
     EXPECT_FLOAT_EQ(screen->getStep(), 0.4f) << "the share is put back";
 }
 
@@ -226,7 +238,8 @@ TEST_F(SceneFileTest, DisabledWinsOverEnabled) {
 
 TEST_F(SceneFileTest, CameraKeepsStaticValuesForComponentsNotAnimated) {
     Ref<Scene> scene = load(R"(<camera name="c"><transform><position x="1" y="2" z="3"/>
-        <rotation><h>)" + env(3.1415927f) + R"(</h><p>)" + env(0.25f) + R"(</p><b>)" + env(0.5f) +
+        <rotation><h>)" + env(3.1415927f) +
+                            R"(</h><p>)" + env(0.25f) + R"(</p><b>)" + env(0.5f) +
                             R"(</b></rotation></transform></camera>)");
     ASSERT_TRUE(scene);
     scene->update(0);
@@ -239,9 +252,9 @@ TEST_F(SceneFileTest, CameraKeepsStaticValuesForComponentsNotAnimated) {
 
 TEST_F(SceneFileTest, TransformChoosesCombinedControllers) {
     const std::string e = kConstant;
-    const std::string all = "<position><x>" + e + "</x><y>" + e + "</y><z>" + e + "</z></position><rotation><h>" + e +
-                            "</h><p>" + e + "</p><b>" + e + "</b></rotation><scale><x>" + e + "</x><y>" + e + "</y><z>" +
-                            e + "</z></scale>";
+    const std::string all = "<position><x>" + e + "</x><y>" + e + "</y><z>" + e +
+                            "</z></position><rotation><h>" + e + "</h><p>" + e + "</p><b>" + e +
+                            "</b></rotation><scale><x>" + e + "</x><y>" + e + "</y><z>" + e + "</z></scale>";
     Ref<Scene> scene = load("<group name=\"g\"><transform>" + all + "</transform></group>");
     ASSERT_TRUE(scene);
     Node* g = scene->findByName("g");
@@ -252,7 +265,8 @@ TEST_F(SceneFileTest, TransformChoosesCombinedControllers) {
 }
 
 TEST_F(SceneFileTest, MaterialUniformsBindTheAtmosphereBlockAndTheBonePalette) {
-    Ref<Scene> scene = load(R"(<atmoslight name="sky" intensity="2"><atmosphere><turbidity value="3"/></atmosphere></atmoslight>
+    Ref<Scene> scene = load(
+        R"(<atmoslight name="sky" intensity="2"><atmosphere><turbidity value="3"/></atmosphere></atmoslight>
         <material name="sky-look"><program name="deferred/atmoslight"/>
           <uniforms><uniform name="AtmosphereModel" values="atmosphere.uniforms"/></uniforms></material>
         <material name="skin"><program name="scene"/><vao mesh="box"><skeleton name="rig">

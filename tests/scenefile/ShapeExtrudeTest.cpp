@@ -3,8 +3,8 @@
 
 #include "demo/Registries.h"
 #include "scene/EnvelopeShapeFunctor.h"
-#include "scene/ShapeExtrude.h"
 #include "scene/SceneTestSupport.h"
+#include "scene/ShapeExtrude.h"
 
 namespace {
 
@@ -95,8 +95,8 @@ TEST(ShapeExtrudeTest, DegeneratePathsGiveFiniteVertices) {
     ShapeExtrude g;
     g.segments = 4;
     square(g);
-    g.addExtrusion(std::make_unique<EnvelopeShapeFunctor>(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                                          constantEnvelope(1), 1.0f),
+    g.addExtrusion(std::make_unique<EnvelopeShapeFunctor>(nullptr, nullptr, nullptr, nullptr, nullptr,
+                                                          nullptr, constantEnvelope(1), 1.0f),
                    0.0f, 1.0f);
     std::vector<float> v;
     std::vector<uint32_t> i;
@@ -124,8 +124,9 @@ TEST_F(SceneFileTest, ShapeExtrudeRegistersItsMeshAndLoadingGoesOn) {
         <position><x><envelope><key value="0"/></envelope></x><y><envelope><key value="0"/></envelope></y>
           <z><envelope><key value="0" time="0" type="3"/><key value="4" time="1" type="3"/></envelope></z></position>
       </extrude>)";
-    Ref<Scene> scene = load("<shapeextrude meshname=\"tube\" wrap.u=\"0\">" + extrude + "</shapeextrude>" +
-                            "<shapeextrude meshname=\"plain\">" + extrude + "</shapeextrude><group name=\"after\"/>");
+    Ref<Scene> scene =
+        load("<shapeextrude meshname=\"tube\" wrap.u=\"0\">" + extrude + "</shapeextrude>" +
+             "<shapeextrude meshname=\"plain\">" + extrude + "</shapeextrude><group name=\"after\"/>");
     ASSERT_TRUE(scene);
     ASSERT_TRUE(scene->findByName("after"));
     EXPECT_EQ(scene->root()->firstChild(), scene->findByName("after")) << "no node for shapeextrude";
@@ -136,7 +137,8 @@ TEST_F(SceneFileTest, ShapeExtrudeRegistersItsMeshAndLoadingGoesOn) {
     EXPECT_EQ(plain->indexCount(), 0u) << "a taken name keeps its model";
     std::string tooShort = extrude;
     tooShort.replace(tooShort.find("0.5"), 3, "0.1");
-    EXPECT_NE(loadFails("<shapeextrude meshname=\"short\">" + tooShort + "</shapeextrude>").find("shapeextrude: every"),
+    EXPECT_NE(loadFails("<shapeextrude meshname=\"short\">" + tooShort + "</shapeextrude>")
+                  .find("shapeextrude: every"),
               std::string::npos)
         << "fewer than two rings";
 }
