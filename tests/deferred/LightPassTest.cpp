@@ -167,6 +167,24 @@ TEST_F(LightPassTest, BatchedTypesDrawOnceAndPerLightTypesDrawEachLight) {
     EXPECT_EQ(part->extras, 0) << "no decals pass unless asked for";
 }
 
+TEST_F(LightPassTest, DecalsPassWritesDiffuseAndNormalOnlyThenRestoresTheAttachments) {
+    Ref<CodeScene> part = makePart({point(false)});
+    ASSERT_TRUE(part);
+    part->decals = true;
+    GlCallRecorder recorder;
+    part->render(device, 0, 0);
+    recorder.stop();
+    EXPECT_EQ(part->extras, 1);
+    std::vector<std::string> drawBuffers;
+    for (const std::string& call : recorder.calls())
+        if (call.rfind("glDrawBuffers(", 0) == 0)
+            drawBuffers.push_back(call);
+    ASSERT_GE(drawBuffers.size(), 3u);
+    EXPECT_EQ(drawBuffers[1], "glDrawBuffers(2, ptr)") << "attachments 0 and 2 for the decals";
+    EXPECT_EQ(drawBuffers[2], "glDrawBuffers(5, ptr)") << "then the G-buffer's own list again";
+    EXPECT_FALSE(device->rasterizerCache().polygonOffsetEnabled);
+}
+
 TEST_F(LightPassTest, TypeWhoseLightsAllCastShadowsDrawsOnlyWithTheShadowProgram) {
     Ref<CodeScene> part = makePart({point(true), point(true)});
     ASSERT_TRUE(part);
