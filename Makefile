@@ -47,10 +47,12 @@ run: build
 test: build
 	cd $(BUILD) && $(TEST_ENV) $(XVFB) ctest --output-on-failure -j $(JOBS)
 
-# Rewrites the golden pictures of the post-processing tests (tests/data/post/) after a deliberate
+# Rewrites the golden pictures of the post-processing and deferred tests (tests/data/post/,
+# tests/data/deferred/) after a deliberate
 # change; look at every picture before committing it.
 goldens: build
 	cd $(BUILD)/tests && $(TEST_ENV) VORNDLE_UPDATE_GOLDENS=1 $(XVFB) ./test_post --gtest_filter='PostGolden*'
+	cd $(BUILD)/tests && $(TEST_ENV) VORNDLE_UPDATE_GOLDENS=1 $(XVFB) ./test_deferred --gtest_filter='LightGolden*'
 
 sanitize: deps
 	$(call configure,build-sanitize,-DVORNDLE_SANITIZE=ON)

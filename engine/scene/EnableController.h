@@ -7,6 +7,7 @@ class EnableController : public Controller {
 public:
     explicit EnableController(const Ref<Envelope>& envelope) : envelope_(envelope) {}
     void update(Node& node, float time) override;
+    const Ref<Envelope>& envelope() const { return envelope_; }
 
 private:
     Ref<Envelope> envelope_;

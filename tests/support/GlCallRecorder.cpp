@@ -138,6 +138,11 @@ void installHooks() {
     VORNDLE_HOOK(BeginQuery);
     VORNDLE_HOOK(EndQuery);
     VORNDLE_HOOK(DrawRangeElements);
+    // Mapping must be stubbed with the binds: a real map of whatever the driver still has bound,
+    // filled for the buffer the engine meant, writes past the mapping.
+    VORNDLE_HOOK(MapBuffer);
+    VORNDLE_HOOK(MapBufferRange);
+    VORNDLE_HOOK(UnmapBuffer);
     VORNDLE_HOOK(DrawElementsInstanced);
     VORNDLE_HOOK(DrawArraysInstanced);
     VORNDLE_HOOK(PatchParameteri);

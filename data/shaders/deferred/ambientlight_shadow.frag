@@ -1,0 +1,3 @@
+#version 430 core
+// No shadow for this kind: the same light as without.
+#include <deferred/ambientlight_body.glsl>

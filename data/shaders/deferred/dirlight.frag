@@ -1,0 +1,2 @@
+#version 430 core
+#include <deferred/dirlight_body.glsl>
