@@ -6,6 +6,7 @@
 #include "atmosphere/AtmosphericalLight.h"
 #include "core/Diagnostics.h"
 #include "core/Paths.h"
+#include "core/SanitizerSupport.h"
 #include "demo/LoadingScreen.h"
 #include "render/Gl.h"
 #include "scene/AreaLight.h"
@@ -47,6 +48,8 @@ public:
 class HiddenContext {
 public:
     HiddenContext() {
+        // Sanitizer builds: leaks inside the driver stay attributable (and suppressed) at exit.
+        keepGlDriverMapped();
         if (SDL_Init(SDL_INIT_VIDEO) != 0) {
             error_ = std::string("SDL_Init: ") + SDL_GetError() + " (an X display is needed; try xvfb-run)";
             return;
