@@ -21,6 +21,7 @@
 #include "scene/PointLight.h"
 #include "scene/ProjectiveLight.h"
 #include "scene/SpotLight.h"
+#include "support/AllocationCounter.h"
 #include "support/GlCallRecorder.h"
 #include "support/GlContext.h"
 
@@ -30,38 +31,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <new>
-
-namespace {
-bool gCountAllocations = false;
-uint64_t gAllocations = 0;
-
-void* allocate(std::size_t size) {
-    if (gCountAllocations)
-        ++gAllocations;
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-} // namespace
-
-void* operator new(std::size_t size) {
-    return allocate(size);
-}
-void* operator new[](std::size_t size) {
-    return allocate(size);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 

@@ -26,6 +26,7 @@
 #include "scene/SubModel.h"
 #include "scene/TransformAnimation.h"
 #include "scene/VAOModel.h"
+#include "support/AllocationCounter.h"
 #include "support/GlCallRecorder.h"
 
 #include <benchmark/benchmark.h>
@@ -39,40 +40,6 @@
 #include <new>
 #include <string>
 #include <vector>
-
-// Every heap allocation of the process passes here; only those made while counting is on are
-// counted, which the benchmarks switch on around the walks alone.
-namespace {
-bool gCountAllocations = false;
-uint64_t gAllocations = 0;
-
-void* allocate(std::size_t size) {
-    if (gCountAllocations)
-        ++gAllocations;
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-} // namespace
-
-void* operator new(std::size_t size) {
-    return allocate(size);
-}
-void* operator new[](std::size_t size) {
-    return allocate(size);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 
