@@ -1,5 +1,7 @@
 #include "SceneDump.h"
 
+#include "JsonText.h"
+
 #include "app/DemoApplication.h"
 #include "app/DemoDescription.h"
 #include "app/SoundDevice.h"
@@ -88,35 +90,6 @@ private:
     std::string error_;
 };
 
-std::string quoted(const std::string& s) {
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += char(c);
-        } else if (c < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-        } else {
-            out += char(c);
-        }
-    }
-    return out + "\"";
-}
-
-std::string number(double v) {
-    if (!std::isfinite(v))
-        return "null";
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.9g", v);
-    return buf;
-}
-
-std::string vec3(const Vec3& v) {
-    return "[" + number(v.x) + "," + number(v.y) + "," + number(v.z) + "]";
-}
-
 std::string className(const Node& node) {
     const char* mangled = typeid(node).name();
     int status = 0;
@@ -133,31 +106,32 @@ std::string field(const char* name, const std::string& value) {
 std::string parameters(const Node& node) {
     std::string out;
     if (const auto* camera = dynamic_cast<const Camera*>(&node))
-        return field("fov", number(camera->fov)) + field("nearZ", number(camera->nearZ)) +
-               field("farZ", number(camera->farZ));
+        return field("fov", jsonNumber(camera->fov)) + field("nearZ", jsonNumber(camera->nearZ)) +
+               field("farZ", jsonNumber(camera->farZ));
     const auto* light = dynamic_cast<const Light*>(&node);
     if (!light)
         return out;
-    out += field("colour", vec3(light->colour)) + field("intensity", number(light->intensity)) +
-           field("shadowIntensity", number(light->shadowIntensity));
+    out += field("colour", jsonVec3(light->colour)) + field("intensity", jsonNumber(light->intensity)) +
+           field("shadowIntensity", jsonNumber(light->shadowIntensity));
     if (const auto* l = dynamic_cast<const PointLight*>(light))
-        out += field("radius", number(l->radius)) + field("particleRadius", number(l->particleRadius));
+        out +=
+            field("radius", jsonNumber(l->radius)) + field("particleRadius", jsonNumber(l->particleRadius));
     else if (const auto* l = dynamic_cast<const SpotLight*>(light))
-        out += field("radius", number(l->radius)) + field("cosCone", number(l->cosCone)) +
-               field("cosEdge", number(l->cosEdge));
+        out += field("radius", jsonNumber(l->radius)) + field("cosCone", jsonNumber(l->cosCone)) +
+               field("cosEdge", jsonNumber(l->cosEdge));
     else if (const auto* l = dynamic_cast<const ProjectiveLight*>(light))
-        out += field("radius", number(l->radius)) + field("fov", number(l->fov)) +
-               field("aspect", number(l->aspect)) + field("cosCone", number(l->cosCone)) +
-               field("cosEdge", number(l->cosEdge));
+        out += field("radius", jsonNumber(l->radius)) + field("fov", jsonNumber(l->fov)) +
+               field("aspect", jsonNumber(l->aspect)) + field("cosCone", jsonNumber(l->cosCone)) +
+               field("cosEdge", jsonNumber(l->cosEdge));
     else if (const auto* l = dynamic_cast<const AreaLight*>(light))
-        out += field("radius", number(l->radius));
+        out += field("radius", jsonNumber(l->radius));
     else if (const auto* l = dynamic_cast<const CubeLight*>(light))
-        out += field("radius", number(l->radius));
+        out += field("radius", jsonNumber(l->radius));
     else if (const auto* l = dynamic_cast<const LinearLight*>(light))
-        out += field("radius", number(l->radius)) + field("width", number(l->width));
+        out += field("radius", jsonNumber(l->radius)) + field("width", jsonNumber(l->width));
     else if (const auto* l = dynamic_cast<const AtmosphericalLight*>(light); l && l->model)
-        out += field("sunDirection", vec3(l->model->sunDirection)) +
-               field("sunColour", vec3(l->model->sunColour));
+        out += field("sunDirection", jsonVec3(l->model->sunDirection)) +
+               field("sunColour", jsonVec3(l->model->sunColour));
     return out;
 }
 
@@ -210,13 +184,13 @@ int dumpScenes(const std::string& root, float beat, const std::vector<std::strin
         collect(scene->root(), -1, nodes);
         for (size_t i = 0; i < nodes.size(); ++i) {
             const Node& n = *nodes[i].first;
-            std::string json = "{\"file\":" + quoted(files[f]) +
+            std::string json = "{\"file\":" + jsonString(files[f]) +
                                ",\"kind\":\"node\",\"index\":" + std::to_string(i) +
-                               ",\"name\":" + quoted(n.name) + ",\"class\":" + quoted(className(n)) +
+                               ",\"name\":" + jsonString(n.name) + ",\"class\":" + jsonString(className(n)) +
                                ",\"kindCode\":" + std::to_string(n.kind()) +
                                ",\"parent\":" + std::to_string(nodes[i].second) +
                                ",\"enabled\":" + (n.enabled ? "true" : "false") +
-                               ",\"position\":" + vec3(n.transform.worldPosition) + parameters(n) + "}";
+                               ",\"position\":" + jsonVec3(n.transform.worldPosition) + parameters(n) + "}";
             std::puts(json.c_str());
         }
         Ref<Node> tree(scene->root());

@@ -1,5 +1,7 @@
 #include "Sky.h"
 
+#include "JsonText.h"
+
 #include "atmosphere/AtmosphereModel.h"
 #include "core/Diagnostics.h"
 
@@ -12,31 +14,6 @@
 #include <cstring>
 
 namespace {
-
-std::string jsonNumber(double v) {
-    if (!std::isfinite(v))
-        return "null";
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.9g", v);
-    return buf;
-}
-
-std::string jsonString(const std::string& s) {
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += char(c);
-        } else if (c < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-        } else {
-            out += char(c);
-        }
-    }
-    return out + "\"";
-}
 
 const tinyxml2::XMLElement* firstNamed(const tinyxml2::XMLElement* e, const char* name) {
     for (; e; e = e->NextSiblingElement()) {

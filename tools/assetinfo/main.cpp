@@ -1,4 +1,5 @@
 // assetinfo: describes the assets the engine reads, one JSON object per file per line.
+#include "JsonText.h"
 #include "SceneDump.h"
 #include "Sky.h"
 #include "assets/JPEGLoader.h"
@@ -40,45 +41,16 @@ const char* usage = "usage: assetinfo [--premultiply] [--sample A:B:N] FILE...\n
                     "    --plot draws the sun's elevation and colour over those hours (one FILE)\n"
                     "A file that cannot be read gives one line on standard error and exit status 1.\n";
 
-std::string quoted(const std::string& s) {
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += char(c);
-        } else if (c < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-        } else {
-            out += char(c);
-        }
-    }
-    return out + "\"";
-}
-
-std::string number(double v) {
-    if (!std::isfinite(v))
-        return "null";
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.9g", v);
-    return buf;
-}
-
-std::string vec3(const Vec3& v) {
-    return "[" + number(v.x) + "," + number(v.y) + "," + number(v.z) + "]";
-}
-
 bool describeMesh(const std::string& path, std::string& json) {
     MeshData m;
     if (!RAWMeshLoader::readFile(path, m))
         return false;
-    json = "{\"file\":" + quoted(path) + ",\"kind\":\"mesh\",\"version\":" + std::to_string(m.version) +
+    json = "{\"file\":" + jsonString(path) + ",\"kind\":\"mesh\",\"version\":" + std::to_string(m.version) +
            ",\"flags\":" + std::to_string(m.flags) + ",\"vertexCount\":" + std::to_string(m.vertexCount) +
            ",\"vertexSize\":" + std::to_string(m.vertexSize) + ",\"elements\":[";
     for (size_t i = 0; i < m.elements.size(); ++i) {
         const MeshElement& e = m.elements[i];
-        json += std::string(i ? "," : "") + "{\"semantic\":" + quoted(codes::semanticName(e.semantic)) +
+        json += std::string(i ? "," : "") + "{\"semantic\":" + jsonString(codes::semanticName(e.semantic)) +
                 ",\"offset\":" + std::to_string(e.offset) +
                 ",\"components\":" + std::to_string(e.components) + "}";
     }
@@ -93,15 +65,15 @@ bool describeMesh(const std::string& path, std::string& json) {
     }
     json += "],\"bones\":[";
     for (size_t i = 0; i < m.boneNames.size(); ++i)
-        json += std::string(i ? "," : "") + quoted(m.boneNames[i]);
+        json += std::string(i ? "," : "") + jsonString(m.boneNames[i]);
     json += "],\"influences\":[";
     for (size_t i = 0; i < m.influences.size(); ++i)
         json += std::string(i ? "," : "") + "[" + std::to_string(m.influences[i].bone) + "," +
-                number(m.influences[i].weight) + "]";
+                jsonNumber(m.influences[i].weight) + "]";
     json += "],\"bounds\":[";
     for (size_t i = 0; i < m.bounds.size(); ++i)
-        json += std::string(i ? "," : "") + "{\"min\":" + vec3(m.bounds[i].min) +
-                ",\"max\":" + vec3(m.bounds[i].max) + "}";
+        json += std::string(i ? "," : "") + "{\"min\":" + jsonVec3(m.bounds[i].min) +
+                ",\"max\":" + jsonVec3(m.bounds[i].max) + "}";
     json += "]}";
     return true;
 }
@@ -120,9 +92,9 @@ bool describeImage(const std::string& path, ImageLoader& loader, std::string& js
         p += step;
         left -= step;
     }
-    json = "{\"file\":" + quoted(path) + ",\"kind\":\"image\",\"width\":" + std::to_string(image.width) +
+    json = "{\"file\":" + jsonString(path) + ",\"kind\":\"image\",\"width\":" + std::to_string(image.width) +
            ",\"height\":" + std::to_string(image.height) + ",\"channels\":" + std::to_string(image.channels) +
-           ",\"format\":" + quoted(ImageLoader::formatName(image.format)) +
+           ",\"format\":" + jsonString(ImageLoader::formatName(image.format)) +
            ",\"crc32\":" + std::to_string(crc) + "}";
     return true;
 }
@@ -150,7 +122,7 @@ bool describeEnvelopes(const std::string& path, const Sampling& s, std::string& 
     }
     std::vector<const tinyxml2::XMLElement*> elements;
     collectEnvelopes(doc.FirstChildElement(), elements);
-    json = "{\"file\":" + quoted(path) + ",\"kind\":\"envelopes\",\"envelopes\":[";
+    json = "{\"file\":" + jsonString(path) + ",\"kind\":\"envelopes\",\"envelopes\":[";
     for (size_t i = 0; i < elements.size(); ++i) {
         Ref<Envelope> env;
         Envelope::readElement(elements[i], env);
@@ -159,7 +131,7 @@ bool describeEnvelopes(const std::string& path, const Sampling& s, std::string& 
                 ",\"keys\":" + std::to_string(env->keyCount()) + ",\"values\":[";
         for (long k = 0; k < s.count; ++k) {
             float t = s.count == 1 ? s.from : s.from + (s.to - s.from) * float(k) / float(s.count - 1);
-            json += std::string(k ? "," : "") + number(env->evaluate(t));
+            json += std::string(k ? "," : "") + jsonNumber(env->evaluate(t));
         }
         json += "]}";
     }
