@@ -34,4 +34,20 @@ protected:
     float draw() { return vmath::randomDraw(randomState); }
     float magnitude() { return vmath::randomMagnitude(randomState); }
     float around(float value, float variance) { return vmath::randomAround(randomState, value, variance); }
+    // How far the emitter moved since the last step (previous minus current position), for emitters
+    // that spread their spawns along the way. The first step has moved nothing: spawns would
+    // otherwise streak from the origin to wherever the emitter starts.
+    Vec3 travelSinceLastStep(const Vec3& centre) {
+        if (!tracking_) {
+            previousPosition_ = centre;
+            tracking_ = true;
+        }
+        const Vec3 travelled = previousPosition_ - centre;
+        previousPosition_ = centre;
+        return travelled;
+    }
+
+private:
+    Vec3 previousPosition_;
+    bool tracking_ = false;
 };

@@ -7,12 +7,7 @@ void SmokeParticleEmitter::afterLocalTransform(float time) {
         return;
     beginStep(time);
     const Vec3 centre = transform.position;
-    if (!tracking_) {
-        previousPosition = centre;
-        tracking_ = true;
-    }
-    const Vec3 travelled = previousPosition - centre;
-    previousPosition = centre;
+    const Vec3 travelled = travelSinceLastStep(centre);
     Particle* p = system->particles();
     const int n = system->count();
     for (int i = 0; i < n; ++i) {

@@ -17,10 +17,4 @@ public:
     float radiusGrowth;
     float radiusGrowthVariance;
     float maxRadius;
-    Vec3 previousPosition;
-
-private:
-    // Until the first update there is no previous position: spawns would otherwise streak from the
-    // origin to wherever the emitter starts.
-    bool tracking_ = false;
 };

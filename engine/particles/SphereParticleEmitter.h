@@ -15,10 +15,4 @@ public:
 
     float sphereRadius;
     float sphereRadiusVariance;
-    Vec3 previousPosition;
-
-private:
-    // Until the first update there is no previous position: spawns would otherwise streak from the
-    // origin to wherever the emitter starts.
-    bool tracking_ = false;
 };
