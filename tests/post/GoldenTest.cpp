@@ -4,8 +4,6 @@
 // beside the test's working directory in post_failures/.
 #include "PostChain.h"
 
-#include "assets/DecodedImage.h"
-#include "assets/PNGLoader.h"
 #include "demo/Registries.h"
 #include "post/BlurEngine.h"
 #include "post/FXAAEngine.h"
@@ -15,10 +13,7 @@
 #include "post/RadialBlurEngine.h"
 #include "post/SSAOEngine.h"
 #include "render/Framebuffer.h"
-#include "support/ImageFiles.h"
-#include "support/TempDir.h"
-
-#include <png.h>
+#include "support/GoldenImage.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -27,69 +22,11 @@
 
 namespace {
 
-constexpr int kMaxChannelDelta = 40;
-constexpr double kMinPsnr = 38.0;
-
-std::string goldenPath(const std::string& name) {
-    return std::string(VORNDLE_SOURCE_DIR "/tests/data/post/") + name + ".png";
-}
-
-// Pictures keep red, green and blue: alpha carries no picture (the occlusion pass parks its term
-// there) and would make the files hard to look at.
-bool writeRgbPng(const std::string& path, int w, int h, const std::vector<uint8_t>& rgba) {
-    PngSpec spec;
-    spec.width = w;
-    spec.height = h;
-    spec.colorType = PNG_COLOR_TYPE_RGB;
-    spec.rows.reserve(rgba.size() / 4 * 3);
-    for (size_t i = 0; i < rgba.size(); i += 4)
-        spec.rows.insert(spec.rows.end(), rgba.begin() + long(i), rgba.begin() + long(i) + 3);
-    std::vector<uint8_t> bytes = encodePng(spec);
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    return writeFile(path, bytes.data(), bytes.size());
-}
-
-// Compares against the golden; answers an explanation when they differ.
+// Compares against the picture under tests/data/post/; a failure leaves pictures in post_failures/.
 ::testing::AssertionResult matchesGolden(const std::string& name, int w, int h,
                                          const std::vector<uint8_t>& actual) {
-    const char* update = std::getenv("VORNDLE_UPDATE_GOLDENS");
-    if (update && *update && std::string(update) != "0") {
-        if (!writeRgbPng(goldenPath(name), w, h, actual))
-            return ::testing::AssertionFailure() << "cannot write " << goldenPath(name);
-        return ::testing::AssertionSuccess();
-    }
-    DecodedImage golden;
-    PNGLoader loader;
-    if (!loader.decode(goldenPath(name), golden) || golden.width != w || golden.height != h ||
-        golden.channels != 3)
-        return ::testing::AssertionFailure() << goldenPath(name) << " is missing or not a " << w << "x" << h
-                                             << " RGB picture (VORNDLE_UPDATE_GOLDENS=1 writes it)";
-    int worst = 0, worstX = 0, worstY = 0;
-    double squares = 0;
-    std::vector<uint8_t> diff(actual.size(), 255);
-    for (int y = 0; y < h; ++y) {
-        const uint8_t* g = golden.pixels.data() + size_t(h - 1 - y) * golden.rowBytes(); // bottom row first
-        for (int x = 0; x < w; ++x) {
-            for (int c = 0; c < 3; ++c) {
-                const size_t i = (size_t(y) * size_t(w) + size_t(x)) * 4 + size_t(c);
-                const int delta = std::abs(int(actual[i]) - int(g[x * 3 + c]));
-                squares += double(delta) * delta;
-                diff[i] = uint8_t(std::min(255, delta * 8));
-                if (delta > worst)
-                    worst = delta, worstX = x, worstY = y;
-            }
-        }
-    }
-    const double mse = squares / (double(w) * h * 3);
-    const double psnr = mse > 0 ? 10.0 * std::log10(255.0 * 255.0 / mse) : 99.0;
-    if (worst <= kMaxChannelDelta && psnr >= kMinPsnr)
-        return ::testing::AssertionSuccess();
-    writeRgbPng("post_failures/" + name + ".actual.png", w, h, actual);
-    writeRgbPng("post_failures/" + name + ".diff.png", w, h, diff);
-    return ::testing::AssertionFailure()
-           << name << ": largest channel difference " << worst << " at (" << worstX << ", " << worstY
-           << "), PSNR " << psnr << " dB; pictures in "
-           << std::filesystem::absolute("post_failures").string();
+    return matchesGoldenImage(VORNDLE_SOURCE_DIR "/tests/data/post", "post_failures", name, w, h, actual, 40,
+                              38.0);
 }
 
 class PostGoldenTest : public PostChainTest {
