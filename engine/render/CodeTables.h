@@ -28,6 +28,7 @@ constexpr int kSemanticCount = 8;
 // Codes the engine's own code names (data files use the names instead).
 constexpr int kFilterNearest = 0, kFilterLinear = 1, kFilterLinearMipmapLinear = 5;
 constexpr int kWrapEdge = 0, kWrapRepeat = 1;
+constexpr int kSwizzleOne = 4;
 constexpr int kUsageStaticDraw = 3;
 constexpr int kSemanticPosition = 0;
 

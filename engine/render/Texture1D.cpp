@@ -13,3 +13,8 @@ bool Texture1D::create(int width, int formatCode) {
     unbind();
     return true;
 }
+
+void Texture1D::upload(const void* texels) const {
+    const codes::TextureFormat& f = codes::textureFormat(format_);
+    glTexImage1D(GL_TEXTURE_1D, 0, GLint(f.internalFormat), width_, 0, f.format, f.type, texels);
+}

@@ -8,6 +8,8 @@ public:
 
     // Linear-filtered storage of `width` texels; answers true.
     bool create(int width, int formatCode);
+    // Level-0 upload of tightly packed texels in the texture's format; the texture must be bound.
+    void upload(const void* texels) const;
     int width() const { return width_; }
 
 private:

@@ -96,32 +96,44 @@ void Scene::renderWalk(Node* first) {
     passMask_ = saved;
 }
 
+void Scene::renderNode(Node* node) {
+    if (!node || !stateSet_ || !stateSet_->device())
+        return;
+    const uint32_t saved = passMask_;
+    passMask_ = 0;
+    renderOne(node);
+    passMask_ = saved;
+}
+
 void Scene::renderChain(Node* first) {
+    for (Node* node = first; node; node = node->nextSibling())
+        renderOne(node);
+}
+
+void Scene::renderOne(Node* node) {
+    if (!node->enabled)
+        return;
+    if (passMask_ != 0 && (node->shadowCasterMask & passMask_) == 0)
+        return;
     StateSet& stateSet = *stateSet_;
-    for (Node* node = first; node; node = node->nextSibling()) {
-        if (!node->enabled)
-            continue;
-        if (passMask_ != 0 && (node->shadowCasterMask & passMask_) == 0)
-            continue;
-        const int32_t kind = node->kind();
-        if (kind == KindState) {
-            static_cast<State*>(node)->apply(stateSet);
-        } else if (kind & KindDrawable) {
-            Drawable* drawable = static_cast<Drawable*>(node);
-            if (drawable->isVisible(viewVolume.planes)) {
-                Device& device = *stateSet.device();
-                setModelMatrices(device, *drawable);
-                drawable->draw(device, time_);
-                ++drawnCount_;
-            } else {
-                ++culledCount_;
-            }
+    const int32_t kind = node->kind();
+    if (kind == KindState) {
+        static_cast<State*>(node)->apply(stateSet);
+    } else if (kind & KindDrawable) {
+        Drawable* drawable = static_cast<Drawable*>(node);
+        if (drawable->isVisible(viewVolume.planes)) {
+            Device& device = *stateSet.device();
+            setModelMatrices(device, *drawable);
+            drawable->draw(device, time_);
+            ++drawnCount_;
+        } else {
+            ++culledCount_;
         }
-        if (node->firstChild())
-            renderChain(node->firstChild());
-        if (kind == KindState)
-            static_cast<State*>(node)->restore(stateSet);
     }
+    if (node->firstChild())
+        renderChain(node->firstChild());
+    if (kind == KindState)
+        static_cast<State*>(node)->restore(stateSet);
 }
 
 void Scene::setModelMatrices(Device& device, const Node& node) {

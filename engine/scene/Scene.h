@@ -36,6 +36,10 @@ public:
     virtual void render(const Mat4& view, const Ref<StateSet>& stateSet, uint32_t passMask);
     // The colour walk over one sibling chain, with the view and state set given beforehand.
     void renderWalk(Node* first);
+    // The colour walk over one node and its subtree only (not its siblings), with the view and
+    // state set of the last render; a node drawn outside the main walk (decals, after-light
+    // nodes) goes through here.
+    void renderNode(Node* node);
     void setView(const Mat4& view) { view_ = view; }
     void setStateSet(const Ref<StateSet>& stateSet) { stateSet_ = stateSet; }
 
@@ -68,6 +72,7 @@ public:
 
 private:
     void renderChain(Node* first);
+    void renderOne(Node* node);
     void freezeChain(Node* first);
 
     Ref<Node> root_;

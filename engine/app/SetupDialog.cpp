@@ -1,0 +1,5 @@
+#include "app/SetupDialog.h"
+
+SetupDialogResult showSetupDialog(ApplicationSettings&) {
+    return SetupDialogResult::Run;
+}

@@ -1,0 +1,457 @@
+#include "VorndleSceneTemplate.h"
+
+#include "VorndleSceneLoaderHandler.h"
+#include "atmosphere/AtmosphereModel.h"
+#include "atmosphere/AtmosphericalLight.h"
+#include "core/Diagnostics.h"
+#include "core/GzipInputStream.h"
+#include "core/Paths.h"
+#include "deferred/CascadedShadows.h"
+#include "demo/Registries.h"
+#include "demo/RequiredResources.h"
+#include "post/BlitEngine.h"
+#include "post/MultiPassEngine.h"
+#include "post/RadialBlurEngine.h"
+#include "render/Device.h"
+#include "render/Framebuffer.h"
+#include "render/Gl.h"
+#include "render/Program.h"
+#include "render/SamplerSet.h"
+#include "render/StateSet.h"
+#include "render/VertexArrayObject.h"
+#include "render/VertexBuffer.h"
+#include "math/Vec2.h"
+#include "math/Vec4.h"
+#include "scene/Camera.h"
+#include "scene/Envelope.h"
+#include "scene/Scene.h"
+#include "scene/Skeleton.h"
+#include "scenefile/SceneLoaderXML.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+// Codes of the render-state tables.
+constexpr int kFactorZero = 0, kFactorOne = 1, kFactorSrcAlpha = 2, kFactorOneMinusSrcAlpha = 3,
+              kFactorDstColor = 8;
+
+// Sky and post envelopes after the floats of the state file, in file order.
+constexpr int kTrailingEnvelopes = 13;
+
+bool readEnvelope(InputStream& in, Ref<Envelope>& envelope) {
+    envelope = makeRef<Envelope>();
+    return envelope->read(in);
+}
+
+// The record needs at least one key: an envelope with none is written as its value everywhere.
+bool writeEnvelope(OutputStream& out, const Ref<Envelope>& envelope) {
+    if (envelope && envelope->keyCount() > 0)
+        return envelope->write(out);
+    Envelope constant;
+    EnvelopeKey key;
+    key.value = envelope ? envelope->evaluate(0) : 0.0f;
+    constant.insertKey(key);
+    return constant.write(out);
+}
+
+// Finite numbers only: a state file is data from disk, and a NaN here would reach every frame.
+bool readFloats(InputStream& in, float* values, int count) {
+    for (int i = 0; i < count; ++i)
+        if (!in.readFloat(values[i]) || !std::isfinite(values[i]))
+            return false;
+    return true;
+}
+
+bool writeFloats(OutputStream& out, const float* values, int count) {
+    for (int i = 0; i < count; ++i)
+        if (!out.writeFloat(values[i]))
+            return false;
+    return true;
+}
+
+float valueAt(const Ref<Envelope>& envelope, float time, float fallback) {
+    return envelope ? envelope->evaluate(time) : fallback;
+}
+
+BlendState blending(int source, int destination) {
+    BlendState blend;
+    blend.enabled = true;
+    blend.srcRGB = blend.srcAlpha = source;
+    blend.dstRGB = blend.dstAlpha = destination;
+    return blend;
+}
+
+void renderNodeAlone(Scene& scene, Node& node) {
+    node.enabled = true;
+    scene.renderNode(&node);
+    node.enabled = false;
+}
+
+} // namespace
+
+VorndleSceneTemplate::VorndleSceneTemplate(const std::string& partName_, const std::string& sceneFileName_)
+    : partName(partName_), sceneFileName(sceneFileName_) {
+    radiusScale = 0.25f;
+    lightParticles = true;
+}
+
+VorndleSceneTemplate::~VorndleSceneTemplate() {
+    VorndleSceneTemplate::unload();
+}
+
+void VorndleSceneTemplate::unload() {
+    sunLight = nullptr;
+    atmosphereModel = nullptr;
+    atmosphereBuffer = nullptr;
+    overlayProgram = nullptr;
+    overlaySamplerSet = nullptr;
+    outroSamplerSet = nullptr;
+    overlayVertexArray = nullptr;
+    emissionSphereNode = nullptr;
+    moonNode = nullptr;
+    if (shadows)
+        shadows->release();
+    shadows = nullptr;
+    skeletons.clear();
+    additiveNodes.clear();
+    alphaNodes.clear();
+    decalNodes.clear();
+    if (BlitEngine* blit = blitEngine())
+        blit->release();
+    setBlitEngine(nullptr);
+    DeferredScene::unload();
+}
+
+Ref<Envelope>* VorndleSceneTemplate::trailingEnvelopes(int index) {
+    Ref<Envelope>* order[kTrailingEnvelopes] = {
+        &turbidity, &sunIntensity,         &rayleighFactor,       &mieFactor,
+        &colourScale, &azimuthOffset,      &lutFade,              &effectModeEnvelope,
+        &depthOfFieldSwitch, &depthOfFieldParams[0], &depthOfFieldParams[1], &depthOfFieldParams[2],
+        &cloudHeight};
+    return order[index];
+}
+
+bool VorndleSceneTemplate::readState(InputStream& in) {
+    BlitEngine* blit = blitEngine();
+    if (!blit || !blit->readState(in))
+        return false;
+    blit->passCounts[BlitEngine::kDepthOfFieldBlur] = 2;
+    if (!readEnvelope(in, cameraSelection) || !readEnvelope(in, timeOfDay) || !readEnvelope(in, gamma))
+        return false;
+    terrainDetailParams[0] = 1.0f;
+    terrainDetailParams[1] = 0.5f;
+    shadowIntensity = 1.0f;
+    spare = 0.5f;
+    if (!readFloats(in, terrainDetailParams, 2) || !readFloats(in, &shadowIntensity, 1) ||
+        !readFloats(in, &spare, 1) || !readFloats(in, materialSmoothness, kSmoothnessCount) ||
+        !readFloats(in, &cloudHeightScale, 1) || !readFloats(in, &terrainTexCoordScale, 1))
+        return false;
+    for (int i = 0; i < kTrailingEnvelopes; ++i)
+        if (!readEnvelope(in, *trailingEnvelopes(i)))
+            return false;
+    return true;
+}
+
+bool VorndleSceneTemplate::writeState(OutputStream& out) {
+    BlitEngine* blit = blitEngine();
+    if (!blit || !blit->writeState(out))
+        return false;
+    if (!writeEnvelope(out, cameraSelection) || !writeEnvelope(out, timeOfDay) || !writeEnvelope(out, gamma))
+        return false;
+    if (!writeFloats(out, terrainDetailParams, 2) || !writeFloats(out, &shadowIntensity, 1) ||
+        !writeFloats(out, &spare, 1) || !writeFloats(out, materialSmoothness, kSmoothnessCount) ||
+        !writeFloats(out, &cloudHeightScale, 1) || !writeFloats(out, &terrainTexCoordScale, 1))
+        return false;
+    for (int i = 0; i < kTrailingEnvelopes; ++i)
+        if (!writeEnvelope(out, *trailingEnvelopes(i)))
+            return false;
+    return true;
+}
+
+void VorndleSceneTemplate::registerValues(VorndleSceneLoaderHandler& handler) {
+    handler.registerFloat("time", 1, &currentTime);
+    handler.registerFloat("projCoeffs", 5, projCoeffs_);
+    handler.registerFloat("viewport", 2, inverseTargetSize_);
+    handler.registerFloat("cloudOffsets", 2, cloudOffsets);
+    handler.registerFloat("cloudHeightScale", 1, &cloudHeightScale);
+    handler.registerFloat("terrain.detailParams", 2, terrainDetailParams);
+    handler.registerFloat("terrain.texCoord.scale", 1, &terrainTexCoordScale);
+    handler.registerVector4("EmissionSphere", emissionSphere);
+    handler.registerFloat("terrain.smooth", 4, materialSmoothness);
+    for (int i = 4; i < kSmoothnessCount; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "material.smooth[%d]", i);
+        handler.registerFloat(name, 1, &materialSmoothness[i]);
+    }
+}
+
+bool VorndleSceneTemplate::setUpOverlay() {
+    // The overlays are decoration: without their program or pictures the part plays without them.
+    overlayProgram = programRegistry().find("zul/overlay");
+    const Ref<VertexBuffer>& quad = MultiPassEngine::sharedQuad();
+    if (!overlayProgram || !quad)
+        return false;
+    overlaySamplerSet = makeRef<SamplerSet>();
+    outroSamplerSet = makeRef<SamplerSet>();
+    addByName(*overlaySamplerSet, "overlay", overlayProgram.get(), "overlay");
+    addByName(*outroSamplerSet, "outro_screen", overlayProgram.get(), "overlay");
+    overlayVertexArray = VertexArrayObject::create(*overlayProgram, *quad, nullptr);
+    if (overlayVertexArray)
+        overlayVertexArray->setReference(quad);
+    const UniformInfo* fade = overlayProgram->findUniform("fade");
+    fadeLocation_ = fade ? int(fade->location) : -1;
+    return overlayVertexArray != nullptr;
+}
+
+Ref<Scene> VorndleSceneTemplate::loadScene(Ref<LoadingScreen>& loadingScreen) {
+    RequiredResources required("part \"" + partName + "\"");
+    const Ref<Framebuffer> backbuffer = required.framebuffer("backbuffer");
+    if (!backbuffer)
+        return nullptr;
+    if (backbuffer->width() <= 0 || backbuffer->height() <= 0) {
+        diagnostic("data/demo.xml", "backbuffer", "framebuffer has no size (%dx%d)", backbuffer->width(),
+                   backbuffer->height());
+        return nullptr;
+    }
+    aspect = float(backbuffer->width()) / float(backbuffer->height());
+
+    Ref<BlitEngine> blit = makeRef<BlitEngine>();
+    blit->debugBuffer = "flower1_normal";
+    if (!blit->setUp("hos_gradient", backbuffer->width(), backbuffer->height()))
+        return nullptr;
+    blit->passCounts[BlitEngine::kDepthOfFieldBlur] = 2;
+    blit->gamma[1] = 2.2f;
+    blit->updatePermutation();
+    setBlitEngine(blit);
+
+    setUpOverlay();
+
+    stateFile_ = "data/" + partName + ".dat";
+    const std::string statePath = resolveDataPath(stateFile_);
+    if (const std::string why = unreadableFileReason(statePath); !why.empty()) {
+        diagnostic(stateFile_.c_str(), "state", "%s", why.c_str());
+        return nullptr;
+    }
+    {
+        GzipInputStream in(statePath);
+        if (!in.isOpen()) {
+            diagnostic(stateFile_.c_str(), "state", "cannot be opened as a gzip file");
+            return nullptr;
+        }
+        if (!readState(in)) {
+            diagnostic(stateFile_.c_str(), "state", "malformed or truncated state");
+            return nullptr;
+        }
+    }
+
+    Ref<VorndleSceneLoaderHandler> handler = makeRef<VorndleSceneLoaderHandler>();
+    registerValues(*handler);
+    Ref<SceneLoaderXML> loader = makeRef<SceneLoaderXML>();
+    loader->setHandler(handler);
+    const std::string scenePath = "data/scenes/" + sceneFileName;
+    Ref<Scene> scene = loader->load(scenePath, loadingScreen);
+    if (!scene)
+        return nullptr;
+
+    if (Node* sun = scene->findByNameAndKind("atmospherical light", KindAtmosphericalLight)) {
+        AtmosphericalLight& light = static_cast<AtmosphericalLight&>(*sun);
+        if (light.shadowCasterMask != 0) {
+            shadows = makeRef<CascadedShadows>();
+            if (!shadows->load(light))
+                return nullptr;
+        }
+        sunLight = sun;
+        atmosphereModel = light.model;
+        atmosphereBuffer = light.uniformBuffer;
+    }
+
+    cameras.clear();
+    scene->collectByKind(KindCamera, cameras);
+    if (cameras.empty()) {
+        diagnostic(scenePath.c_str(), "scene", "no camera: a scene part needs at least one");
+        return nullptr;
+    }
+    camera = cameras[0];
+    scene->collectByKind(KindSkeleton, skeletons);
+
+    scene->collectByName("decals", decalNodes);
+    decals = std::any_of(decalNodes.begin(), decalNodes.end(), [](const Ref<Node>& n) { return n->enabled; });
+    scene->collectByName("particlesystem", additiveNodes);
+    scene->collectByName("postlighting", alphaNodes);
+    for (const Ref<Node>& node : additiveNodes)
+        node->enabled = false;
+    for (const Ref<Node>& node : alphaNodes)
+        node->enabled = false;
+
+    emissionSphereNode = scene->findByName("EmissionSphere");
+    moonNode = scene->findByName("moon");
+    return scene;
+}
+
+int VorndleSceneTemplate::cameraIndex(float selection, int cameraCount) {
+    if (cameraCount <= 0)
+        return -1;
+    if (!(selection >= 0)) // negative or NaN
+        return 0;
+    const float index = std::floor(selection);
+    return index >= float(cameraCount - 1) ? cameraCount - 1 : int(index);
+}
+
+int VorndleSceneTemplate::effectMode(float value) {
+    const float mode = std::floor(value + 0.5f);
+    return mode == 1.0f ? 1 : mode == 2.0f ? 2 : 0;
+}
+
+float VorndleSceneTemplate::outroFade(float time) {
+    if (!(time > 245.0f))
+        return 0.0f;
+    const float a = std::clamp((time - 245.0f) * 0.125f, 0.0f, 1.0f);
+    const float b = std::clamp((time - 254.0f) / 10.0f, 0.0f, 1.0f);
+    return (3.0f - 2.0f * a) * a * a - (3.0f - 2.0f * b) * b * b;
+}
+
+bool VorndleSceneTemplate::radialOrigin(const Mat4& projection, const Mat4& view, const Vec3& world,
+                                        float origin[2]) {
+    const Vec4 clip = Mat4::transform(projection * view, Vec4(world.x, world.y, world.z, 1.0f));
+    // The screen point divides by the clip depth: for the far sun and moon it equals the usual
+    // division by w, and it keeps a point behind the camera from flipping onto the screen.
+    if (!(std::fabs(clip.z) > 1e-6f))
+        return false;
+    const float sx = clip.x / clip.z, sy = clip.y / clip.z;
+    if (!std::isfinite(sx) || !std::isfinite(sy))
+        return false;
+    origin[0] = std::clamp(0.5f * sx + 0.5f, 0.0f, 1.0f);
+    origin[1] = std::clamp(0.5f * sy + 0.5f, 0.0f, 1.0f);
+    return true;
+}
+
+void VorndleSceneTemplate::update(float time, float step) {
+    currentTime = time;
+    const int index = cameraIndex(valueAt(cameraSelection, time, 0.0f), int(cameras.size()));
+    if (index >= 0)
+        camera = cameras[size_t(index)];
+    cloudOffsets[1] += step * 0.015f;
+    if (cloudHeight)
+        cloudHeightScale = cloudHeight->evaluate(time);
+    DeferredScene::update(time, step);
+    if (emissionSphereNode) {
+        const Mat4& world = emissionSphereNode->transform.world;
+        emissionSphere[0] = world[3];
+        emissionSphere[1] = world[7];
+        emissionSphere[2] = world[11];
+        emissionSphere[3] = 5.0f;
+    }
+    if (sunLight && atmosphereModel) {
+        AtmosphereModel& model = *atmosphereModel;
+        model.setTurbidity(valueAt(turbidity, time, model.turbidity));
+        model.sunIntensity = valueAt(sunIntensity, time, model.sunIntensity);
+        model.setScattering(valueAt(rayleighFactor, time, model.rayleighFactor),
+                            valueAt(mieFactor, time, model.mieFactor));
+        model.azimuthOffset = valueAt(azimuthOffset, time, model.azimuthOffset);
+        model.setTimeOfDay(valueAt(timeOfDay, time, model.timeOfDay));
+        model.colourScale = valueAt(colourScale, time, model.colourScale);
+    }
+    for (const Ref<Node>& skeleton : skeletons)
+        static_cast<Skeleton&>(*skeleton).updatePalette();
+}
+
+void VorndleSceneTemplate::render(Ref<Device>& device, float time, float step) {
+    if (!device || !scene_ || !camera)
+        return;
+    Camera& cam = static_cast<Camera&>(*camera);
+    if (sunLight && shadows && sunLight->shadowCasterMask != 0)
+        shadows->update(cam, static_cast<AtmosphericalLight&>(*sunLight), *this, device, aspect,
+                        shadowIntensity);
+
+    if (BlitEngine* blit = blitEngine()) {
+        blit->gamma[0] = valueAt(gamma, time, blit->gamma[0]);
+        blit->lutFade = valueAt(lutFade, time, blit->lutFade);
+        blit->effects[BlitEngine::kFlagDepthOfField] = valueAt(depthOfFieldSwitch, time, 0.0f) > 0.5f;
+        for (int i = 0; i < kDepthOfFieldParams; ++i)
+            blit->dofParams[i] = valueAt(depthOfFieldParams[i], time, blit->dofParams[i]);
+        blit->setProjectionCoefficients(projCoeffs_);
+        blit->setCameraRange(cam.nearZ, cam.farZ);
+        const int mode = effectMode(valueAt(effectModeEnvelope, time, 0.0f));
+        blit->effects[BlitEngine::kFlagGlow] = mode == 1;
+        blit->effects[BlitEngine::kFlagRadialBlur] = mode == 2;
+        blit->updatePermutation();
+        if (mode == 2 && blit->engine(BlitEngine::kRadialBlur)) {
+            Vec3 target;
+            bool found = true;
+            if (moonNode) {
+                const Mat4& world = moonNode->transform.world;
+                target = Vec3(world[3], world[7], world[11]);
+            } else if (atmosphereModel) {
+                target = atmosphereModel->sunPosition;
+            } else {
+                found = false;
+            }
+            float origin[2];
+            if (found && radialOrigin(cam.projection, cam.view, target, origin))
+                blit->radialBlur().origin = Vec2(origin[0], origin[1]);
+        }
+    }
+
+    DeferredScene::render(device, time, step);
+    drawOverlays(*device, time);
+}
+
+void VorndleSceneTemplate::drawOverlays(Device& device, float time) {
+    if (!overlayProgram || !overlayVertexArray)
+        return;
+    DepthStencilState noDepth;
+    noDepth.depthTest = false;
+    noDepth.depthWrite = false;
+    device.applyDepthStencil(noDepth);
+    RasterizerState noCulling;
+    noCulling.cullEnabled = false;
+    device.applyRasterizer(noCulling);
+    device.applyBlend(blending(kFactorDstColor, kFactorZero));
+    device.bindProgram(overlayProgram);
+    if (fadeLocation_ >= 0)
+        glUniform1f(fadeLocation_, 1.0f);
+    device.bindVertexArray(overlayVertexArray);
+    device.bindSamplerSet(overlaySamplerSet);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    if (time > 245.0f) {
+        device.applyBlend(blending(kFactorOne, kFactorOne));
+        device.bindSamplerSet(outroSamplerSet);
+        if (fadeLocation_ >= 0)
+            glUniform1f(fadeLocation_, outroFade(time));
+        glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    }
+    device.bindVertexArray(nullptr);
+}
+
+void VorndleSceneTemplate::renderGBufferExtras(Ref<Device>&, const Mat4&, float) {
+    for (const Ref<Node>& node : decalNodes)
+        renderNodeAlone(*scene_, *node);
+}
+
+void VorndleSceneTemplate::renderAfterLights(Ref<Device>& device, const Mat4&, float) {
+    if (additiveNodes.empty() && alphaNodes.empty())
+        return;
+    StateSet& states = *stateSet_;
+    states.setDevice(device);
+    states.reset();
+    DepthStencilState depth = states.defaultDepthStencil;
+    depth.depthTest = false;
+    depth.depthWrite = false;
+    RasterizerState raster = states.defaultRasterizer;
+    raster.cullEnabled = false;
+    states.pushDepthStencil(depth);
+    states.pushRasterizer(raster);
+    states.pushBlend(blending(kFactorSrcAlpha, kFactorOneMinusSrcAlpha));
+    for (const Ref<Node>& node : alphaNodes)
+        renderNodeAlone(*scene_, *node);
+    states.popBlend();
+    states.pushBlend(blending(kFactorOne, kFactorOne));
+    for (const Ref<Node>& node : additiveNodes)
+        renderNodeAlone(*scene_, *node);
+    states.popBlend();
+    states.popRasterizer();
+    states.popDepthStencil();
+}
