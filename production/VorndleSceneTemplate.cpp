@@ -5,6 +5,7 @@
 #include "atmosphere/AtmosphericalLight.h"
 #include "core/Diagnostics.h"
 #include "core/GzipInputStream.h"
+#include "core/OutputStream.h"
 #include "core/Paths.h"
 #include "deferred/CascadedShadows.h"
 #include "demo/Registries.h"

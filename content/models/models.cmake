@@ -32,7 +32,7 @@ function(vorndle_mesh name)
     set(VORNDLE_SURFACES ${VORNDLE_SURFACES} ${out} PARENT_SCOPE)
 endfunction()
 
-vorndle_mesh(ground.rmsh --size 400 --segments 96 --height 14 plane:${VORNDLE_TEXTURES}/heights.png)
+vorndle_mesh(ground.rmsh --size 400 --segments 96 --height 3 plane:${VORNDLE_TEXTURES}/heights.png)
 vorndle_mesh(box.rmsh --size 1,1,1 box)
 vorndle_mesh(sphere.rmsh --radius 1 --segments 32 --rings 16 sphere)
 vorndle_mesh(cylinder.rmsh --radius 1 --height 1 --segments 24 cylinder)

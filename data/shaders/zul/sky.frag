@@ -10,8 +10,10 @@
 uniform mat3 ViewNormalMatrix;
 in vec3 viewDirection;
 
-// Scattering coefficients are per metre; the air layer is this thick at the zenith.
-const float kAirHeight = 8000.0;
+// The air layer's thickness at the zenith in the model's units, and the brightness of the scattered
+// light against the sunlit ground.
+const float kAirHeight = 50.0;
+const float kSkyExposure = 8.0;
 
 void main() {
     vec3 d = normalize(viewDirection);
@@ -28,11 +30,13 @@ void main() {
     vec3 extinction = exp(-beta * path);
     vec3 scattered = (BetaRayTheta * rayleighPhase + BetaMieTheta * miePhase) / max(beta, vec3(1e-9));
     vec3 sun = SunColor.rgb * SunColor.a;
-    vec3 sky = scattered * (1.0 - extinction) * sun;
+    vec3 sky = kSkyExposure * scattered * (1.0 - extinction) * sun;
     // The sun's disc, dimmed by the air in front of it.
     float disc = smoothstep(0.99985, 0.99993, cosTheta);
     sky += disc * sun * extinction * 20.0;
     // Below the horizon the ground hides the sky: fade to a dim haze.
     sky *= smoothstep(-0.25, 0.0, elevation) * 0.85 + 0.15;
+    // Bright haze near the sun rolls off instead of clipping to white.
+    sky = 1.0 - exp(-sky);
     writeGBuffer(vec3(0.0), vec3(0.0), 0.0, -d, sky);
 }
