@@ -157,7 +157,10 @@ void buildDialog(DialogState& state) {
 
     w.dialog = gtk_dialog_new();
     GtkWindow* window = GTK_WINDOW(w.dialog);
-    gtk_window_set_title(window, model.caption().c_str());
+    // The title comes from the production or a file; GTK only takes UTF-8.
+    gchar* title = g_utf8_make_valid(model.caption().c_str(), static_cast<gssize>(model.caption().size()));
+    gtk_window_set_title(window, title);
+    g_free(title);
     gtk_window_set_modal(window, TRUE);
     gtk_window_set_resizable(window, FALSE);
     gtk_window_set_position(window, GTK_WIN_POS_CENTER);
