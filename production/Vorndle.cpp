@@ -1,7 +1,6 @@
 #include "Vorndle.h"
 
 #include "VorndleSceneTemplate.h"
-#include "app/SetupDialog.h"
 #include "core/Paths.h"
 #include "demo/Registries.h"
 #include "demo/Timeline.h"
@@ -74,7 +73,7 @@ bool Vorndle::setup() {
     options.applyTo(chosen);
     bool run = true;
     if (!options.noDialog) {
-        switch (showSetupDialog(chosen)) {
+        switch (showSetupDialog(chosen, dialogHook)) {
         case SetupDialogResult::Run:
             break;
         case SetupDialogResult::Cancel:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/DemoApplication.h"
+#include "app/SetupDialog.h"
 
 #include <array>
 #include <cstdint>
@@ -28,6 +29,9 @@ public:
     bool setup() override;
     bool onDemoLoaded() override;
     bool createParts(Ref<LoadingScreen>& loadingScreen) override;
+
+    // Runs once the settings dialog is shown (tests drive the dialog through it).
+    SetupDialogShownHook dialogHook;
 
     // The defaults every run starts from.
     static ApplicationSettings defaultSettings();

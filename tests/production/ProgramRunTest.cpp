@@ -94,3 +94,10 @@ TEST(VorndleProgram, ToleratesMissingDecoration) {
     EXPECT_EQ(runCommand(tree.command("--frames 3"), &err, 120), 0) << err;
     EXPECT_TRUE(err.empty()) << err;
 }
+
+TEST(VorndleProgram, WithoutADisplayItSaysSoInOneLine) {
+    std::string err;
+    EXPECT_EQ(runCommand("env -u DISPLAY -u WAYLAND_DISPLAY " + kProgram, &err, 60), 0) << err;
+    EXPECT_NE(err.find("no display"), std::string::npos) << err;
+    EXPECT_EQ(lineCount(err), 1u) << err;
+}
