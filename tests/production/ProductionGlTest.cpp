@@ -1,0 +1,157 @@
+// The production with a GL context: live material values, and the whole load of the built data
+// tree at a small size with a few frames of each part.
+#include "Vorndle.h"
+#include "VorndleSceneLoaderHandler.h"
+#include "VorndleSceneTemplate.h"
+
+#include "atmosphere/AtmosphereModel.h"
+#include "core/Paths.h"
+#include "deferred/CascadedShadows.h"
+#include "demo/LoadingScreen.h"
+#include "demo/Registries.h"
+#include "demo/Timeline.h"
+#include "post/BlitEngine.h"
+#include "render/Device.h"
+#include "render/Program.h"
+#include "render/Shader.h"
+#include "render/Texture1D.h"
+#include "render/Texture2D.h"
+#include "render/Uniforms.h"
+#include "render/UniformsBuilder.h"
+#include "scene/Envelope.h"
+#include "support/DemoTree.h"
+#include "support/GlTest.h"
+
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr const char* kVertex = R"(#version 430 core
+in vec3 POSITION;
+void main() { gl_Position = vec4(POSITION, 1.0); }
+)";
+constexpr const char* kFragment = R"(#version 430 core
+uniform float time;
+uniform float smoothness[4];
+uniform vec4 sphere;
+out vec4 colour;
+void main() { colour = vec4(time + smoothness[3]) + sphere; }
+)";
+
+class LiveValuesTest : public GlTest {};
+
+// The production with the platform's presentation stubbed: frames are drawn, never shown.
+class HeadlessVorndle : public Vorndle {
+public:
+    HeadlessVorndle() {
+        settings.width = 320;
+        settings.height = 180;
+        options.noSound = true;
+        options.noMessageBox = true;
+    }
+    void swapBuffers() override {}
+    void requestQuit() override { ++quits; }
+    int quits = 0;
+};
+
+class ProductionLoadTest : public GlTest {
+protected:
+    void SetUp() override {
+        GlTest::SetUp();
+        setDemoRoot(tree.root());
+    }
+    void TearDown() override {
+        app.unload();
+        setDemoRoot("");
+    }
+    VorndleSceneTemplate& part(int index) {
+        auto it = Timeline::global().entries().begin();
+        std::advance(it, index);
+        return static_cast<VorndleSceneTemplate&>(*it->part);
+    }
+
+    DemoTree tree{VORNDLE_BINARY_DIR "/data"};
+    HeadlessVorndle app;
+};
+
+} // namespace
+
+TEST_F(LiveValuesTest, UniformsNamingProductionValuesFollowThemEveryApply) {
+    Ref<Program> program = makeRef<Program>("live");
+    program->setStage(0, makeRef<Shader>("live.vert", kVertex, kVertex, 0));
+    program->setStage(1, makeRef<Shader>("live.frag", kFragment, kFragment, 1));
+    ASSERT_TRUE(program->link(nullptr, 0, 0));
+
+    VorndleSceneTemplate values("intro", "intro.xml");
+    VorndleSceneLoaderHandler handler;
+    values.registerValues(handler);
+    UniformsBuilder builder(program);
+    builder.begin();
+    EXPECT_TRUE(handler.setUniform(builder, "time", "time"));
+    EXPECT_TRUE(handler.setUniform(builder, "smoothness", "terrain.smooth"));
+    EXPECT_TRUE(handler.setUniform(builder, "sphere", "EmissionSphere"));
+    EXPECT_FALSE(handler.setUniform(builder, "time", "production.unknown")) << "not ours: ignored";
+    ASSERT_EQ(builder.uniforms()->states().size(), 3u);
+
+    auto read = [&](const char* name) {
+        float v[4] = {};
+        glGetUniformfv(program->glName(), glGetUniformLocation(program->glName(), name), v);
+        return std::vector<float>(v, v + 4);
+    };
+    program->use();
+    values.currentTime = 12.5f;
+    values.materialSmoothness[3] = 0.75f;
+    builder.uniforms()->applyAll();
+    EXPECT_EQ(read("time")[0], 12.5f);
+    EXPECT_EQ(read("smoothness[3]")[0], 0.75f);
+    EXPECT_EQ(read("sphere"), (std::vector<float>{0, 0, 0, 4}));
+    values.currentTime = 13.0f;
+    values.emissionSphere[3] = 5.0f;
+    builder.uniforms()->applyAll();
+    EXPECT_EQ(read("time")[0], 13.0f) << "the value is read at every apply";
+    EXPECT_EQ(read("sphere")[3], 5.0f);
+    program->unuse();
+}
+
+TEST_F(ProductionLoadTest, LoadsEveryPartAndDrivesTheSkyAndPostFromEnvelopes) {
+    ASSERT_TRUE(app.load());
+    ASSERT_EQ(Timeline::global().count(), 3u);
+    Ref<Texture1D> gradient = refCast<Texture1D>(textureRegistry().find("hos_gradient"));
+    ASSERT_TRUE(gradient);
+    EXPECT_EQ(gradient->width(), 256);
+    Ref<Texture2D> normals = refCast<Texture2D>(textureRegistry().find("random_normals"));
+    ASSERT_TRUE(normals);
+    EXPECT_EQ(normals->width(), 32);
+
+    for (int i = 0; i < 3; ++i) {
+        VorndleSceneTemplate& p = part(i);
+        EXPECT_TRUE(p.sunLight) << p.partName;
+        EXPECT_TRUE(p.atmosphereModel) << p.partName;
+        EXPECT_TRUE(p.shadows) << p.partName << ": the sun casts cascaded shadows";
+        EXPECT_FALSE(p.cameras.empty()) << p.partName;
+        ASSERT_TRUE(p.blitEngine()) << p.partName;
+        EXPECT_NEAR(p.aspect, 320.0f / 180.0f, 1e-5f);
+    }
+
+    // A frame of the intro: the sky follows the time-of-day envelope, the clouds drift.
+    VorndleSceneTemplate& intro = part(0);
+    const float drift = intro.cloudOffsets[1];
+    app.renderFrame(50.0f, 0.5f);
+    EXPECT_EQ(intro.currentTime, 50.0f);
+    EXPECT_FLOAT_EQ(intro.atmosphereModel->timeOfDay, intro.timeOfDay->evaluate(50.0f));
+    EXPECT_FLOAT_EQ(intro.cloudOffsets[1], drift + 0.5f * 0.015f);
+    EXPECT_GT(intro.shadows->passCount, 0) << "the cascades were rendered";
+    const int mode = VorndleSceneTemplate::effectMode(intro.effectModeEnvelope->evaluate(50.0f));
+    EXPECT_EQ(intro.blitEngine()->effects[BlitEngine::kFlagGlow], mode == 1);
+    EXPECT_EQ(intro.blitEngine()->effects[BlitEngine::kFlagRadialBlur], mode == 2);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+
+    app.renderFrame(150.0f, 1.0f / 60);
+    EXPECT_EQ(part(1).currentTime, 150.0f);
+    app.renderFrame(250.0f, 1.0f / 60);
+    EXPECT_EQ(part(2).currentTime, 250.0f);
+    EXPECT_EQ(app.quits, 0);
+    app.renderFrame(264.0f, 1.0f / 60);
+    EXPECT_EQ(app.quits, 1) << "the demo ends at beat 264";
+}
