@@ -19,6 +19,7 @@
 #include "render/Uniforms.h"
 #include "render/UniformsBuilder.h"
 #include "scene/Envelope.h"
+#include "scene/Node.h"
 #include "support/DemoTree.h"
 #include "support/GlTest.h"
 
@@ -154,4 +155,33 @@ TEST_F(ProductionLoadTest, LoadsEveryPartAndDrivesTheSkyAndPostFromEnvelopes) {
     EXPECT_EQ(app.quits, 0);
     app.renderFrame(264.0f, 1.0f / 60);
     EXPECT_EQ(app.quits, 1) << "the demo ends at beat 264";
+}
+
+TEST_F(ProductionLoadTest, SpecialNodesAreCollectedAndDrawnOnlyInTheirPasses) {
+    // The windmill gets enabled decals, an after-light alpha node and an additive one; the outro
+    // only disabled decals.
+    const std::string extras = R"(<group name="decals"/><group name="postlighting"/>)"
+                               R"(<group name="particlesystem"/><group name="EmissionSphere">)"
+                               R"(<transform><position x="1" y="2" z="3"/></transform></group></scene>)";
+    tree.edit("data/scenes/windmill.xml", "</scene>", extras);
+    tree.edit("data/scenes/outro.xml", "</scene>", R"(<group name="decals" disabled="yes"/></scene>)");
+    ASSERT_TRUE(app.load());
+    VorndleSceneTemplate& windmill = part(1);
+    ASSERT_EQ(windmill.decalNodes.size(), 1u);
+    EXPECT_TRUE(windmill.decals) << "an enabled decal node turns the decal pass on";
+    ASSERT_EQ(windmill.alphaNodes.size(), 1u);
+    ASSERT_EQ(windmill.additiveNodes.size(), 1u);
+    EXPECT_FALSE(windmill.alphaNodes[0]->enabled) << "drawn only after the lights";
+    EXPECT_FALSE(windmill.additiveNodes[0]->enabled);
+    EXPECT_FALSE(part(2).decals) << "every decal node disabled: the pass stays off";
+    EXPECT_FALSE(part(0).decals);
+
+    app.renderFrame(150.0f, 1.0f / 60);
+    EXPECT_FALSE(windmill.alphaNodes[0]->enabled) << "enabled for its own draw, then off again";
+    EXPECT_FALSE(windmill.decalNodes[0]->enabled);
+    EXPECT_EQ(windmill.emissionSphere[0], 1.0f);
+    EXPECT_EQ(windmill.emissionSphere[2], 3.0f);
+    EXPECT_EQ(windmill.emissionSphere[3], 5.0f) << "5 once the node is found";
+    EXPECT_EQ(part(0).emissionSphere[3], 4.0f) << "no node: the default stays";
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
