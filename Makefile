@@ -36,13 +36,9 @@ build: deps
 	$(call configure,$(BUILD),)
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Plays the production once it exists; until then the hello example.
+# Plays the production.
 run: build
-	@if [ -x $(BUILD)/vorndle ]; then \
-	  $(BUILD)/vorndle $(RUN_ARGS); \
-	else \
-	  $(BUILD)/examples/hello/hello $(RUN_ARGS); \
-	fi
+	$(BUILD)/vorndle $(RUN_ARGS)
 
 test: build
 	cd $(BUILD) && $(TEST_ENV) $(XVFB) ctest --output-on-failure -j $(JOBS)
