@@ -38,7 +38,7 @@ TEST(VorndleProgram, PlaysTheLastBeatsLiveAndEndsByItself) {
 
 TEST(VorndleProgram, RendersEveryPartFromStartToEnd) {
     VorndleTree tree;
-    const std::string frames = tree.path("frames");
+    const std::string frames = tree.path("frames/");
     std::string err;
     ASSERT_EQ(runCommand(tree.command("--render " + frames + " --fps 1"), &err, 600), 0) << err;
     size_t count = 0;
