@@ -256,8 +256,8 @@ private:
         const std::vector<SectionSpec>& sections = layout();
         for (size_t i = 0; i < sections.size(); ++i) {
             if (!sectionLine_[i])
-                return fail(line_, "[%s%s] is missing", sections[i].envelope ? "envelope " : "",
-                            sections[i].name);
+                return fail(line_ > 0 ? line_ : 1, "[%s%s] is missing",
+                            sections[i].envelope ? "envelope " : "", sections[i].name);
             for (int f = 0; f < sections[i].fieldCount; ++f)
                 if (!fieldLine_[i][size_t(f)])
                     return fail(sectionLine_[i], "[%s] lacks %s", sections[i].name,
@@ -334,7 +334,7 @@ bool parseFloat(const std::string& token, uint32_t& bits) {
         bits = kQuietNaN;
         return true;
     }
-    if (token.size() == 16 && token.compare(0, 6, "nan(0x") == 0 && token.back() == ')') {
+    if (token.size() == 15 && token.compare(0, 6, "nan(0x") == 0 && token.back() == ')') {
         char* end = nullptr;
         const std::string hex = token.substr(6, 8);
         const unsigned long v = std::strtoul(hex.c_str(), &end, 16);
