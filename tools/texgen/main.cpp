@@ -1,5 +1,7 @@
-// texgen: writes procedural images as PNG or JPEG (by extension) for content and tests.
-#include <cmath>
+// texgen: writes procedural images as PNG or JPEG (by extension) for content and tests, and colour
+// gradients as raw RGB bytes (.grad).
+#include "Picture.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,30 +12,30 @@
 
 namespace {
 
-struct Colour {
-    float r = 0, g = 0, b = 0, a = 1;
-};
+using texgen::Colour;
+using texgen::Options;
 
-struct Options {
-    std::string out, pattern;
-    int width = 256, height = 256, cell = 32, face = 0, channels = 3;
-    unsigned seed = 1;
-    Colour from{0, 0, 0, 1}, to{1, 1, 1, 1};
-};
-
-const char* usageText = "usage: texgen OUTPUT.{png,jpg} PATTERN [options]\n"
-                        "Patterns:\n"
-                        "  gradient    vertical blend from --from (top) to --to (bottom)\n"
-                        "  checker     squares of --cell pixels in --from and --to\n"
-                        "  noise       smooth value noise (greyscale height maps), --seed N\n"
-                        "  skyface     face --face 0..5 of a sky cube map (+X -X +Y -Y +Z -Z)\n"
-                        "  rings       concentric rings from --from to --to\n"
-                        "Options:\n"
-                        "  --size WxH          image size (default 256x256)\n"
-                        "  --from R,G,B[,A]    first colour, components 0..1\n"
-                        "  --to R,G,B[,A]      second colour\n"
-                        "  --channels N        1 grey, 2 grey+alpha, 3 RGB, 4 RGBA (PNG; JPEG takes 1 or 3)\n"
-                        "  --cell N, --face N, --seed N\n";
+const char* usageText =
+    "usage: texgen OUTPUT.{png,jpg,grad} PATTERN [options]\n"
+    "Patterns:\n"
+    "  gradient     vertical blend from --from (top) to --to (bottom)\n"
+    "  checker      squares of --cell pixels in --from and --to\n"
+    "  noise        smooth value noise (greyscale height maps), --seed N\n"
+    "  skyface      face --face 0..5 of a sky cube map (+X -X +Y -Y +Z -Z)\n"
+    "  rings        concentric rings from --from to --to\n"
+    "  vignette     --from in the middle darkening to --to in the corners\n"
+    "  filmramp     a warm filmic ramp from near black (left) to near white (right)\n"
+    "  pastoral     sky, low sun, hills and a windmill; --title drawn near the top\n"
+    "  petalnormal  tangent-space normal map of a flower's height, --strength S (default 4)\n"
+    "  titlecard    --title large and each --line beneath it in warm white on --from\n"
+    "Options:\n"
+    "  --size WxH          image size (default 256x256)\n"
+    "  --from R,G,B[,A]    first colour, components 0..1\n"
+    "  --to R,G,B[,A]      second colour\n"
+    "  --channels N        1 grey, 2 grey+alpha, 3 RGB, 4 RGBA (PNG; JPEG takes 1 or 3, .grad 3)\n"
+    "  --title TEXT, --line TEXT (repeatable), --font FILE.ttf (the title's; default DejaVu Serif)\n"
+    "  --cell N, --face N, --seed N, --strength S\n"
+    "A .grad file holds the pixels as R,G,B bytes, row by row, with no header.\n";
 
 bool parseColour(const char* text, Colour& c) {
     float v[4] = {0, 0, 0, 1};
@@ -42,58 +44,6 @@ bool parseColour(const char* text, Colour& c) {
         return false;
     c = {v[0], v[1], v[2], v[3]};
     return true;
-}
-
-float hash(unsigned seed, int x, int y) {
-    unsigned h =
-        seed * 374761393u + static_cast<unsigned>(x) * 668265263u + static_cast<unsigned>(y) * 2147483647u;
-    h = (h ^ (h >> 13)) * 1274126177u;
-    return ((h ^ (h >> 16)) & 0xffffff) / float(0xffffff);
-}
-
-float valueNoise(unsigned seed, float x, float y) {
-    int xi = static_cast<int>(std::floor(x)), yi = static_cast<int>(std::floor(y));
-    float fx = x - xi, fy = y - yi;
-    fx = fx * fx * (3 - 2 * fx);
-    fy = fy * fy * (3 - 2 * fy);
-    float a = hash(seed, xi, yi), b = hash(seed, xi + 1, yi), c = hash(seed, xi, yi + 1),
-          d = hash(seed, xi + 1, yi + 1);
-    return (a + (b - a) * fx) + ((c + (d - c) * fx) - (a + (b - a) * fx)) * fy;
-}
-
-Colour mix(const Colour& a, const Colour& b, float t) {
-    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, a.a + (b.a - a.a) * t};
-}
-
-Colour shade(const Options& o, int x, int y) {
-    float u = (x + 0.5f) / o.width, v = (y + 0.5f) / o.height;
-    if (o.pattern == "gradient")
-        return mix(o.from, o.to, v);
-    if (o.pattern == "checker")
-        return ((x / o.cell + y / o.cell) & 1) ? o.to : o.from;
-    if (o.pattern == "rings") {
-        float d = std::sqrt((u - 0.5f) * (u - 0.5f) + (v - 0.5f) * (v - 0.5f));
-        return mix(o.from, o.to, 0.5f + 0.5f * std::cos(d * 40));
-    }
-    if (o.pattern == "noise") {
-        float n = 0, amp = 0.5f, freq = 4;
-        for (int octave = 0; octave < 5; ++octave, amp *= 0.5f, freq *= 2)
-            n += amp * valueNoise(o.seed + octave, u * freq, v * freq);
-        return {n, n, n, 1};
-    }
-    // skyface: a horizon gradient, brighter towards +Y, each side face tinted a little.
-    static const Colour tint[6] = {{1, 0.9f, 0.8f},     {0.8f, 0.9f, 1}, {1, 1, 1},
-                                   {0.3f, 0.3f, 0.35f}, {0.9f, 1, 0.9f}, {1, 0.85f, 0.95f}};
-    Colour zenith{0.25f, 0.45f, 0.85f}, horizon{0.85f, 0.9f, 1.0f};
-    float h = o.face == 2 ? 1 : o.face == 3 ? 0 : 1 - v;
-    Colour c = mix(horizon, zenith, h);
-    const Colour& t = tint[o.face % 6];
-    return {c.r * t.r, c.g * t.g, c.b * t.b, 1};
-}
-
-unsigned char byte(float v) {
-    v = v < 0 ? 0 : v > 1 ? 1 : v;
-    return static_cast<unsigned char>(std::lround(v * 255));
 }
 
 bool writePng(const Options& o, const std::vector<unsigned char>& pixels) {
@@ -139,6 +89,21 @@ bool writeJpeg(const Options& o, const std::vector<unsigned char>& pixels) {
     return std::fclose(f) == 0;
 }
 
+bool writeRaw(const Options& o, const std::vector<unsigned char>& pixels) {
+    std::FILE* f = std::fopen(o.out.c_str(), "wb");
+    if (!f) {
+        std::fprintf(stderr, "%s: cannot create\n", o.out.c_str());
+        return false;
+    }
+    const bool ok = std::fwrite(pixels.data(), 1, pixels.size(), f) == pixels.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+bool endsWith(const std::string& text, const char* suffix) {
+    const size_t n = std::strlen(suffix);
+    return text.size() >= n && text.compare(text.size() - n, n, suffix) == 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -153,8 +118,7 @@ int main(int argc, char** argv) {
     Options o;
     o.out = argv[1];
     o.pattern = argv[2];
-    if (o.pattern != "gradient" && o.pattern != "checker" && o.pattern != "noise" && o.pattern != "skyface" &&
-        o.pattern != "rings") {
+    if (!texgen::knownPattern(o.pattern)) {
         std::fprintf(stderr, "texgen: unknown pattern \"%s\"\n", o.pattern.c_str());
         return 2;
     }
@@ -175,6 +139,14 @@ int main(int argc, char** argv) {
             ok = ok && (o.face = std::atoi(v)) >= 0 && o.face < 6;
         else if (a == "--seed")
             ok = ok && (o.seed = static_cast<unsigned>(std::atoi(v)), true);
+        else if (a == "--title")
+            ok = ok && (o.title = v, true);
+        else if (a == "--line")
+            ok = ok && (o.lines.push_back(v), true);
+        else if (a == "--font")
+            ok = ok && (o.font = v, true);
+        else if (a == "--strength")
+            ok = ok && std::sscanf(v, "%f", &o.strength) == 1 && o.strength >= 0 && o.strength <= 1000;
         else if (a == "--channels")
             ok = ok && (o.channels = std::atoi(v)) >= 1 && o.channels <= 4;
         else
@@ -185,34 +157,21 @@ int main(int argc, char** argv) {
         }
         ++i;
     }
-    bool jpeg = o.out.size() > 4 && (o.out.compare(o.out.size() - 4, 4, ".jpg") == 0 ||
-                                     o.out.compare(o.out.size() - 5, 5, ".jpeg") == 0);
+    const bool jpeg = endsWith(o.out, ".jpg") || endsWith(o.out, ".jpeg");
+    const bool raw = endsWith(o.out, ".grad");
     if (jpeg && o.channels != 1 && o.channels != 3) {
         std::fprintf(stderr, "texgen: JPEG takes 1 or 3 channels\n");
         return 2;
     }
-    std::vector<unsigned char> pixels(static_cast<size_t>(o.width) * o.height * o.channels);
-    for (int y = 0; y < o.height; ++y) {
-        for (int x = 0; x < o.width; ++x) {
-            Colour c = shade(o, x, y);
-            unsigned char* p = &pixels[(static_cast<size_t>(y) * o.width + x) * o.channels];
-            float grey = 0.299f * c.r + 0.587f * c.g + 0.114f * c.b;
-            switch (o.channels) {
-            case 1:
-                p[0] = byte(grey);
-                break;
-            case 2:
-                p[0] = byte(grey);
-                p[1] = byte(c.a);
-                break;
-            default:
-                p[0] = byte(c.r);
-                p[1] = byte(c.g);
-                p[2] = byte(c.b);
-                if (o.channels == 4)
-                    p[3] = byte(c.a);
-            }
-        }
+    if (raw && o.channels != 3) {
+        std::fprintf(stderr, "texgen: a .grad file takes 3 channels\n");
+        return 2;
     }
-    return (jpeg ? writeJpeg(o, pixels) : writePng(o, pixels)) ? 0 : 1;
+    std::vector<unsigned char> pixels;
+    std::string error;
+    if (!texgen::drawPicture(o, pixels, error)) {
+        std::fprintf(stderr, "texgen: %s\n", error.c_str());
+        return 1;
+    }
+    return (jpeg ? writeJpeg(o, pixels) : raw ? writeRaw(o, pixels) : writePng(o, pixels)) ? 0 : 1;
 }

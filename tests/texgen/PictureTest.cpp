@@ -1,0 +1,160 @@
+#include "Picture.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace {
+
+using texgen::Options;
+
+struct Image {
+    int width = 0, height = 0;
+    std::vector<unsigned char> pixels;
+    const unsigned char* at(int x, int y) const { return &pixels[(size_t(y) * width + x) * 3]; }
+};
+
+Image draw(Options o) {
+    Image image;
+    image.width = o.width;
+    image.height = o.height;
+    std::string error;
+    EXPECT_TRUE(texgen::drawPicture(o, image.pixels, error)) << error;
+    EXPECT_EQ(image.pixels.size(), size_t(o.width) * o.height * 3);
+    return image;
+}
+
+Options options(const char* pattern, int width, int height) {
+    Options o;
+    o.pattern = pattern;
+    o.width = width;
+    o.height = height;
+    return o;
+}
+
+float luma(const unsigned char* p) {
+    return (0.299f * p[0] + 0.587f * p[1] + 0.114f * p[2]) / 255.0f;
+}
+
+TEST(TexgenPatterns, FilmRampRisesWarmlyFromNearBlackToNearWhite) {
+    const Image ramp = draw(options("filmramp", 256, 1));
+    for (int x = 1; x < 256; ++x)
+        for (int c = 0; c < 3; ++c)
+            ASSERT_GE(ramp.at(x, 0)[c], ramp.at(x - 1, 0)[c]) << "entry " << x << " channel " << c;
+    EXPECT_LT(luma(ramp.at(0, 0)), 0.05f);
+    EXPECT_GT(luma(ramp.at(255, 0)), 0.9f);
+    const unsigned char* middle = ramp.at(128, 0);
+    EXPECT_GT(middle[0], middle[1]);
+    EXPECT_GT(middle[1], middle[2]);
+}
+
+TEST(TexgenPatterns, VignetteIsWhiteInTheMiddleAndDarkensEvenlyToTheCorners) {
+    Options o = options("vignette", 512, 288);
+    o.from = {1, 1, 1, 1};
+    o.to = {0.6f, 0.6f, 0.6f, 1};
+    const Image v = draw(o);
+    EXPECT_EQ(v.at(256, 144)[0], 255);
+    for (auto corner : {v.at(0, 0), v.at(511, 0), v.at(0, 287), v.at(511, 287)})
+        EXPECT_NEAR(corner[0], 0.6 * 255, 4);
+    // Symmetric, and never brighter further out along the diagonal.
+    EXPECT_EQ(v.at(40, 30)[0], v.at(511 - 40, 287 - 30)[0]);
+    for (int i = 1; i < 144; ++i)
+        ASSERT_LE(v.at(256 + i * 256 / 144, 144 + i)[0], v.at(256 + (i - 1) * 256 / 144, 144 + i - 1)[0])
+            << i;
+}
+
+TEST(TexgenPatterns, PetalNormalsAreUnitLengthAndFollowTheHeight) {
+    Options o = options("petalnormal", 256, 256);
+    const Image n = draw(o);
+    auto decode = [](unsigned char b) { return b / 127.5f - 1; };
+    EXPECT_EQ(n.at(2, 2)[0], 128);
+    EXPECT_EQ(n.at(2, 2)[2], 255);
+    int steep = 0;
+    for (int y = 1; y < 255; ++y)
+        for (int x = 1; x < 255; ++x) {
+            const unsigned char* p = n.at(x, y);
+            const float nx = decode(p[0]), ny = decode(p[1]), nz = decode(p[2]);
+            ASSERT_NEAR(std::sqrt(nx * nx + ny * ny + nz * nz), 1, 0.02f) << x << "," << y;
+            ASSERT_GT(nz, 0);
+            // Normals lean downhill: against the height's rise to the right, and with its rise
+            // down the picture (the map's y points up).
+            const float u = (x + 0.5f) / 256, v = (y + 0.5f) / 256, d = 1.0f / 256;
+            const float du = texgen::petalHeight(u + d, v) - texgen::petalHeight(u - d, v);
+            const float dv = texgen::petalHeight(u, v + d) - texgen::petalHeight(u, v - d);
+            if (std::fabs(du) > 0.02f && std::fabs(nx) > 0.1f) {
+                ++steep;
+                ASSERT_LT(nx * du, 0) << x << "," << y;
+            }
+            if (std::fabs(dv) > 0.02f && std::fabs(ny) > 0.1f) {
+                ASSERT_GT(ny * dv, 0) << x << "," << y;
+            }
+        }
+    EXPECT_GT(steep, 1000);
+}
+
+// Bounds of the pixels brighter than `level` in the rows [top, bottom).
+struct Box {
+    int left = 1 << 30, right = -1, count = 0;
+};
+Box brightBox(const Image& image, int top, int bottom, float level) {
+    Box box;
+    for (int y = top; y < bottom; ++y)
+        for (int x = 0; x < image.width; ++x)
+            if (luma(image.at(x, y)) > level) {
+                box.left = std::min(box.left, x);
+                box.right = std::max(box.right, x);
+                ++box.count;
+            }
+    return box;
+}
+
+TEST(TexgenPictures, TitleCardCentresWarmTextOnBlack) {
+    Options o = options("titlecard", 1024, 576);
+    o.title = "Vorndle";
+    o.lines = {"a demo by the Vorndle team", "made by our own tools"};
+    const Image card = draw(o);
+    for (auto corner : {card.at(0, 0), card.at(1023, 0), card.at(0, 575), card.at(1023, 575)})
+        EXPECT_EQ(corner[0] + corner[1] + corner[2], 0);
+    const Box title = brightBox(card, 0, 288, 0.8f);
+    ASSERT_GT(title.count, 2000);
+    EXPECT_NEAR((title.left + title.right) / 2.0, 512, 12);
+    EXPECT_GT(title.right - title.left, 300) << "the title is drawn large";
+    const Box lines = brightBox(card, 288, 576, 0.5f);
+    EXPECT_GT(lines.count, 200);
+    EXPECT_NEAR((lines.left + lines.right) / 2.0, 512, 12);
+    // Warm white and anti-aliased: the brightest pixels lean red, and there are in-between levels.
+    int partial = 0;
+    for (size_t i = 0; i < card.pixels.size(); i += 3) {
+        const unsigned char* p = &card.pixels[i];
+        if (p[0] > 240) {
+            ASSERT_GE(p[0], p[2]);
+        }
+        partial += p[0] > 60 && p[0] < 200;
+    }
+    EXPECT_GT(partial, 500);
+}
+
+TEST(TexgenPictures, PastoralIllustrationHasSkyAboveGrassAndAnOptionalTitle) {
+    Options o = options("pastoral", 256, 142);
+    const Image plain = draw(o);
+    EXPECT_GT(plain.at(10, 2)[2], plain.at(10, 2)[0]) << "blue sky at the top";
+    EXPECT_GT(plain.at(10, 138)[1], plain.at(10, 138)[0]) << "green hills at the bottom";
+    EXPECT_GT(plain.at(10, 138)[1], plain.at(10, 138)[2]);
+    o.title = "Vorndle";
+    const Image titled = draw(o);
+    EXPECT_EQ(brightBox(plain, 0, 50, 0.9f).count, 0);
+    const Box title = brightBox(titled, 0, 50, 0.9f);
+    EXPECT_GT(title.count, 100);
+    EXPECT_NEAR((title.left + title.right) / 2.0, 128, 6);
+}
+
+TEST(TexgenPictures, MissingFontFailsWithItsName) {
+    Options o = options("titlecard", 64, 32);
+    o.title = "x";
+    o.font = "/nonexistent/font.ttf";
+    std::vector<unsigned char> pixels;
+    std::string error;
+    EXPECT_FALSE(texgen::drawPicture(o, pixels, error));
+    EXPECT_NE(error.find("/nonexistent/font.ttf"), std::string::npos) << error;
+}
+
+} // namespace

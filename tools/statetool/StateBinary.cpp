@@ -1,0 +1,234 @@
+#include "StateText.h"
+
+#include "core/Diagnostics.h"
+#include "core/GzipOutputStream.h"
+#include "core/MemoryInputStream.h"
+#include "core/MemoryOutputStream.h"
+#include "post/BlitEngine.h"
+#include "scene/Envelope.h"
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <zlib.h>
+
+namespace state_text {
+
+namespace {
+
+bool finite(uint32_t bits) {
+    float f;
+    std::memcpy(&f, &bits, 4);
+    return std::isfinite(f);
+}
+
+class BinaryReader {
+public:
+    BinaryReader(const uint8_t* data, size_t size, const std::string& file)
+        : in_(data, size, file), size_(size), file_(file) {}
+
+    bool read(PartState& out) {
+        const std::vector<SectionSpec>& sections = layout();
+        out.sections.assign(sections.size(), Section());
+        for (size_t i = 0; i < sections.size(); ++i)
+            if (!readSection(sections[i], out.sections[i]))
+                return false;
+        if (in_.position() != size_)
+            return fail(in_.position(), "%llu bytes follow the last section",
+                        static_cast<unsigned long long>(size_ - in_.position()));
+        return true;
+    }
+
+private:
+    bool readSection(const SectionSpec& spec, Section& section) {
+        const uint64_t start = in_.position();
+        if (spec.magic) {
+            char magic[4];
+            if (!in_.read(magic, 4) || std::memcmp(magic, spec.magic, 4) != 0)
+                return fail(start, "[%s] does not start with \"%s\"", spec.name, spec.magic);
+        }
+        if (spec.envelope)
+            return readEnvelope(spec, section.envelope);
+        for (int f = 0; f < spec.fieldCount; ++f) {
+            const FieldSpec& field = spec.fields[f];
+            for (int n = 0; n < field.count; ++n) {
+                const uint64_t at = in_.position();
+                uint32_t word = 0;
+                uint8_t byte = 0;
+                switch (field.kind) {
+                case FieldKind::Float:
+                    if (!in_.readUInt32(word))
+                        return shortFile(at, spec);
+                    if (spec.finiteOnly && !finite(word))
+                        return fail(at, "[%s] %s is not a finite number", spec.name, field.name);
+                    break;
+                case FieldKind::Flag:
+                    if (!in_.readUInt8(byte))
+                        return shortFile(at, spec);
+                    if (byte > 1)
+                        return fail(at, "[%s] %s is %u, not 0 or 1", spec.name, field.name, byte);
+                    word = byte;
+                    break;
+                case FieldKind::PassCount: {
+                    int32_t passes = 0;
+                    if (!in_.readInt32(passes))
+                        return shortFile(at, spec);
+                    if (passes < 0 || passes > BlitEngine::kMaxPassCount)
+                        return fail(at, "[%s] %s is %d, outside 0..%d", spec.name, field.name, passes,
+                                    BlitEngine::kMaxPassCount);
+                    word = uint32_t(passes);
+                    break;
+                }
+                }
+                section.words.push_back(word);
+            }
+        }
+        return true;
+    }
+
+    bool readEnvelope(const SectionSpec& spec, EnvelopeRecord& envelope) {
+        const uint64_t start = in_.position();
+        uint32_t magic = 0;
+        int32_t count = 0;
+        if (!in_.readUInt32(magic) || magic != Envelope::magic)
+            return fail(start, "[%s] is not an envelope record (no \"ENVL\")", spec.name);
+        if (!in_.readInt32(envelope.pre) || !in_.readInt32(envelope.post) || !in_.readInt32(envelope.tag) ||
+            !in_.readInt32(count))
+            return shortFile(start, spec);
+        if (count <= 0)
+            return fail(start, "[%s] has %d keys; an envelope needs at least one", spec.name, count);
+        // The count comes from the file: check it against the bytes left before reserving anything.
+        if (!in_.canHold(uint64_t(count), Envelope::binaryKeySize))
+            return fail(start, "[%s] claims %d keys, more than the %lld bytes left can hold", spec.name,
+                        count, static_cast<long long>(in_.remaining()));
+        envelope.keys.resize(size_t(count));
+        for (Key& key : envelope.keys) {
+            bool ok = in_.readFloat(key.value) && in_.readFloat(key.time) && in_.readInt32(key.shape) &&
+                      in_.readFloat(key.tension) && in_.readFloat(key.continuity) && in_.readFloat(key.bias);
+            for (float& p : key.param)
+                ok = ok && in_.readFloat(p);
+            if (!ok)
+                return shortFile(start, spec);
+        }
+        return true;
+    }
+
+    bool shortFile(uint64_t at, const SectionSpec& spec) {
+        return fail(at, "the file ends inside [%s]", spec.name);
+    }
+
+#if defined(__GNUC__)
+    __attribute__((format(printf, 3, 4)))
+#endif
+    bool
+    fail(uint64_t offset, const char* format, ...) {
+        char reason[256];
+        va_list args;
+        va_start(args, format);
+        std::vsnprintf(reason, sizeof reason, format, args);
+        va_end(args);
+        const std::string place = "offset " + std::to_string(offset);
+        diagnostic(file_.c_str(), place.c_str(), "%s", reason);
+        return false;
+    }
+
+    MemoryInputStream in_;
+    size_t size_;
+    std::string file_;
+};
+
+} // namespace
+
+bool readBinary(const uint8_t* data, size_t size, const std::string& file, PartState& out) {
+    return BinaryReader(data, size, file).read(out);
+}
+
+std::vector<uint8_t> writeBinary(const PartState& state) {
+    MemoryOutputStream out;
+    const std::vector<SectionSpec>& sections = layout();
+    for (size_t i = 0; i < sections.size() && i < state.sections.size(); ++i) {
+        const SectionSpec& spec = sections[i];
+        const Section& section = state.sections[i];
+        if (spec.magic)
+            out.write(spec.magic, 4);
+        if (spec.envelope) {
+            const EnvelopeRecord& e = section.envelope;
+            out.writeUInt32(Envelope::magic);
+            out.writeInt32(e.pre);
+            out.writeInt32(e.post);
+            out.writeInt32(e.tag);
+            out.writeInt32(int32_t(e.keys.size()));
+            for (const Key& k : e.keys) {
+                out.writeFloat(k.value);
+                out.writeFloat(k.time);
+                out.writeInt32(k.shape);
+                out.writeFloat(k.tension);
+                out.writeFloat(k.continuity);
+                out.writeFloat(k.bias);
+                for (float p : k.param)
+                    out.writeFloat(p);
+            }
+            continue;
+        }
+        size_t word = 0;
+        for (int f = 0; f < spec.fieldCount; ++f) {
+            for (int n = 0; n < spec.fields[f].count; ++n, ++word) {
+                const uint32_t value = word < section.words.size() ? section.words[word] : 0;
+                if (spec.fields[f].kind == FieldKind::Flag)
+                    out.writeUInt8(uint8_t(value));
+                else
+                    out.writeUInt32(value);
+            }
+        }
+    }
+    return out.bytes();
+}
+
+bool readStateFile(const std::string& path, PartState& out) {
+    gzFile file = gzopen(path.c_str(), "rb");
+    if (!file) {
+        diagnostic(path.c_str(), "-", "cannot be opened");
+        return false;
+    }
+    std::vector<uint8_t> bytes;
+    uint8_t chunk[65536];
+    bool ok = true;
+    for (;;) {
+        const int got = gzread(file, chunk, sizeof chunk);
+        if (got < 0) {
+            int code = 0;
+            const char* message = gzerror(file, &code);
+            const std::string place = "offset " + std::to_string(bytes.size());
+            diagnostic(path.c_str(), place.c_str(), "not a readable gzip stream (%s)", message);
+            ok = false;
+            break;
+        }
+        if (got == 0)
+            break;
+        if (bytes.size() + size_t(got) > kMaxFileBytes) {
+            diagnostic(path.c_str(), "-", "decompresses to more than %zu bytes", kMaxFileBytes);
+            ok = false;
+            break;
+        }
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+    gzclose(file);
+    return ok && readBinary(bytes.data(), bytes.size(), path, out);
+}
+
+bool writeStateFile(const std::string& path, const PartState& state) {
+    const std::vector<uint8_t> bytes = writeBinary(state);
+    GzipOutputStream out(path);
+    if (!out.isOpen()) {
+        diagnostic(path.c_str(), "-", "cannot be created");
+        return false;
+    }
+    if (!out.write(bytes.data(), bytes.size()) || !out.close()) {
+        diagnostic(path.c_str(), "-", "cannot be written");
+        return false;
+    }
+    return true;
+}
+
+} // namespace state_text

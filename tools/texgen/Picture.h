@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// texgen's pictures: procedural patterns drawn at any size, some of them with text drawn by
+// FreeType on top, written out by main.cpp as PNG, JPEG or a raw gradient.
+namespace texgen {
+
+struct Colour {
+    float r = 0, g = 0, b = 0, a = 1;
+};
+
+struct Options {
+    std::string out, pattern;
+    int width = 256, height = 256, cell = 32, face = 0, channels = 3;
+    unsigned seed = 1;
+    Colour from{0, 0, 0, 1}, to{1, 1, 1, 1};
+    // Text drawn over "titlecard" and "pastoral": a title, and lines beneath it (title card only).
+    std::string title;
+    std::vector<std::string> lines;
+    std::string font;   // the title's TrueType font; empty: DejaVu Serif
+    float strength = 4; // "petalnormal": how steep the height pattern is
+};
+
+bool knownPattern(const std::string& name);
+
+// Draws the picture: width x height pixels of `channels` bytes, top row first. False after
+// filling `error` with one line (a font that cannot be opened).
+bool drawPicture(const Options& o, std::vector<unsigned char>& pixels, std::string& error);
+
+// The per-pixel patterns, exposed for tests: colour at texture coordinates (u, v), v downwards.
+Colour shade(const Options& o, float u, float v);
+// "petalnormal"'s height field, 0 (background) to about 1 (the flower's heart).
+float petalHeight(float u, float v);
+
+} // namespace texgen

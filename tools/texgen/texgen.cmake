@@ -1,0 +1,9 @@
+# texgen: the patterns and pictures live in a library that the tool and the tests share.
+add_library(texgen_core STATIC ${CMAKE_CURRENT_LIST_DIR}/Patterns.cpp ${CMAKE_CURRENT_LIST_DIR}/Picture.cpp)
+target_include_directories(texgen_core PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(texgen_core PUBLIC vorndle_engine)
+target_compile_options(texgen_core PRIVATE ${VORNDLE_WARNINGS})
+
+add_executable(texgen ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
+target_link_libraries(texgen PRIVATE texgen_core PkgConfig::PNG PkgConfig::JPEG)
+target_compile_options(texgen PRIVATE ${VORNDLE_WARNINGS})
