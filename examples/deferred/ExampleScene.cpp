@@ -188,8 +188,7 @@ Ref<Scene> ExampleScene::loadScene(Ref<LoadingScreen>& loadingScreen) {
             firstCamera = node;
         if (kind == KindAtmosphericalLight && !sun_)
             sun_ = static_cast<AtmosphericalLight*>(node);
-        if ((kind == KindSpotLight || kind == KindProjectiveLight || kind == KindPointLight) &&
-            node->shadowCasterMask != 0) {
+        if ((kind == KindSpotLight || kind == KindProjectiveLight) && node->shadowCasterMask != 0) {
             auto* light = static_cast<Light*>(node);
             const std::string index = std::to_string(localShadows_.size());
             Ref<Framebuffer> target = framebufferRegistry().find("light_shadow_" + index);

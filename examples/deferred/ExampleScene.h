@@ -39,9 +39,10 @@ private:
 
 // The example's one part: a deferred scene read from a scene file, lit by one light of every kind.
 // The sun (the scene's atmospherical light) casts four cascaded shadows and follows the `sunpath`
-// envelopes; spot, projective and point lights whose shadowcastermask is set cast shadows too, each
-// into a depth map of its own ("light_shadow_0", "light_shadow_1", ... in the demo description).
-// The post chain composes the result.
+// envelopes; spot and projective lights whose shadowcastermask is set cast shadows too, each into a
+// depth map of its own ("light_shadow_0", "light_shadow_1", ... in the demo description), rendered
+// with the light's perspective. (A point light would need all six directions; its shadow variant is
+// left out.) The post chain composes the result.
 class ExampleScene : public DeferredScene {
 public:
     explicit ExampleScene(std::string sceneFile = "data/scenes/deferred.xml");
