@@ -1,7 +1,7 @@
 # Entry points. Everything is built with CMake; this file only wraps it.
 #   make run       install dependencies, build, play the demo
 #   make test      install dependencies, build, run every test (headless)
-#   make goldens   rewrite the post-processing tests' golden pictures
+#   make goldens   rewrite the post-processing and deferred tests' golden pictures
 #   make sanitize  the whole test suite under AddressSanitizer + UBSan
 #   make tsan      the audio tests under ThreadSanitizer
 #   make bench     build and run the benchmarks
@@ -44,11 +44,11 @@ test: build
 	cd $(BUILD) && $(TEST_ENV) $(XVFB) ctest --output-on-failure -j $(JOBS)
 
 # Rewrites the golden pictures of the post-processing and deferred tests (tests/data/post/,
-# tests/data/deferred/) after a deliberate
-# change; look at every picture before committing it.
+# tests/data/deferred/: each light kind alone and the deferred example's frames) after a
+# deliberate change; look at every picture before committing it.
 goldens: build
 	cd $(BUILD)/tests && $(TEST_ENV) VORNDLE_UPDATE_GOLDENS=1 $(XVFB) ./test_post --gtest_filter='PostGolden*'
-	cd $(BUILD)/tests && $(TEST_ENV) VORNDLE_UPDATE_GOLDENS=1 $(XVFB) ./test_deferred --gtest_filter='LightGolden*'
+	cd $(BUILD)/tests && $(TEST_ENV) VORNDLE_UPDATE_GOLDENS=1 $(XVFB) ./test_deferred --gtest_filter='LightGolden*:ExampleGolden*'
 
 sanitize: deps
 	$(call configure,build-sanitize,-DVORNDLE_SANITIZE=ON)

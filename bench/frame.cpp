@@ -1,9 +1,12 @@
 // Whole deferred frames: the shadow cascades, the G-buffer, every light and the full post chain.
-// Two scenes: the reference scene (a ground, a few boxes, one light of every kind, the sun with
-// four cascades) and a stress scene (500 drawables, 100 lights of mixed kinds, four cascades).
-// Each runs with GL stubbed by the call recorder's counting mode (the engine's CPU alone, with heap
-// allocations and GL calls per frame) and on the test driver at 320 x 180 (llvmpipe in CI).
+// Three scenes: the reference scene (a ground, a few boxes, one light of every kind, the sun with
+// four cascades), a stress scene (500 drawables, 100 lights of mixed kinds, four cascades) and the
+// deferred example's scene file (examples/deferred, loaded from its built data tree: ten lights,
+// four cascades and two local shadow maps). Each runs with GL stubbed by the call recorder's
+// counting mode (the engine's CPU alone, with heap allocations, GL calls, and the state calls the
+// device's caches sent and removed per frame) and on the test driver at 320 x 180 (llvmpipe in CI).
 #include "../tests/deferred/DeferredFixture.h"
+#include "../tests/deferred/ExampleSceneSession.h"
 #include "../tests/post/PostResources.h"
 #include "atmosphere/AtmosphereModel.h"
 #include "atmosphere/AtmosphericalLight.h"
@@ -185,6 +188,7 @@ void stubbed(benchmark::State& state, int drawables, int lights) {
     glFinish();
     uint64_t frames = 0;
     const unsigned long stateCallsBefore = frame.device->stateCallCount();
+    const unsigned long removedBefore = frame.device->stateCallsRemovedCount();
     {
         GlCallRecorder stub(GlCallRecorder::Mode::Count);
         gAllocations = 0;
@@ -199,6 +203,8 @@ void stubbed(benchmark::State& state, int drawables, int lights) {
     state.counters["allocations_per_frame"] = frames ? double(gAllocations) / double(frames) : 0.0;
     state.counters["state_calls_per_frame"] =
         frames ? double(frame.device->stateCallCount() - stateCallsBefore) / double(frames) : 0.0;
+    state.counters["state_calls_removed_per_frame"] =
+        frames ? double(frame.device->stateCallsRemovedCount() - removedBefore) / double(frames) : 0.0;
     glFinish();
     release(frame);
 }
@@ -216,6 +222,69 @@ void onDriver(benchmark::State& state, int drawables, int lights) {
     release(frame);
 }
 
+bool openExample(benchmark::State& state, ExampleSceneSession& session) {
+    if (!GlContext::ensure()) {
+        state.SkipWithError(GlContext::error().c_str());
+        return false;
+    }
+    std::string error;
+    if (!session.open(kWidth, kHeight, &error)) {
+        state.SkipWithError(error.c_str());
+        return false;
+    }
+    return true;
+}
+
+// The example's beats run from 0 to 32; frames step through them at 60 frames per second.
+float nextBeat(float beat) {
+    beat += 2.0f / 60.0f;
+    return beat >= 32.0f ? beat - 32.0f : beat;
+}
+
+void BM_ExampleSceneStubbedGl(benchmark::State& state) {
+    ExampleSceneSession session;
+    if (!openExample(state, session))
+        return;
+    float beat = 0;
+    session.renderOnly(beat);
+    glFinish();
+    uint64_t frames = 0;
+    const unsigned long stateCallsBefore = session.device->stateCallCount();
+    const unsigned long removedBefore = session.device->stateCallsRemovedCount();
+    {
+        GlCallRecorder stub(GlCallRecorder::Mode::Count);
+        gAllocations = 0;
+        gCountAllocations = true;
+        for (auto _ : state) {
+            beat = nextBeat(beat);
+            session.renderOnly(beat);
+            ++frames;
+        }
+        gCountAllocations = false;
+        state.counters["gl_calls_per_frame"] = frames ? double(stub.totalCount()) / double(frames) : 0.0;
+    }
+    const double n = frames ? double(frames) : 1.0;
+    state.counters["allocations_per_frame"] = double(gAllocations) / n;
+    state.counters["state_calls_per_frame"] = double(session.device->stateCallCount() - stateCallsBefore) / n;
+    state.counters["state_calls_removed_per_frame"] =
+        double(session.device->stateCallsRemovedCount() - removedBefore) / n;
+    glFinish();
+}
+
+void BM_ExampleSceneOnDriver(benchmark::State& state) {
+    ExampleSceneSession session;
+    if (!openExample(state, session))
+        return;
+    float beat = 0;
+    session.renderOnly(beat);
+    glFinish();
+    for (auto _ : state) {
+        beat = nextBeat(beat);
+        session.renderOnly(beat);
+        glFinish();
+    }
+}
+
 void BM_ReferenceSceneStubbedGl(benchmark::State& state) {
     stubbed(state, 4, 0);
 }
@@ -228,6 +297,8 @@ void BM_ReferenceSceneOnDriver(benchmark::State& state) {
 void BM_StressSceneOnDriver(benchmark::State& state) {
     onDriver(state, 500, 91);
 }
+BENCHMARK(BM_ExampleSceneStubbedGl)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ExampleSceneOnDriver)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReferenceSceneStubbedGl)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StressSceneStubbedGl)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ReferenceSceneOnDriver)->Unit(benchmark::kMillisecond)->UseRealTime();

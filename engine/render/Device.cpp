@@ -36,8 +36,11 @@ Device::Device() {
 Device::~Device() = default;
 
 void Device::unbindProgramArrays() {
-    for (GLuint location : program_->attributeLocations())
-        glDisableVertexAttribArray(location);
+    // The arrays bindVertexBuffer enabled live in the device's own vertex array; a vertex array
+    // object bound now keeps its recorded arrays (disabling them would spoil it for later draws).
+    if (!vertexArray_)
+        for (GLuint location : program_->attributeLocations())
+            glDisableVertexAttribArray(location);
     program_->unuse();
 }
 

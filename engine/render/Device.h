@@ -78,6 +78,10 @@ public:
     const RasterizerState& rasterizerCache() const { return rasterizer_; }
     // GL calls sent by the three apply operations since construction.
     unsigned long stateCallCount() const { return stateCalls_; }
+    // GL calls the three apply operations left out since construction because the cache already
+    // held the value: one per call a device without caches would have sent for the same record
+    // (each enable or disable, function, mask and parameter call it compares).
+    unsigned long stateCallsRemovedCount() const { return stateCallsRemoved_; }
 
     // Whether the GL vendor string contains "NVIDIA": only then do programs get sampler objects.
     // Recorded by the constructor; tests may override it.
@@ -109,4 +113,5 @@ private:
     bool samplerSetBindingEnabled_ = true;
     bool programPointSizeEnabled_ = false;
     unsigned long stateCalls_ = 0;
+    unsigned long stateCallsRemoved_ = 0;
 };

@@ -22,6 +22,8 @@ void Device::applyBlend(const BlendState& s) {
             glEnable(GL_BLEND);
             ++stateCalls_;
             c.enabled = true;
+        } else {
+            ++stateCallsRemoved_;
         }
         if (s.srcRGB != c.srcRGB || s.dstRGB != c.dstRGB || s.srcAlpha != c.srcAlpha ||
             s.dstAlpha != c.dstAlpha) {
@@ -36,21 +38,29 @@ void Device::applyBlend(const BlendState& s) {
             c.dstRGB = s.dstRGB;
             c.srcAlpha = s.srcAlpha;
             c.dstAlpha = s.dstAlpha;
+        } else {
+            ++stateCallsRemoved_;
         }
     } else if (c.enabled) {
         glDisable(GL_BLEND);
         ++stateCalls_;
         c.enabled = false;
+    } else {
+        ++stateCallsRemoved_;
     }
     if (s.equation != c.equation) {
         glBlendEquation(codes::blendEquation(s.equation));
         ++stateCalls_;
         c.equation = s.equation;
+    } else {
+        ++stateCallsRemoved_;
     }
     if (!std::equal(s.colorMask, s.colorMask + 4, c.colorMask)) {
         glColorMask(s.colorMask[0], s.colorMask[1], s.colorMask[2], s.colorMask[3]);
         ++stateCalls_;
         std::copy(s.colorMask, s.colorMask + 4, c.colorMask);
+    } else {
+        ++stateCallsRemoved_;
     }
 }
 
@@ -61,22 +71,32 @@ void Device::applyDepthStencil(const DepthStencilState& s) {
             glEnable(GL_DEPTH_TEST);
             ++stateCalls_;
             c.depthTest = true;
+        } else {
+            ++stateCallsRemoved_;
         }
         if (s.depthFunc != c.depthFunc) {
             glDepthFunc(codes::compareFunction(s.depthFunc));
             ++stateCalls_;
             c.depthFunc = s.depthFunc;
+        } else {
+            ++stateCallsRemoved_;
         }
     } else if (c.depthTest) {
         glDisable(GL_DEPTH_TEST);
         ++stateCalls_;
         c.depthTest = false;
+    } else {
+        ++stateCallsRemoved_;
     }
     if (s.depthWrite != c.depthWrite) {
         glDepthMask(s.depthWrite ? GL_TRUE : GL_FALSE);
         ++stateCalls_;
         c.depthWrite = s.depthWrite;
+    } else {
+        ++stateCallsRemoved_;
     }
+    if (s.depthClamp == c.depthClamp)
+        ++stateCallsRemoved_;
     if (s.depthClamp != c.depthClamp) {
         setCapability(GL_DEPTH_CLAMP, s.depthClamp);
         ++stateCalls_;
@@ -93,6 +113,8 @@ void Device::applyDepthStencil(const DepthStencilState& s) {
             glEnable(GL_STENCIL_TEST);
             ++stateCalls_;
             c.stencilTest = true;
+        } else {
+            ++stateCallsRemoved_;
         }
         if (s.stencilFail != c.stencilFail || s.stencilDepthFail != c.stencilDepthFail ||
             s.stencilDepthPass != c.stencilDepthPass) {
@@ -102,16 +124,22 @@ void Device::applyDepthStencil(const DepthStencilState& s) {
             c.stencilFail = s.stencilFail;
             c.stencilDepthFail = s.stencilDepthFail;
             c.stencilDepthPass = s.stencilDepthPass;
+        } else {
+            ++stateCallsRemoved_;
         }
         // The mask is both the write mask and the compare mask, so a mask change re-sends both.
         if (s.stencilMask != c.stencilMask) {
             glStencilMask(GLuint(s.stencilMask));
             ++stateCalls_;
+        } else {
+            ++stateCallsRemoved_;
         }
         if (s.stencilRef != c.stencilRef || s.stencilMask != c.stencilMask ||
             s.stencilFunc != c.stencilFunc) {
             glStencilFunc(codes::compareFunction(s.stencilFunc), s.stencilRef, GLuint(s.stencilMask));
             ++stateCalls_;
+        } else {
+            ++stateCallsRemoved_;
         }
         c.stencilRef = s.stencilRef;
         c.stencilMask = s.stencilMask;
@@ -120,6 +148,8 @@ void Device::applyDepthStencil(const DepthStencilState& s) {
         glDisable(GL_STENCIL_TEST);
         ++stateCalls_;
         c.stencilTest = false;
+    } else {
+        ++stateCallsRemoved_;
     }
 }
 
@@ -129,38 +159,52 @@ void Device::applyRasterizer(const RasterizerState& s) {
         setCapability(GL_CULL_FACE, s.cullEnabled);
         ++stateCalls_;
         c.cullEnabled = s.cullEnabled;
+    } else {
+        ++stateCallsRemoved_;
     }
     if (s.frontFace != c.frontFace) {
         glFrontFace(codes::winding(s.frontFace));
         ++stateCalls_;
         c.frontFace = s.frontFace;
+    } else {
+        ++stateCallsRemoved_;
     }
     if (s.cullFace != c.cullFace) {
         glCullFace(codes::cullFace(s.cullFace));
         ++stateCalls_;
         c.cullFace = s.cullFace;
+    } else {
+        ++stateCallsRemoved_;
     }
     if (s.scissorTest != c.scissorTest) {
         setCapability(GL_SCISSOR_TEST, s.scissorTest);
         ++stateCalls_;
         c.scissorTest = s.scissorTest;
+    } else {
+        ++stateCallsRemoved_;
     }
     // Sizes closer than 0.1 count as equal and are not cached either.
     if (std::fabs(s.pointSize - c.pointSize) > 0.1f) {
         glPointSize(s.pointSize);
         ++stateCalls_;
         c.pointSize = s.pointSize;
+    } else {
+        ++stateCallsRemoved_;
     }
     if (std::fabs(s.lineWidth - c.lineWidth) > 0.1f) {
         glLineWidth(s.lineWidth);
         ++stateCalls_;
         c.lineWidth = s.lineWidth;
+    } else {
+        ++stateCallsRemoved_;
     }
     auto clamp = [this](bool wanted, bool& cached, GLenum target) {
         if (wanted != cached) {
             glClampColor(target, wanted ? GL_TRUE : GL_FALSE);
             ++stateCalls_;
             cached = wanted;
+        } else {
+            ++stateCallsRemoved_;
         }
     };
     clamp(s.clampFragmentColor, c.clampFragmentColor, GL_CLAMP_FRAGMENT_COLOR);
@@ -182,5 +226,7 @@ void Device::applyRasterizer(const RasterizerState& s) {
         glDisable(codes::polygonOffsetMode(c.polygonOffsetMode));
         ++stateCalls_;
         c.polygonOffsetEnabled = false;
+    } else {
+        ++stateCallsRemoved_;
     }
 }

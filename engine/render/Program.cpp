@@ -55,6 +55,11 @@ bool Program::link(const char* const* varyings, int count, int mode) {
         glTransformFeedbackVaryings(glName_, count, varyings, codes::feedbackMode(mode));
         glEnable(GL_RASTERIZER_DISCARD);
     }
+    // Attributes named after a vertex semantic sit at that semantic's code in every program, so a
+    // vertex array recorded once serves every program a drawable is drawn with (the material's in
+    // colour passes, the shadow casters' in shadow passes). Explicit layout locations still win.
+    for (int semantic = 0; semantic < codes::kSemanticCount - 1; ++semantic)
+        glBindAttribLocation(glName_, GLuint(semantic), codes::semanticName(semantic).c_str());
     glLinkProgram(glName_);
     GLint linked = GL_FALSE;
     glGetProgramiv(glName_, GL_LINK_STATUS, &linked);

@@ -42,3 +42,30 @@ Ref<VertexArrayObject> VertexArrayObject::create(const Program& program, const V
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     return array;
 }
+
+Ref<VertexArrayObject> VertexArrayObject::createForSemantics(const VertexBuffer& vertexBuffer,
+                                                             const IndexBuffer* indexBuffer) {
+    Ref<VertexArrayObject> array = makeRef<VertexArrayObject>();
+    array->generate();
+    glBindVertexArray(array->glName_);
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer.glName());
+    for (int i = 0; i < vertexBuffer.elementCount(); ++i) {
+        const VertexElement& element = vertexBuffer.element(i);
+        if (element.semantic < 0 || element.semantic >= codes::kSemanticCount - 1 || element.components < 1 ||
+            element.components > 4)
+            continue;
+        glVertexAttribPointer(GLuint(element.semantic), element.components, GL_FLOAT, GL_FALSE,
+                              vertexBuffer.stride(), reinterpret_cast<const void*>(intptr_t(element.offset)));
+        glEnableVertexAttribArray(GLuint(element.semantic));
+    }
+    if (indexBuffer) {
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer->glName());
+        if (indexBuffer->indexSize() == 2 || indexBuffer->indexSize() == 4)
+            array->indexSize_ = indexBuffer->indexSize();
+    }
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    if (indexBuffer)
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    return array;
+}

@@ -19,6 +19,11 @@ public:
     // given) in a new array; leaves array and buffer bindings at 0.
     static Ref<VertexArrayObject> create(const Program& program, const VertexBuffer& vertexBuffer,
                                          const IndexBuffer* indexBuffer);
+    // The same without a program: each element (floats) at the location of its semantic's code,
+    // where Program::link puts the attribute of that name in every program. Elements of the
+    // "UNKNOWN" semantic are left out.
+    static Ref<VertexArrayObject> createForSemantics(const VertexBuffer& vertexBuffer,
+                                                     const IndexBuffer* indexBuffer);
 
     GLuint glName() const { return glName_; }
     int indexSize() const { return indexSize_; }

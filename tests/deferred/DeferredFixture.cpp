@@ -199,11 +199,13 @@ BoxDrawable::BoxDrawable(const Vec3& size) {
     buffer->setData(codes::kUsageStaticDraw, GLsizeiptr(v.size() * sizeof(float)), v.data());
     buffer->unbind();
     buffer_ = buffer;
+    // Recorded once: the attributes sit at their semantics' locations in every program.
+    vertexArray_ = VertexArrayObject::createForSemantics(*buffer, nullptr);
 }
 
 void BoxDrawable::draw(Device& device, float) {
     ++draws;
-    device.bindVertexArray(nullptr);
-    device.bindVertexBuffer(refCast<VertexBuffer>(buffer_));
+    device.bindVertexArray(vertexArray_);
     glDrawArrays(GL_TRIANGLES, 0, vertexCount_);
+    device.bindVertexArray(nullptr);
 }

@@ -263,4 +263,38 @@ TEST_F(DeviceStateTest, StateSetPushesTheFixedProgramWhileProgramBindingIsOff) {
     device->resetState();
 }
 
+TEST_F(DeviceStateTest, CachesCountEveryCallTheyLeaveOut) {
+    Ref<Device> fresh = makeRef<Device>();
+    BlendState blend;
+    blend.enabled = true;
+    blend.srcRGB = 2;
+    blend.dstRGB = 3;
+    DepthStencilState depth;
+    depth.depthTest = true;
+    RasterizerState raster;
+    GlCallRecorder rec;
+    // First application: enable and factors go out; the equation and mask match the start state.
+    fresh->applyBlend(blend);
+    EXPECT_EQ(rec.calls().size(), 2u);
+    EXPECT_EQ(fresh->stateCallCount(), 2u);
+    EXPECT_EQ(fresh->stateCallsRemovedCount(), 2u);
+    // Again: every call an uncached device would send (enable, factors, equation, mask) is left out.
+    rec.clear();
+    fresh->applyBlend(blend);
+    EXPECT_TRUE(rec.calls().empty());
+    EXPECT_EQ(fresh->stateCallsRemovedCount(), 6u);
+    // Depth test on, function, write mask, clamping, stencil test: five comparisons.
+    fresh->applyDepthStencil(depth);
+    const unsigned long removedBefore = fresh->stateCallsRemovedCount();
+    const unsigned long sentBefore = fresh->stateCallCount();
+    fresh->applyDepthStencil(depth);
+    EXPECT_EQ(fresh->stateCallsRemovedCount() - removedBefore, 5u);
+    // Culling, winding, face, scissor, point size, line width, three colour clamps, polygon offset.
+    fresh->applyRasterizer(raster);
+    EXPECT_EQ(fresh->stateCallsRemovedCount() - removedBefore, 15u);
+    EXPECT_EQ(fresh->stateCallCount(), sentBefore) << "nothing differed";
+    EXPECT_TRUE(rec.calls().size() == size_t(fresh->stateCallCount() - 2u));
+    fresh->resetState();
+}
+
 } // namespace

@@ -1,5 +1,7 @@
 #include "RenderTestSupport.h"
 
+#include "render/VertexArrayObject.h"
+
 #include "assets/ShaderLoader.h"
 #include "demo/ProgramBuilder.h"
 #include "demo/Registries.h"
@@ -125,6 +127,39 @@ TEST_F(ProgramTest, TransformFeedbackLinksWithDiscardOnlyDuringTheLink) {
     EXPECT_EQ(rec.count("glTransformFeedbackVaryings"), 1u);
     EXPECT_EQ(rec.count("glEnable"), 1u);
     EXPECT_FALSE(isEnabled(GL_RASTERIZER_DISCARD));
+}
+
+TEST_F(ProgramTest, BindingAProgramLeavesABoundVertexArrayObjectAlone) {
+    Ref<Program> program = samplingProgram();
+    ASSERT_TRUE(program);
+    device->bindProgram(program);
+    Ref<VertexBuffer> vertices = makeRef<VertexBuffer>();
+    vertices->create();
+    vertices->setStride(20);
+    vertices->addElement(0, 0, 3, 12);
+    vertices->addElement(12, 4, 2, 8);
+    Ref<VertexArrayObject> array = VertexArrayObject::create(*program, *vertices, nullptr);
+    device->bindVertexArray(array);
+    GlCallRecorder rec;
+    device->bindProgram(program);
+    EXPECT_EQ(rec.count("glDisableVertexAttribArray"), 0u) << "the array's recorded state would be lost";
+    GLint enabled = 0;
+    glGetVertexAttribiv(GLuint(program->findAttribute("POSITION")->location), GL_VERTEX_ATTRIB_ARRAY_ENABLED,
+                        &enabled);
+    EXPECT_EQ(enabled, GL_TRUE);
+    device->bindVertexArray(nullptr);
+    device->resetState();
+}
+
+TEST_F(ProgramTest, SemanticAttributesSitAtTheirSemanticCodes) {
+    Ref<Program> program = samplingProgram();
+    ASSERT_TRUE(program);
+    const AttributeInfo* position = program->findAttribute("POSITION");
+    ASSERT_TRUE(position);
+    EXPECT_EQ(position->location, 0);
+    if (const AttributeInfo* texcoord = program->findAttribute("TEXCOORD")) {
+        EXPECT_EQ(texcoord->location, 4);
+    }
 }
 
 TEST_F(ProgramTest, BindingTheCurrentProgramAgainRepeatsEveryStep) {
