@@ -10,6 +10,8 @@
 #include "deferred/CascadedShadows.h"
 #include "demo/Registries.h"
 #include "demo/RequiredResources.h"
+#include "math/Vec2.h"
+#include "math/Vec4.h"
 #include "post/BlitEngine.h"
 #include "post/MultiPassEngine.h"
 #include "post/RadialBlurEngine.h"
@@ -21,8 +23,6 @@
 #include "render/StateSet.h"
 #include "render/VertexArrayObject.h"
 #include "render/VertexBuffer.h"
-#include "math/Vec2.h"
-#include "math/Vec4.h"
 #include "scene/Camera.h"
 #include "scene/Envelope.h"
 #include "scene/Scene.h"
@@ -127,11 +127,19 @@ void VorndleSceneTemplate::unload() {
 }
 
 Ref<Envelope>* VorndleSceneTemplate::trailingEnvelopes(int index) {
-    Ref<Envelope>* order[kTrailingEnvelopes] = {
-        &turbidity, &sunIntensity,         &rayleighFactor,       &mieFactor,
-        &colourScale, &azimuthOffset,      &lutFade,              &effectModeEnvelope,
-        &depthOfFieldSwitch, &depthOfFieldParams[0], &depthOfFieldParams[1], &depthOfFieldParams[2],
-        &cloudHeight};
+    Ref<Envelope>* order[kTrailingEnvelopes] = {&turbidity,
+                                                &sunIntensity,
+                                                &rayleighFactor,
+                                                &mieFactor,
+                                                &colourScale,
+                                                &azimuthOffset,
+                                                &lutFade,
+                                                &effectModeEnvelope,
+                                                &depthOfFieldSwitch,
+                                                &depthOfFieldParams[0],
+                                                &depthOfFieldParams[1],
+                                                &depthOfFieldParams[2],
+                                                &cloudHeight};
     return order[index];
 }
 

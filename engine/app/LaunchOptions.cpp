@@ -88,6 +88,16 @@ bool LaunchOptions::parse(int argc, const char* const* argv, std::string& error)
             vsync = true;
         } else if (arg == "--no-vsync") {
             vsync = false;
+        } else if (arg == "--anisotropy") {
+            const char* v = value("--anisotropy");
+            if (!v)
+                return false;
+            long n = 0;
+            if (!parsePositive(v, 16, n) || (n & (n - 1)) != 0) {
+                error = std::string("--anisotropy wants 1, 2, 4, 8 or 16, got \"") + v + "\"";
+                return false;
+            }
+            anisotropy = int(n);
         } else if (arg == "--no-dialog") {
             noDialog = true;
         } else if (arg == "--no-sound") {
@@ -206,6 +216,8 @@ void LaunchOptions::applyTo(ApplicationSettings& settings) const {
         settings.fullscreen = *fullscreen;
     if (vsync)
         settings.vsync = *vsync;
+    if (anisotropy)
+        settings.anisotropy = *anisotropy;
     if (settings.height > 0)
         settings.aspect = static_cast<float>(settings.width) / static_cast<float>(settings.height);
 }
@@ -218,6 +230,8 @@ const char* LaunchOptions::usage() {
            "  --windowed         in a window\n"
            "  --vsync            wait for vertical sync\n"
            "  --no-vsync         do not wait for vertical sync\n"
+           "  --anisotropy N     anisotropic filtering 1 (off), 2, 4, 8 or 16; without it a software\n"
+           "                     renderer (llvmpipe) filters without, as it would crawl\n"
            "  --no-dialog        skip the settings dialog\n"
            "  --no-sound         play silently in real time when no audio device opens\n"
            "  --no-message-box   report failures on standard error only (no message box)\n"

@@ -13,6 +13,7 @@ struct LaunchOptions {
     std::optional<int> width, height; // --size WxH
     std::optional<bool> fullscreen;   // --fullscreen / --windowed
     std::optional<bool> vsync;        // --vsync / --no-vsync
+    std::optional<int> anisotropy;    // --anisotropy N (1, 2, 4, 8 or 16; 1 is off)
     bool noDialog = false;            // skip the settings dialog
     bool noSound = false;             // play silently in real time when there is no audio device
     bool noMessageBox = false;        // report the three messages on standard error only

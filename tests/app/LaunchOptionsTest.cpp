@@ -32,7 +32,7 @@ TEST(LaunchOptionsTest, OverridesApplyToTheDefaults) {
     LaunchOptions o;
     std::string error;
     ASSERT_TRUE(parse({"--size", "320x180", "--windowed", "--no-vsync", "--no-sound", "--frames", "12",
-                       "--root", "/tmp/demo", "--no-dialog", "--no-message-box"},
+                       "--root", "/tmp/demo", "--no-dialog", "--no-message-box", "--anisotropy", "4"},
                       o, error))
         << error;
     ApplicationSettings s;
@@ -44,6 +44,7 @@ TEST(LaunchOptionsTest, OverridesApplyToTheDefaults) {
     EXPECT_FLOAT_EQ(s.aspect, 320.0f / 180);
     EXPECT_FALSE(s.fullscreen);
     EXPECT_FALSE(s.vsync);
+    EXPECT_EQ(s.anisotropy, 4);
     EXPECT_TRUE(o.noSound);
     EXPECT_TRUE(o.noDialog);
     EXPECT_TRUE(o.noMessageBox);
@@ -59,6 +60,9 @@ TEST(LaunchOptionsTest, BadOptionsAreRefusedWithAReason) {
                                                                               {"--frames", "ten"},
                                                                               {"--frames"},
                                                                               {"--bogus"},
+                                                                              {"--anisotropy", "3"},
+                                                                              {"--anisotropy", "32"},
+                                                                              {"--anisotropy", "0"},
                                                                               {"--root"}}) {
         LaunchOptions o;
         std::string error;

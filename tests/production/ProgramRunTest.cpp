@@ -58,19 +58,26 @@ TEST(VorndleProgram, BrokenProductionDataFailsWithOneLine) {
         {"no state file", [](const VorndleTree& t) { t.remove("data/intro.dat"); }, "intro.dat"},
         {"state file not gzip", [](const VorndleTree& t) { t.write("data/windmill.dat", "plain text"); },
          "windmill.dat"},
-        {"truncated state", [](const VorndleTree& t) {
+        {"truncated state",
+         [](const VorndleTree& t) {
              const std::string bytes = t.read("data/outro.dat");
              t.write("data/outro.dat", bytes.substr(0, bytes.size() / 2));
-         }, "outro.dat"},
-        {"scene without cameras", [](const VorndleTree& t) {
+         },
+         "outro.dat"},
+        {"scene without cameras",
+         [](const VorndleTree& t) {
              std::string scene = t.read("data/scenes/outro.xml");
              for (size_t at; (at = scene.find("<camera ")) != std::string::npos;)
                  scene.replace(at, 8, "<group ");
              for (size_t at; (at = scene.find("</camera>")) != std::string::npos;)
                  scene.replace(at, 9, "</group>");
              t.write("data/scenes/outro.xml", scene);
-         }, "outro.xml"},
-        {"no backbuffer", [](const VorndleTree& t) { t.edit("data/demo.xml", "<fbo name=\"backbuffer\">", "<fbo name=\"frontbuffer\">"); },
+         },
+         "outro.xml"},
+        {"no backbuffer",
+         [](const VorndleTree& t) {
+             t.edit("data/demo.xml", "<fbo name=\"backbuffer\">", "<fbo name=\"frontbuffer\">");
+         },
          "backbuffer"},
     };
     for (const Case& c : cases) {

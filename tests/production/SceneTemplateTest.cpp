@@ -86,7 +86,8 @@ TEST(SceneTemplateRules, RadialBlurOriginForAKnownCamera) {
     EXPECT_EQ(origin[1], 0.0f);
     // A point whose clip depth is zero has no screen position: the origin stays.
     const float kept[2] = {origin[0], origin[1]};
-    EXPECT_FALSE(VorndleSceneTemplate::radialOrigin(projection, Mat4(), Vec3(0, 0, -200.0f / 101.0f), origin));
+    EXPECT_FALSE(
+        VorndleSceneTemplate::radialOrigin(projection, Mat4(), Vec3(0, 0, -200.0f / 101.0f), origin));
     EXPECT_EQ(origin[0], kept[0]);
     EXPECT_EQ(origin[1], kept[1]);
 }

@@ -2,8 +2,8 @@
 #include "Vorndle.h"
 
 #include <cstdlib>
-#include <gtk/gtk.h>
 #include <gtest/gtest.h>
+#include <gtk/gtk.h>
 
 namespace {
 

@@ -109,7 +109,8 @@ TEST(VorndleParts, ThePartTableOverTheBeats) {
     EXPECT_EQ(activeAt(264.0f), "") << "the demo ends at beat 264";
     Ref<Device> noDevice;
     EXPECT_FALSE(timeline.frame(noDevice, 264.0f, 0.0f));
-    const VorndleSceneTemplate& windmill = static_cast<VorndleSceneTemplate&>(*std::next(timeline.entries().begin())->part);
+    const VorndleSceneTemplate& windmill =
+        static_cast<VorndleSceneTemplate&>(*std::next(timeline.entries().begin())->part);
     EXPECT_EQ(windmill.sceneFileName, "windmill.xml");
     EXPECT_EQ(windmill.radiusScale, 0.25f);
     EXPECT_TRUE(windmill.lightParticles);
