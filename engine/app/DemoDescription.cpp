@@ -228,10 +228,26 @@ bool DescriptionLoader::readFilteringAndWrap(const XMLElement* sampler, const st
     return true;
 }
 
-// Reads an optional `sampler` child of a texture element over `params`.
+// Reads an optional `sampler` child of a texture element over `params`. A depth texture may ask
+// for comparison on lookup (shadow maps: <depth mode="ref"/>); textures compare with "less".
 bool DescriptionLoader::readTextureSampler(const XMLElement* e, TextureParams& params) {
     const XMLElement* sampler = e->FirstChildElement("sampler");
-    return !sampler || readFilteringAndWrap(sampler, where(e) + "/sampler", params);
+    if (!sampler)
+        return true;
+    const std::string place = where(e) + "/sampler";
+    if (!readFilteringAndWrap(sampler, place, params))
+        return false;
+    if (const XMLElement* d = sampler->FirstChildElement("depth")) {
+        const char* mode = xml::text(d, "mode");
+        const char* func = xml::text(d, "func");
+        int code = 0;
+        if (!mode || !codes::compareModeCode(mode, &code))
+            return fail(place, "<depth> needs \"mode\" \"ref\" or \"none\"");
+        if (func && std::strcmp(func, "less") != 0)
+            return fail(place, "a texture compares with \"less\" only");
+        params.compare = std::strcmp(mode, "ref") == 0;
+    }
+    return true;
 }
 
 bool DescriptionLoader::targetSizeSupported(const XMLElement* e, const std::string& place, int width,

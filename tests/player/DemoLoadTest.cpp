@@ -132,8 +132,13 @@ TEST_F(DemoLoadTest, ScreenSizesAndTextureKinds) {
               "<texture name=\"half\" width=\"screen/2\" height=\"100\" format=\"rg_8\"/>"
               "<texture name=\"volume\" width=\"8\" height=\"8\" depth=\"4\" format=\"r_8\"/>"
               "<texture name=\"layers\" width=\"8\" height=\"8\" depth=\"4\" array=\"true\" format=\"r_8\"/>"
+              "<texture name=\"shadows\" width=\"8\" height=\"8\" depth=\"2\" array=\"true\" format=\"depth_24\">"
+              "<sampler><depth mode=\"ref\"/></sampler></texture>"
+              "<texture name=\"plainDepth\" width=\"8\" height=\"8\" format=\"depth_24\"/>"
               "<texture name=\"sceneColor\" width=\"screen\"");
     ASSERT_TRUE(loadDescription());
+    EXPECT_TRUE(textureRegistry().find("shadows")->params().compare) << "a shadow map compares on lookup";
+    EXPECT_FALSE(textureRegistry().find("plainDepth")->params().compare);
     Ref<Texture2D> half = texture<Texture2D>("half");
     ASSERT_TRUE(half);
     EXPECT_EQ(half->width(), 640);

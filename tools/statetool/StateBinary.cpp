@@ -29,7 +29,7 @@ public:
         : in_(data, size, file), size_(size), file_(file) {}
 
     bool read(PartState& out) {
-        const std::vector<SectionSpec>& sections = layout();
+        const std::vector<SectionLayout>& sections = layout();
         out.sections.assign(sections.size(), Section());
         for (size_t i = 0; i < sections.size(); ++i)
             if (!readSection(sections[i], out.sections[i]))
@@ -41,17 +41,17 @@ public:
     }
 
 private:
-    bool readSection(const SectionSpec& spec, Section& section) {
+    bool readSection(const SectionLayout& desc, Section& section) {
         const uint64_t start = in_.position();
-        if (spec.magic) {
+        if (desc.magic) {
             char magic[4];
-            if (!in_.read(magic, 4) || std::memcmp(magic, spec.magic, 4) != 0)
-                return fail(start, "[%s] does not start with \"%s\"", spec.name, spec.magic);
+            if (!in_.read(magic, 4) || std::memcmp(magic, desc.magic, 4) != 0)
+                return fail(start, "[%s] does not start with \"%s\"", desc.name, desc.magic);
         }
-        if (spec.envelope)
-            return readEnvelope(spec, section.envelope);
-        for (int f = 0; f < spec.fieldCount; ++f) {
-            const FieldSpec& field = spec.fields[f];
+        if (desc.envelope)
+            return readEnvelope(desc, section.envelope);
+        for (int f = 0; f < desc.fieldCount; ++f) {
+            const FieldLayout& field = desc.fields[f];
             for (int n = 0; n < field.count; ++n) {
                 const uint64_t at = in_.position();
                 uint32_t word = 0;
@@ -59,23 +59,23 @@ private:
                 switch (field.kind) {
                 case FieldKind::Float:
                     if (!in_.readUInt32(word))
-                        return shortFile(at, spec);
-                    if (spec.finiteOnly && !finite(word))
-                        return fail(at, "[%s] %s is not a finite number", spec.name, field.name);
+                        return shortFile(at, desc);
+                    if (desc.finiteOnly && !finite(word))
+                        return fail(at, "[%s] %s is not a finite number", desc.name, field.name);
                     break;
                 case FieldKind::Flag:
                     if (!in_.readUInt8(byte))
-                        return shortFile(at, spec);
+                        return shortFile(at, desc);
                     if (byte > 1)
-                        return fail(at, "[%s] %s is %u, not 0 or 1", spec.name, field.name, byte);
+                        return fail(at, "[%s] %s is %u, not 0 or 1", desc.name, field.name, byte);
                     word = byte;
                     break;
                 case FieldKind::PassCount: {
                     int32_t passes = 0;
                     if (!in_.readInt32(passes))
-                        return shortFile(at, spec);
+                        return shortFile(at, desc);
                     if (passes < 0 || passes > BlitEngine::kMaxPassCount)
-                        return fail(at, "[%s] %s is %d, outside 0..%d", spec.name, field.name, passes,
+                        return fail(at, "[%s] %s is %d, outside 0..%d", desc.name, field.name, passes,
                                     BlitEngine::kMaxPassCount);
                     word = uint32_t(passes);
                     break;
@@ -87,20 +87,20 @@ private:
         return true;
     }
 
-    bool readEnvelope(const SectionSpec& spec, EnvelopeRecord& envelope) {
+    bool readEnvelope(const SectionLayout& desc, EnvelopeRecord& envelope) {
         const uint64_t start = in_.position();
         uint32_t magic = 0;
         int32_t count = 0;
         if (!in_.readUInt32(magic) || magic != Envelope::magic)
-            return fail(start, "[%s] is not an envelope record (no \"ENVL\")", spec.name);
+            return fail(start, "[%s] is not an envelope record (no \"ENVL\")", desc.name);
         if (!in_.readInt32(envelope.pre) || !in_.readInt32(envelope.post) || !in_.readInt32(envelope.tag) ||
             !in_.readInt32(count))
-            return shortFile(start, spec);
+            return shortFile(start, desc);
         if (count <= 0)
-            return fail(start, "[%s] has %d keys; an envelope needs at least one", spec.name, count);
+            return fail(start, "[%s] has %d keys; an envelope needs at least one", desc.name, count);
         // The count comes from the file: check it against the bytes left before reserving anything.
         if (!in_.canHold(uint64_t(count), Envelope::binaryKeySize))
-            return fail(start, "[%s] claims %d keys, more than the %lld bytes left can hold", spec.name,
+            return fail(start, "[%s] claims %d keys, more than the %lld bytes left can hold", desc.name,
                         count, static_cast<long long>(in_.remaining()));
         envelope.keys.resize(size_t(count));
         for (Key& key : envelope.keys) {
@@ -109,13 +109,13 @@ private:
             for (float& p : key.param)
                 ok = ok && in_.readFloat(p);
             if (!ok)
-                return shortFile(start, spec);
+                return shortFile(start, desc);
         }
         return true;
     }
 
-    bool shortFile(uint64_t at, const SectionSpec& spec) {
-        return fail(at, "the file ends inside [%s]", spec.name);
+    bool shortFile(uint64_t at, const SectionLayout& desc) {
+        return fail(at, "the file ends inside [%s]", desc.name);
     }
 
 #if defined(__GNUC__)
@@ -146,13 +146,13 @@ bool readBinary(const uint8_t* data, size_t size, const std::string& file, PartS
 
 std::vector<uint8_t> writeBinary(const PartState& state) {
     MemoryOutputStream out;
-    const std::vector<SectionSpec>& sections = layout();
+    const std::vector<SectionLayout>& sections = layout();
     for (size_t i = 0; i < sections.size() && i < state.sections.size(); ++i) {
-        const SectionSpec& spec = sections[i];
+        const SectionLayout& desc = sections[i];
         const Section& section = state.sections[i];
-        if (spec.magic)
-            out.write(spec.magic, 4);
-        if (spec.envelope) {
+        if (desc.magic)
+            out.write(desc.magic, 4);
+        if (desc.envelope) {
             const EnvelopeRecord& e = section.envelope;
             out.writeUInt32(Envelope::magic);
             out.writeInt32(e.pre);
@@ -172,10 +172,10 @@ std::vector<uint8_t> writeBinary(const PartState& state) {
             continue;
         }
         size_t word = 0;
-        for (int f = 0; f < spec.fieldCount; ++f) {
-            for (int n = 0; n < spec.fields[f].count; ++n, ++word) {
+        for (int f = 0; f < desc.fieldCount; ++f) {
+            for (int n = 0; n < desc.fields[f].count; ++n, ++word) {
                 const uint32_t value = word < section.words.size() ? section.words[word] : 0;
-                if (spec.fields[f].kind == FieldKind::Flag)
+                if (desc.fields[f].kind == FieldKind::Flag)
                     out.writeUInt8(uint8_t(value));
                 else
                     out.writeUInt32(value);

@@ -9,7 +9,7 @@ constexpr FieldKind F = FieldKind::Float;
 constexpr FieldKind B = FieldKind::Flag;
 constexpr FieldKind P = FieldKind::PassCount;
 
-const FieldSpec kPost[] = {
+const FieldLayout kPost[] = {
     {"lut_fade", F, 1, "share of the colour gradient blended in (0 off, 1 fully)"},
     {"distortion_strength", F, 1, "distortion, texture units"},
     {"distortion_tiling", F, 1, "tiling of the distortion noise"},
@@ -42,14 +42,14 @@ const FieldSpec kPost[] = {
 
 // Glow, light streaks and radial blur keep what exceeds the threshold (colour rgb), scaled by
 // colour alpha.
-const FieldSpec kGlow[] = {
+const FieldLayout kGlow[] = {
     {"threshold_r", F, 1, ""},
     {"threshold_g", F, 1, ""},
     {"threshold_b", F, 1, ""},
     {"scale", F, 1, "of what exceeds the threshold"},
 };
 
-const FieldSpec kLightStreaks[] = {
+const FieldLayout kLightStreaks[] = {
     {"threshold_r", F, 1, ""},
     {"threshold_g", F, 1, ""},
     {"threshold_b", F, 1, ""},
@@ -60,7 +60,7 @@ const FieldSpec kLightStreaks[] = {
     {"weights_1", F, 4, "four taps"},
 };
 
-const FieldSpec kSsao[] = {
+const FieldLayout kSsao[] = {
     {"near", F, 1, ""},
     {"far", F, 1, ""},
     {"radius", F, 1, ""},
@@ -71,7 +71,7 @@ const FieldSpec kSsao[] = {
     {"depth_scale", F, 1, ""},
 };
 
-const FieldSpec kRadialBlur[] = {
+const FieldLayout kRadialBlur[] = {
     {"threshold_r", F, 1, ""},
     {"threshold_g", F, 1, ""},
     {"threshold_b", F, 1, ""},
@@ -81,26 +81,26 @@ const FieldSpec kRadialBlur[] = {
     {"length", F, 1, "share of the distance to the origin"},
 };
 
-const FieldSpec kValues[] = {
+const FieldLayout kValues[] = {
     {"terrain_detail", F, 2, ""},     {"shadow_intensity", F, 1, ""},
     {"spare", F, 1, "unused"},        {"smoothness", F, 16, "one per material"},
     {"cloud_height_scale", F, 1, ""}, {"texcoord_scale", F, 1, "terrain texture coordinates"},
 };
 
 template <size_t N>
-SectionSpec fields(const char* name, const char* magic, const FieldSpec (&list)[N], const char* note) {
+SectionLayout fields(const char* name, const char* magic, const FieldLayout (&list)[N], const char* note) {
     return {name, magic, false, true, list, int(N), note};
 }
 
-SectionSpec envelope(const char* name, const char* note) {
+SectionLayout envelope(const char* name, const char* note) {
     return {name, nullptr, true, false, nullptr, 0, note};
 }
 
 } // namespace
 
-const std::vector<SectionSpec>& layout() {
-    static const std::vector<SectionSpec> sections = [] {
-        std::vector<SectionSpec> s = {
+const std::vector<SectionLayout>& layout() {
+    static const std::vector<SectionLayout> sections = [] {
+        std::vector<SectionLayout> s = {
             fields("post", "BLIT", kPost, "the post-processing chain"),
             {"post.dof_blur", "BLUR", false, true, nullptr, 0, "no parameters"},
             fields("post.glow", "GLOW", kGlow, ""),
@@ -112,7 +112,7 @@ const std::vector<SectionSpec>& layout() {
             envelope("time_of_day", "hours"),
             envelope("gamma", "display gamma of the composite"),
         };
-        SectionSpec values = fields("values", nullptr, kValues, "");
+        SectionLayout values = fields("values", nullptr, kValues, "");
         values.finiteOnly = false;
         s.push_back(values);
         const char* const tail[][2] = {
@@ -138,7 +138,7 @@ const std::vector<SectionSpec>& layout() {
 }
 
 int findSection(const std::string& name) {
-    const std::vector<SectionSpec>& sections = layout();
+    const std::vector<SectionLayout>& sections = layout();
     for (size_t i = 0; i < sections.size(); ++i)
         if (name == sections[i].name)
             return int(i);

@@ -135,17 +135,17 @@ private:
     bool entry(const std::vector<std::string>& words) {
         if (current_ < 0)
             return fail(line_, "\"%s\" comes before the first section header", words[0].c_str());
-        const SectionSpec& spec = layout()[size_t(current_)];
-        return spec.envelope ? envelopeEntry(spec, words) : fieldEntry(spec, words);
+        const SectionLayout& desc = layout()[size_t(current_)];
+        return desc.envelope ? envelopeEntry(desc, words) : fieldEntry(desc, words);
     }
 
-    bool fieldEntry(const SectionSpec& spec, const std::vector<std::string>& words) {
+    bool fieldEntry(const SectionLayout& desc, const std::vector<std::string>& words) {
         int f = 0;
-        while (f < spec.fieldCount && words[0] != spec.fields[f].name)
+        while (f < desc.fieldCount && words[0] != desc.fields[f].name)
             ++f;
-        if (f == spec.fieldCount)
-            return fail(line_, "[%s] has no field \"%s\"", spec.name, words[0].c_str());
-        const FieldSpec& field = spec.fields[f];
+        if (f == desc.fieldCount)
+            return fail(line_, "[%s] has no field \"%s\"", desc.name, words[0].c_str());
+        const FieldLayout& field = desc.fields[f];
         int& seen = fieldLine_[size_t(current_)][size_t(f)];
         if (seen)
             return fail(line_, "%s is given twice (first on line %d)", field.name, seen);
@@ -156,11 +156,11 @@ private:
         // Where this field's words go: after those of the fields before it.
         size_t first = 0;
         for (int g = 0; g < f; ++g)
-            first += size_t(spec.fields[g].count);
+            first += size_t(desc.fields[g].count);
         std::vector<uint32_t>& target = out_.sections[size_t(current_)].words;
         size_t total = 0;
-        for (int g = 0; g < spec.fieldCount; ++g)
-            total += size_t(spec.fields[g].count);
+        for (int g = 0; g < desc.fieldCount; ++g)
+            total += size_t(desc.fields[g].count);
         target.resize(total);
         for (int n = 0; n < field.count; ++n) {
             const std::string& token = words[size_t(n) + 1];
@@ -170,7 +170,7 @@ private:
             case FieldKind::Float:
                 if (!parseFloat(token, word))
                     return fail(line_, "%s: \"%s\" is not a number", field.name, token.c_str());
-                if (spec.finiteOnly && !std::isfinite(floatOf(word)))
+                if (desc.finiteOnly && !std::isfinite(floatOf(word)))
                     return fail(line_, "%s must be a finite number", field.name);
                 break;
             case FieldKind::Flag:
@@ -192,13 +192,13 @@ private:
         return true;
     }
 
-    bool envelopeEntry(const SectionSpec& spec, const std::vector<std::string>& words) {
+    bool envelopeEntry(const SectionLayout& desc, const std::vector<std::string>& words) {
         EnvelopeRecord& envelope = out_.sections[size_t(current_)].envelope;
         const std::string& what = words[0];
         if (what == "pre" || what == "post" || what == "tag") {
             int& seen = what == "pre" ? preLine_ : what == "post" ? postLine_ : tagLine_;
             if (seen)
-                return fail(line_, "%s is given twice in [envelope %s]", what.c_str(), spec.name);
+                return fail(line_, "%s is given twice in [envelope %s]", what.c_str(), desc.name);
             seen = line_;
             if (words.size() != 2)
                 return fail(line_, "%s takes one value", what.c_str());
@@ -211,7 +211,7 @@ private:
             return true;
         }
         if (what != "key")
-            return fail(line_, "[envelope %s] holds pre, post, tag and key lines, not \"%s\"", spec.name,
+            return fail(line_, "[envelope %s] holds pre, post, tag and key lines, not \"%s\"", desc.name,
                         what.c_str());
         const size_t n = words.size() - 1;
         if (n != 3 && n != 6 && n != 10)
@@ -237,12 +237,12 @@ private:
     // Checks what the section just left needed; the envelope counters restart for the next one.
     bool closeEnvelope() {
         if (current_ >= 0 && layout()[size_t(current_)].envelope) {
-            const SectionSpec& spec = layout()[size_t(current_)];
+            const SectionLayout& desc = layout()[size_t(current_)];
             const int at = sectionLine_[size_t(current_)];
             if (!preLine_ || !postLine_)
-                return fail(at, "[envelope %s] needs a pre and a post line", spec.name);
+                return fail(at, "[envelope %s] needs a pre and a post line", desc.name);
             if (out_.sections[size_t(current_)].envelope.keys.empty())
-                return fail(at, "[envelope %s] needs at least one key", spec.name);
+                return fail(at, "[envelope %s] needs at least one key", desc.name);
         }
         preLine_ = postLine_ = tagLine_ = 0;
         return true;
@@ -253,7 +253,7 @@ private:
         // is closed here. Fields are checked once for all sections.
         if (!closeEnvelope())
             return false;
-        const std::vector<SectionSpec>& sections = layout();
+        const std::vector<SectionLayout>& sections = layout();
         for (size_t i = 0; i < sections.size(); ++i) {
             if (!sectionLine_[i])
                 return fail(line_ > 0 ? line_ : 1, "[%s%s] is missing",
@@ -362,16 +362,16 @@ bool parseText(const std::string& text, const std::string& file, PartState& out)
 
 std::string formatText(const PartState& state) {
     std::string out;
-    const std::vector<SectionSpec>& sections = layout();
+    const std::vector<SectionLayout>& sections = layout();
     for (size_t i = 0; i < sections.size() && i < state.sections.size(); ++i) {
-        const SectionSpec& spec = sections[i];
+        const SectionLayout& desc = sections[i];
         const Section& section = state.sections[i];
         if (i > 0)
             out += '\n';
-        std::string header = std::string("[") + (spec.envelope ? "envelope " : "") + spec.name + "]";
+        std::string header = std::string("[") + (desc.envelope ? "envelope " : "") + desc.name + "]";
         out += header;
-        appendNote(out, spec.note);
-        if (spec.envelope) {
+        appendNote(out, desc.note);
+        if (desc.envelope) {
             const EnvelopeRecord& e = section.envelope;
             out += "pre " + nameOrNumber(kBehaviourNames, e.pre) + "\n";
             out += "post " + nameOrNumber(kBehaviourNames, e.post) + "\n";
@@ -393,8 +393,8 @@ std::string formatText(const PartState& state) {
             continue;
         }
         size_t word = 0;
-        for (int f = 0; f < spec.fieldCount; ++f) {
-            const FieldSpec& field = spec.fields[f];
+        for (int f = 0; f < desc.fieldCount; ++f) {
+            const FieldLayout& field = desc.fields[f];
             std::string values;
             for (int n = 0; n < field.count; ++n, ++word) {
                 const uint32_t v = word < section.words.size() ? section.words[word] : 0;

@@ -14,25 +14,25 @@ namespace state_text {
 
 enum class FieldKind { Float, Flag, PassCount };
 
-struct FieldSpec {
+struct FieldLayout {
     const char* name;
     FieldKind kind;
     int count; // numbers on the field's line
     const char* note;
 };
 
-struct SectionSpec {
+struct SectionLayout {
     const char* name;
     const char* magic; // four characters that open the section's bytes, or null
     bool envelope;     // an "ENVL" record instead of fields
     bool finiteOnly;   // the post chain refuses NaN and infinities
-    const FieldSpec* fields;
+    const FieldLayout* fields;
     int fieldCount;
     const char* note;
 };
 
 // The sections in file order.
-const std::vector<SectionSpec>& layout();
+const std::vector<SectionLayout>& layout();
 // Index of a section by name, -1 when there is none.
 int findSection(const std::string& name);
 
