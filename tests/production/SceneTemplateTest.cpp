@@ -1,6 +1,7 @@
 // The scene template's pure rules and its state file, without a GL context.
 #include "VorndleSceneTemplate.h"
 
+#include "core/GzipInputStream.h"
 #include "core/MemoryInputStream.h"
 #include "core/MemoryOutputStream.h"
 #include "post/BlitEngine.h"
@@ -175,4 +176,29 @@ TEST(SceneTemplateState, TruncatedOrCorruptStatesFailWithoutHarm) {
     Ref<VorndleSceneTemplate> part = withChain();
     MemoryInputStream in(poisoned.data(), poisoned.size());
     EXPECT_FALSE(part->readState(in));
+}
+
+TEST(SceneTemplateState, StateFilesBuiltByStatetoolReadWhole) {
+    // The build compiles content/states/*.state into data/<part>.dat with statetool; the part
+    // must read every one of them whole. Reading normalises two things (two depth-of-field blur
+    // passes, unit-length streak weights), so what it writes has the file's size and reads back
+    // into the very same bytes.
+    for (const char* part : {"intro", "windmill", "outro"}) {
+        const std::string path = std::string(VORNDLE_BINARY_DIR) + "/data/" + part + ".dat";
+        GzipInputStream in(path);
+        ASSERT_TRUE(in.isOpen()) << path;
+        std::vector<uint8_t> bytes;
+        for (uint8_t byte; bytes.size() < (1u << 20) && in.readUInt8(byte);)
+            bytes.push_back(byte);
+        Ref<VorndleSceneTemplate> state = withChain();
+        MemoryInputStream memory(bytes.data(), bytes.size());
+        ASSERT_TRUE(state->readState(memory)) << part;
+        EXPECT_EQ(memory.remaining(), 0) << part;
+        const std::vector<uint8_t> written = stateBytes(*state);
+        EXPECT_EQ(written.size(), bytes.size()) << part;
+        Ref<VorndleSceneTemplate> again = withChain();
+        MemoryInputStream back(written.data(), written.size());
+        ASSERT_TRUE(again->readState(back)) << part;
+        EXPECT_EQ(stateBytes(*again), written) << part;
+    }
 }
