@@ -14,6 +14,7 @@
 #include "math/Vec4.h"
 #include "post/BlitEngine.h"
 #include "post/MultiPassEngine.h"
+#include "post/ParamBlock.h"
 #include "post/RadialBlurEngine.h"
 #include "render/Device.h"
 #include "render/Framebuffer.h"
@@ -56,21 +57,6 @@ bool writeEnvelope(OutputStream& out, const Ref<Envelope>& envelope) {
     key.value = envelope ? envelope->evaluate(0) : 0.0f;
     constant.insertKey(key);
     return constant.write(out);
-}
-
-// Finite numbers only: a state file is data from disk, and a NaN here would reach every frame.
-bool readFloats(InputStream& in, float* values, int count) {
-    for (int i = 0; i < count; ++i)
-        if (!in.readFloat(values[i]) || !std::isfinite(values[i]))
-            return false;
-    return true;
-}
-
-bool writeFloats(OutputStream& out, const float* values, int count) {
-    for (int i = 0; i < count; ++i)
-        if (!out.writeFloat(values[i]))
-            return false;
-    return true;
 }
 
 float valueAt(const Ref<Envelope>& envelope, float time, float fallback) {
@@ -154,9 +140,12 @@ bool VorndleSceneTemplate::readState(InputStream& in) {
     terrainDetailParams[1] = 0.5f;
     shadowIntensity = 1.0f;
     spare = 0.5f;
-    if (!readFloats(in, terrainDetailParams, 2) || !readFloats(in, &shadowIntensity, 1) ||
-        !readFloats(in, &spare, 1) || !readFloats(in, materialSmoothness, kSmoothnessCount) ||
-        !readFloats(in, &cloudHeightScale, 1) || !readFloats(in, &terrainTexCoordScale, 1))
+    // Finite numbers only (a NaN here would reach every frame's uniforms).
+    if (!param_block::readFloats(in, terrainDetailParams, 2) ||
+        !param_block::readFloats(in, &shadowIntensity, 1) || !param_block::readFloats(in, &spare, 1) ||
+        !param_block::readFloats(in, materialSmoothness, kSmoothnessCount) ||
+        !param_block::readFloats(in, &cloudHeightScale, 1) ||
+        !param_block::readFloats(in, &terrainTexCoordScale, 1))
         return false;
     for (int i = 0; i < kTrailingEnvelopes; ++i)
         if (!readEnvelope(in, *trailingEnvelopes(i)))
@@ -170,9 +159,11 @@ bool VorndleSceneTemplate::writeState(OutputStream& out) {
         return false;
     if (!writeEnvelope(out, cameraSelection) || !writeEnvelope(out, timeOfDay) || !writeEnvelope(out, gamma))
         return false;
-    if (!writeFloats(out, terrainDetailParams, 2) || !writeFloats(out, &shadowIntensity, 1) ||
-        !writeFloats(out, &spare, 1) || !writeFloats(out, materialSmoothness, kSmoothnessCount) ||
-        !writeFloats(out, &cloudHeightScale, 1) || !writeFloats(out, &terrainTexCoordScale, 1))
+    if (!param_block::writeFloats(out, terrainDetailParams, 2) ||
+        !param_block::writeFloats(out, &shadowIntensity, 1) || !param_block::writeFloats(out, &spare, 1) ||
+        !param_block::writeFloats(out, materialSmoothness, kSmoothnessCount) ||
+        !param_block::writeFloats(out, &cloudHeightScale, 1) ||
+        !param_block::writeFloats(out, &terrainTexCoordScale, 1))
         return false;
     for (int i = 0; i < kTrailingEnvelopes; ++i)
         if (!writeEnvelope(out, *trailingEnvelopes(i)))
