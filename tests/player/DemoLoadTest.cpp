@@ -128,14 +128,15 @@ TEST_F(DemoLoadTest, UnloadIsSafeOnAPartlyLoadedApplication) {
 }
 
 TEST_F(DemoLoadTest, ScreenSizesAndTextureKinds) {
-    tree.edit("data/demo.xml", "<texture name=\"sceneColor\" width=\"screen\"",
-              "<texture name=\"half\" width=\"screen/2\" height=\"100\" format=\"rg_8\"/>"
-              "<texture name=\"volume\" width=\"8\" height=\"8\" depth=\"4\" format=\"r_8\"/>"
-              "<texture name=\"layers\" width=\"8\" height=\"8\" depth=\"4\" array=\"true\" format=\"r_8\"/>"
-              "<texture name=\"shadows\" width=\"8\" height=\"8\" depth=\"2\" array=\"true\" format=\"depth_24\">"
-              "<sampler><depth mode=\"ref\"/></sampler></texture>"
-              "<texture name=\"plainDepth\" width=\"8\" height=\"8\" format=\"depth_24\"/>"
-              "<texture name=\"sceneColor\" width=\"screen\"");
+    tree.edit(
+        "data/demo.xml", "<texture name=\"sceneColor\" width=\"screen\"",
+        "<texture name=\"half\" width=\"screen/2\" height=\"100\" format=\"rg_8\"/>"
+        "<texture name=\"volume\" width=\"8\" height=\"8\" depth=\"4\" format=\"r_8\"/>"
+        "<texture name=\"layers\" width=\"8\" height=\"8\" depth=\"4\" array=\"true\" format=\"r_8\"/>"
+        "<texture name=\"shadows\" width=\"8\" height=\"8\" depth=\"2\" array=\"true\" format=\"depth_24\">"
+        "<sampler><depth mode=\"ref\"/></sampler></texture>"
+        "<texture name=\"plainDepth\" width=\"8\" height=\"8\" format=\"depth_24\"/>"
+        "<texture name=\"sceneColor\" width=\"screen\"");
     ASSERT_TRUE(loadDescription());
     EXPECT_TRUE(textureRegistry().find("shadows")->params().compare) << "a shadow map compares on lookup";
     EXPECT_FALSE(textureRegistry().find("plainDepth")->params().compare);
