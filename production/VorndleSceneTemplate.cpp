@@ -361,6 +361,10 @@ void VorndleSceneTemplate::update(float time, float step) {
 void VorndleSceneTemplate::render(Ref<Device>& device, float time, float step) {
     if (!device || !scene_ || !camera)
         return;
+    // The camera's projection for this frame first: the cascades are split by its depth range, and
+    // a still (one frame after the simulation caught up) has no earlier frame to borrow it from.
+    if (!setUpCamera(*device))
+        return;
     Camera& cam = static_cast<Camera&>(*camera);
     if (sunLight && shadows && sunLight->shadowCasterMask != 0)
         shadows->update(cam, static_cast<AtmosphericalLight&>(*sunLight), *this, device, aspect,

@@ -5,6 +5,7 @@
 #include "VorndleSceneTemplate.h"
 
 #include "atmosphere/AtmosphereModel.h"
+#include "atmosphere/AtmosphericalLight.h"
 #include "core/Paths.h"
 #include "deferred/CascadedShadows.h"
 #include "demo/LoadingScreen.h"
@@ -143,6 +144,9 @@ TEST_F(ProductionLoadTest, LoadsEveryPartAndDrivesTheSkyAndPostFromEnvelopes) {
     EXPECT_FLOAT_EQ(intro.atmosphereModel->timeOfDay, intro.timeOfDay->evaluate(50.0f));
     EXPECT_FLOAT_EQ(intro.cloudOffsets[1], drift + 0.5f * 0.015f);
     EXPECT_GT(intro.shadows->passCount, 0) << "the cascades were rendered";
+    const AtmosphericalLight& sun = static_cast<const AtmosphericalLight&>(*intro.sunLight);
+    EXPECT_GT(sun.cascadeDepths[0], 0.0f) << "split by this frame's projection, on the first frame too";
+    EXPECT_LT(sun.cascadeDepths[0], sun.cascadeDepths[3]);
     const int mode = VorndleSceneTemplate::effectMode(intro.effectModeEnvelope->evaluate(50.0f));
     EXPECT_EQ(intro.blitEngine()->effects[BlitEngine::kFlagGlow], mode == 1);
     EXPECT_EQ(intro.blitEngine()->effects[BlitEngine::kFlagRadialBlur], mode == 2);
