@@ -15,11 +15,12 @@ function(vorndle_texture name)
 endfunction()
 
 vorndle_texture(noise.png noise --size 128x128 --seed 7)
+vorndle_texture(detail.png surface --size 128x128 --seed 21 --from 0.36,0.36,0.36 --to 0.64,0.64,0.64)
 vorndle_texture(heights.png noise --size 97x97 --seed 3)
-vorndle_texture(grass.png checker --size 8x8 --cell 4 --from 0.42,0.55,0.24 --to 0.44,0.57,0.25)
-vorndle_texture(meadow.png checker --size 8x8 --cell 4 --from 0.55,0.6,0.3 --to 0.57,0.61,0.31)
-vorndle_texture(plaster.png checker --size 8x8 --cell 4 --from 0.85,0.82,0.74 --to 0.86,0.83,0.75)
-vorndle_texture(wood.png checker --size 64x64 --cell 4 --from 0.45,0.32,0.2 --to 0.5,0.36,0.23)
+vorndle_texture(grass.png surface --size 128x128 --seed 11 --from 0.3,0.45,0.16 --to 0.55,0.66,0.3)
+vorndle_texture(meadow.png surface --size 128x128 --seed 12 --from 0.5,0.55,0.25 --to 0.7,0.68,0.38)
+vorndle_texture(plaster.png surface --size 64x64 --seed 13 --from 0.78,0.74,0.66 --to 0.9,0.87,0.8)
+vorndle_texture(wood.png surface --size 64x64 --seed 14 --from 0.33,0.22,0.13 --to 0.52,0.38,0.24)
 vorndle_texture(roof.png checker --size 64x64 --cell 8 --from 0.55,0.2,0.15 --to 0.6,0.24,0.18)
 
 # Meshes: meshtool [options] SOURCE OUTPUT

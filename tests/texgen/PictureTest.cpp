@@ -1,5 +1,6 @@
 #include "Picture.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -158,3 +159,26 @@ TEST(TexgenPictures, MissingFontFailsWithItsName) {
 }
 
 } // namespace
+
+TEST(TexgenPatterns, SurfaceTilesAndStaysBetweenItsColours) {
+    Options o;
+    o.pattern = "surface";
+    o.seed = 5;
+    o.from = {0.2f, 0.4f, 0.1f, 1};
+    o.to = {0.6f, 0.7f, 0.3f, 1};
+    float lowest = 1, highest = 0;
+    for (int i = 0; i <= 64; ++i) {
+        const float t = float(i) / 64;
+        // Opposite edges meet: the picture repeats without a seam.
+        EXPECT_NEAR(texgen::shade(o, 0.0f, t).g, texgen::shade(o, 1.0f, t).g, 1e-5f) << t;
+        EXPECT_NEAR(texgen::shade(o, t, 0.0f).g, texgen::shade(o, t, 1.0f).g, 1e-5f) << t;
+        for (int j = 0; j < 64; ++j) {
+            const float g = texgen::shade(o, t, float(j) / 64).g;
+            lowest = std::min(lowest, g);
+            highest = std::max(highest, g);
+        }
+    }
+    EXPECT_GE(lowest, 0.4f - 1e-5f);
+    EXPECT_LE(highest, 0.7f + 1e-5f);
+    EXPECT_GT(highest - lowest, 0.15f) << "a surface, not a flat colour";
+}

@@ -26,6 +26,18 @@ float valueNoise(unsigned seed, float x, float y) {
     return (a + (b - a) * fx) + ((c + (d - c) * fx) - (a + (b - a) * fx)) * fy;
 }
 
+// Value noise that repeats every `period` cells in x and y, so a picture of it tiles.
+float tiledNoise(unsigned seed, float x, float y, int period) {
+    int xi = static_cast<int>(std::floor(x)), yi = static_cast<int>(std::floor(y));
+    float fx = x - xi, fy = y - yi;
+    fx = fx * fx * (3 - 2 * fx);
+    fy = fy * fy * (3 - 2 * fy);
+    auto wrap = [period](int i) { return ((i % period) + period) % period; };
+    const int x0 = wrap(xi), x1 = wrap(xi + 1), y0 = wrap(yi), y1 = wrap(yi + 1);
+    float a = hash(seed, x0, y0), b = hash(seed, x1, y0), c = hash(seed, x0, y1), d = hash(seed, x1, y1);
+    return (a + (b - a) * fx) + ((c + (d - c) * fx) - (a + (b - a) * fx)) * fy;
+}
+
 Colour mix(const Colour& a, const Colour& b, float t) {
     return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, a.a + (b.a - a.a) * t};
 }
@@ -118,8 +130,9 @@ Colour pastoral(float u, float v, float aspect) {
 } // namespace
 
 bool knownPattern(const std::string& name) {
-    static const char* const names[] = {"gradient", "checker",  "noise",    "skyface",     "rings",
-                                        "vignette", "filmramp", "pastoral", "petalnormal", "titlecard"};
+    static const char* const names[] = {"gradient",    "checker",   "noise",    "skyface",
+                                        "rings",       "vignette",  "filmramp", "pastoral",
+                                        "petalnormal", "titlecard", "surface"};
     return std::find(std::begin(names), std::end(names), name) != std::end(names);
 }
 
@@ -159,6 +172,16 @@ Colour shade(const Options& o, float u, float v) {
         for (int octave = 0; octave < 5; ++octave, amp *= 0.5f, freq *= 2)
             n += amp * valueNoise(o.seed + octave, u * freq, v * freq);
         return {n, n, n, 1};
+    }
+    if (o.pattern == "surface") {
+        // A tiling natural surface (grass, soil, rock, bark): broad blotches and fine grain of
+        // several octaves between the two colours, the contrast lifted a little.
+        float n = 0, amp = 0.5f;
+        int period = 4;
+        for (int octave = 0; octave < 6; ++octave, amp *= 0.55f, period *= 2)
+            n += amp * tiledNoise(o.seed + octave, u * period, v * period, period);
+        n = smoothstep(0.15f, 0.85f, n);
+        return mix(o.from, o.to, n);
     }
     if (o.pattern == "vignette") {
         // Distance from the centre with the picture's aspect, 1 at the corners; flat in the middle.
