@@ -298,7 +298,12 @@ TEST(StateText, ErrorsNameTheLine) {
     PartState state;
     ASSERT_TRUE(parse(good, state));
     auto lineOf = [&](const std::string& what) {
-        return 1 + int(std::count(good.begin(), good.begin() + long(good.find(what)), '\n'));
+        const size_t at = good.find(what);
+        if (at == std::string::npos) {
+            ADD_FAILURE() << "the source no longer holds \"" << what << "\"";
+            return -1;
+        }
+        return 1 + int(std::count(good.begin(), good.begin() + long(at), '\n'));
     };
     auto expectError = [&](const std::string& from, const std::string& to, int line,
                            const std::string& reason) {
@@ -321,8 +326,8 @@ TEST(StateText, ErrorsNameTheLine) {
     expectError("radial_blur_passes        3", "radial_blur_passes 65", lineOf("radial_blur_passes"),
                 "0..64");
     expectError("glow                      off", "glow maybe", lineOf("glow      "), "on or off");
-    expectError("key 5.4 0 linear", "key 5.4 0 linear 1", lineOf("key 5.4"), "a key is");
-    expectError("key 5.4 0 linear", "key 5.4 0 wobbly", lineOf("key 5.4"), "not a key shape");
+    expectError("key 5.75 0 linear", "key 5.75 0 linear 1", lineOf("key 5.75"), "a key is");
+    expectError("key 5.75 0 linear", "key 5.75 0 wobbly", lineOf("key 5.75"), "not a key shape");
     expectError("key 0 0 stepped\n", "", lineOf("[envelope camera]"), "needs at least one key");
     expectError("[envelope camera]", "[envelope cameras]", lineOf("[envelope camera]"),
                 "no envelope section");
