@@ -328,7 +328,14 @@ TEST(StateText, ErrorsNameTheLine) {
     expectError("glow                      off", "glow maybe", lineOf("glow      "), "on or off");
     expectError("key 5.75 0 linear", "key 5.75 0 linear 1", lineOf("key 5.75"), "a key is");
     expectError("key 5.75 0 linear", "key 5.75 0 wobbly", lineOf("key 5.75"), "not a key shape");
-    expectError("key 0 0 stepped\n", "", lineOf("[envelope camera]"), "needs at least one key");
+    {
+        // The camera envelope with every key line taken out.
+        const size_t section = good.find("[envelope camera]");
+        const size_t firstKey = good.find("\nkey ", section) + 1;
+        const size_t end = good.find("\n\n", firstKey) + 1;
+        expectError(good.substr(firstKey, end - firstKey), "", lineOf("[envelope camera]"),
+                    "needs at least one key");
+    }
     expectError("[envelope camera]", "[envelope cameras]", lineOf("[envelope camera]"),
                 "no envelope section");
     expectError("[envelope gamma]\npre constant\n", "[envelope gamma]\n", lineOf("[envelope gamma]"),
