@@ -1,0 +1,2 @@
+#version 430 core
+#include <zul/particles_expand.glsl>
