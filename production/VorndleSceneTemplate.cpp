@@ -16,6 +16,7 @@
 #include "post/MultiPassEngine.h"
 #include "post/ParamBlock.h"
 #include "post/RadialBlurEngine.h"
+#include "render/CodeTables.h"
 #include "render/Device.h"
 #include "render/Framebuffer.h"
 #include "render/Gl.h"
@@ -35,10 +36,6 @@
 #include <cstdio>
 
 namespace {
-
-// Codes of the render-state tables.
-constexpr int kFactorZero = 0, kFactorOne = 1, kFactorSrcAlpha = 2, kFactorOneMinusSrcAlpha = 3,
-              kFactorDstColor = 8;
 
 // Sky and post envelopes after the floats of the state file, in file order.
 constexpr int kTrailingEnvelopes = 13;
@@ -413,7 +410,7 @@ void VorndleSceneTemplate::drawOverlays(Device& device, float time) {
     RasterizerState noCulling;
     noCulling.cullEnabled = false;
     device.applyRasterizer(noCulling);
-    device.applyBlend(blending(kFactorDstColor, kFactorZero));
+    device.applyBlend(blending(codes::kFactorDstColor, codes::kFactorZero));
     device.bindProgram(overlayProgram);
     if (fadeLocation_ >= 0)
         glUniform1f(fadeLocation_, 1.0f);
@@ -421,7 +418,7 @@ void VorndleSceneTemplate::drawOverlays(Device& device, float time) {
     device.bindSamplerSet(overlaySamplerSet);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     if (time > 245.0f) {
-        device.applyBlend(blending(kFactorOne, kFactorOne));
+        device.applyBlend(blending(codes::kFactorOne, codes::kFactorOne));
         device.bindSamplerSet(outroSamplerSet);
         if (fadeLocation_ >= 0)
             glUniform1f(fadeLocation_, outroFade(time));
@@ -448,11 +445,11 @@ void VorndleSceneTemplate::renderAfterLights(Ref<Device>& device, const Mat4&, f
     raster.cullEnabled = false;
     states.pushDepthStencil(depth);
     states.pushRasterizer(raster);
-    states.pushBlend(blending(kFactorSrcAlpha, kFactorOneMinusSrcAlpha));
+    states.pushBlend(blending(codes::kFactorSrcAlpha, codes::kFactorOneMinusSrcAlpha));
     for (const Ref<Node>& node : alphaNodes)
         renderNodeAlone(*scene_, *node);
     states.popBlend();
-    states.pushBlend(blending(kFactorOne, kFactorOne));
+    states.pushBlend(blending(codes::kFactorOne, codes::kFactorOne));
     for (const Ref<Node>& node : additiveNodes)
         renderNodeAlone(*scene_, *node);
     states.popBlend();

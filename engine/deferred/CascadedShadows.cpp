@@ -5,6 +5,7 @@
 #include "core/Diagnostics.h"
 #include "deferred/DeferredScene.h"
 #include "demo/Registries.h"
+#include "render/CodeTables.h"
 #include "render/Device.h"
 #include "render/Framebuffer.h"
 #include "render/Program.h"
@@ -19,7 +20,6 @@ namespace {
 
 enum : int { kProjection = 0, kProjectionInverse = 1 };
 constexpr float kDegrees = 0.017453292f;
-constexpr int kCullFront = 0, kWindingCcw = 1, kOffsetFill = 0;
 
 Vec3 axisOf(const Mat4& world, const Vec3& position, const Vec3& axis) {
     return (Mat4::transformPoint(world, axis) - position).normalized();
@@ -214,10 +214,10 @@ void CascadedShadows::renderShadowPass(const Ref<Framebuffer>& target, const Mat
     blend.colorMask[0] = blend.colorMask[1] = blend.colorMask[2] = blend.colorMask[3] = false;
     RasterizerState raster = states->defaultRasterizer;
     raster.cullEnabled = true;
-    raster.frontFace = kWindingCcw;
-    raster.cullFace = kCullFront;
+    raster.frontFace = codes::kWindingCcw;
+    raster.cullFace = codes::kCullFront;
     raster.polygonOffsetEnabled = true;
-    raster.polygonOffsetMode = kOffsetFill;
+    raster.polygonOffsetMode = codes::kOffsetFill;
     raster.polygonOffsetFactor = 1.0f;
     raster.polygonOffsetUnits = 4096.0f;
     states->pushBlend(blend);

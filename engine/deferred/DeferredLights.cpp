@@ -6,6 +6,7 @@
 #include "atmosphere/AtmosphericalLight.h"
 #include "core/Diagnostics.h"
 #include "demo/Registries.h"
+#include "render/CodeTables.h"
 #include "render/Device.h"
 #include "render/Framebuffer.h"
 #include "render/Program.h"
@@ -61,7 +62,6 @@ enum : int {
 };
 constexpr int kSemanticPosition = 0, kSemanticNormal = 1, kSemanticColor = 2, kSemanticTexcoord = 4;
 constexpr int kUsageDynamicDraw = 6;
-constexpr int kEquationAdd = 1, kFactorOne = 1;
 
 const char* const kSamplerBindings[][2] = {
     {"gb_diffuse", "gb_diffuse"}, {"gb_specular", "gb_specular"}, {"gb_normal", "gb_normal"},
@@ -88,8 +88,8 @@ Vec3 lightAxis(const Light& light) {
 void lightStates(Device& device) {
     BlendState blend;
     blend.enabled = true;
-    blend.equation = kEquationAdd;
-    blend.srcRGB = blend.srcAlpha = blend.dstRGB = blend.dstAlpha = kFactorOne;
+    blend.equation = codes::kEquationAdd;
+    blend.srcRGB = blend.srcAlpha = blend.dstRGB = blend.dstAlpha = codes::kFactorOne;
     blend.colorMask[3] = false;
     DepthStencilState depth;
     depth.depthTest = false;

@@ -5,6 +5,7 @@
 #include "post/BlitEngine.h"
 #include "post/MotionBlurEngine.h"
 #include "post/SSAOEngine.h"
+#include "render/CodeTables.h"
 #include "render/Device.h"
 #include "render/Framebuffer.h"
 #include "render/Program.h"
@@ -20,10 +21,6 @@ namespace {
 
 enum : int { kProjection = 0, kProjectionInverse = 1 };
 
-// Codes of the render-state tables.
-constexpr int kEquationAdd = 1, kFactorSrcAlpha = 2, kFactorOneMinusSrcAlpha = 3;
-constexpr int kCompareLequal = 2, kCullBack = 1, kWindingCcw = 1, kOffsetFill = 0;
-
 // The geometry pass's base states: opaque, depth-tested with LEQUAL, back faces culled. They
 // become the stack's floor, so whatever a walk pushes pops back to them (the shadow passes too).
 void setBaseStates(StateSet& states) {
@@ -31,13 +28,13 @@ void setBaseStates(StateSet& states) {
     DepthStencilState& depth = states.defaultDepthStencil;
     depth = DepthStencilState();
     depth.depthTest = true;
-    depth.depthFunc = kCompareLequal;
+    depth.depthFunc = codes::kCompareLequal;
     depth.depthWrite = true;
     RasterizerState& raster = states.defaultRasterizer;
     raster = RasterizerState();
     raster.cullEnabled = true;
-    raster.cullFace = kCullBack;
-    raster.frontFace = kWindingCcw;
+    raster.cullFace = codes::kCullBack;
+    raster.frontFace = codes::kWindingCcw;
     raster.polygonOffsetEnabled = false;
 }
 
@@ -181,15 +178,15 @@ void DeferredScene::renderGeometry(Ref<Device>& device, float time) {
         glDrawBuffers(2, kDecalBuffers);
         BlendState decalBlend;
         decalBlend.enabled = true;
-        decalBlend.equation = kEquationAdd;
-        decalBlend.srcRGB = decalBlend.srcAlpha = kFactorSrcAlpha;
-        decalBlend.dstRGB = decalBlend.dstAlpha = kFactorOneMinusSrcAlpha;
+        decalBlend.equation = codes::kEquationAdd;
+        decalBlend.srcRGB = decalBlend.srcAlpha = codes::kFactorSrcAlpha;
+        decalBlend.dstRGB = decalBlend.dstAlpha = codes::kFactorOneMinusSrcAlpha;
         decalBlend.colorMask[3] = false;
         DepthStencilState decalDepth = depth;
         decalDepth.depthWrite = false;
         RasterizerState decalRaster = raster;
         decalRaster.polygonOffsetEnabled = true;
-        decalRaster.polygonOffsetMode = kOffsetFill;
+        decalRaster.polygonOffsetMode = codes::kOffsetFill;
         decalRaster.polygonOffsetFactor = -2.0f;
         decalRaster.polygonOffsetUnits = 2.0f;
         states.pushBlend(decalBlend);

@@ -29,6 +29,11 @@ constexpr int kSemanticCount = 8;
 constexpr int kFilterNearest = 0, kFilterLinear = 1, kFilterLinearMipmapLinear = 5;
 constexpr int kWrapEdge = 0, kWrapRepeat = 1;
 constexpr int kSwizzleOne = 4;
+constexpr int kEquationAdd = 1;
+constexpr int kFactorZero = 0, kFactorOne = 1, kFactorSrcAlpha = 2, kFactorOneMinusSrcAlpha = 3,
+              kFactorDstColor = 8;
+constexpr int kCompareLequal = 2;
+constexpr int kCullFront = 0, kCullBack = 1, kWindingCcw = 1, kOffsetFill = 0;
 constexpr int kUsageStaticDraw = 3;
 constexpr int kSemanticPosition = 0;
 
