@@ -51,7 +51,7 @@ bool DemoApplication::load() {
     // A software rasteriser filters anisotropically hundreds of times slower than plainly (a
     // frame of ground seen at a grazing angle takes seconds), so there the command line must ask
     // for it explicitly.
-    if (!options.anisotropy && isSoftwareRenderer() && requestedAnisotropy > 1.0f)
+    if (!options.anisotropy && Device::rendererIsSoftware() && requestedAnisotropy > 1.0f)
         requestedAnisotropy = 1.0f;
     if (requestedAnisotropy > maximumAnisotropy)
         requestedAnisotropy = maximumAnisotropy;
@@ -120,16 +120,6 @@ void DemoApplication::unload() {
     soundDevice = nullptr;
     device = nullptr;
     loadingScreen = nullptr;
-}
-
-bool DemoApplication::isSoftwareRenderer() {
-    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-    if (!renderer)
-        return false;
-    for (const char* name : {"llvmpipe", "softpipe", "swrast", "SWR"})
-        if (std::strstr(renderer, name))
-            return true;
-    return false;
 }
 
 void DemoApplication::frame() {

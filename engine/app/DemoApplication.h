@@ -47,8 +47,6 @@ public:
     // Replaces the parts by freshly made ones (a simulation from scratch): unloads them, calls
     // createParts again (with no loading screen) and loads the new ones.
     bool restartParts();
-    // Whether the current GL context renders in software (Mesa's llvmpipe and kin).
-    static bool isSoftwareRenderer();
 
     Ref<SoundDevice> soundDevice;
     Ref<Song> song;

@@ -13,7 +13,8 @@
 
 namespace {
 bool gVendorIsNvidia = false;
-}
+bool gRendererIsSoftware = false;
+} // namespace
 
 bool Device::vendorIsNvidia() {
     return gVendorIsNvidia;
@@ -21,6 +22,10 @@ bool Device::vendorIsNvidia() {
 
 void Device::setVendorIsNvidia(bool nvidia) {
     gVendorIsNvidia = nvidia;
+}
+
+bool Device::rendererIsSoftware() {
+    return gRendererIsSoftware;
 }
 
 Device::Device() {
@@ -31,6 +36,10 @@ Device::Device() {
     glEnable(GL_CULL_FACE);
     const GLubyte* vendor = glGetString(GL_VENDOR);
     gVendorIsNvidia = vendor && std::strstr(reinterpret_cast<const char*>(vendor), "NVIDIA");
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    gRendererIsSoftware = false;
+    for (const char* name : {"llvmpipe", "softpipe", "swrast", "SWR"})
+        gRendererIsSoftware = gRendererIsSoftware || (renderer && std::strstr(renderer, name));
 }
 
 Device::~Device() = default;

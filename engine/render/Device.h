@@ -87,6 +87,9 @@ public:
     // Recorded by the constructor; tests may override it.
     static bool vendorIsNvidia();
     static void setVendorIsNvidia(bool nvidia);
+    // Whether the GL renderer rasterises in software (Mesa's llvmpipe and kin), where some
+    // features (anisotropic filtering) cost far more than on a GPU. Recorded by the constructor.
+    static bool rendererIsSoftware();
 
 private:
     void unbindProgramArrays();
