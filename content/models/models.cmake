@@ -16,7 +16,8 @@ endfunction()
 
 vorndle_texture(noise.png noise --size 128x128 --seed 7)
 vorndle_texture(detail.png surface --size 128x128 --seed 21 --from 0.36,0.36,0.36 --to 0.64,0.64,0.64)
-vorndle_texture(heights.png noise --size 97x97 --seed 3)
+# The valley: 129 × 129 heights, one per vertex of the ground grid (128 cells of 3.125 m).
+vorndle_texture(heights.png hills --size 129x129 --seed 5 --channels 1)
 vorndle_texture(grass.png surface --size 128x128 --seed 11 --from 0.3,0.45,0.16 --to 0.55,0.66,0.3)
 vorndle_texture(meadow.png surface --size 128x128 --seed 12 --from 0.5,0.55,0.25 --to 0.7,0.68,0.38)
 vorndle_texture(plaster.png surface --size 64x64 --seed 13 --from 0.78,0.74,0.66 --to 0.9,0.87,0.8)
@@ -33,7 +34,8 @@ function(vorndle_mesh name)
     set(VORNDLE_SURFACES ${VORNDLE_SURFACES} ${out} PARENT_SCOPE)
 endfunction()
 
-vorndle_mesh(ground.rmsh --size 400 --segments 96 --height 3 plane:${VORNDLE_TEXTURES}/heights.png)
+vorndle_mesh(ground.rmsh --flags position,normal,tangent,texcoord --size 400 --segments 128 --height 28
+             plane:${VORNDLE_TEXTURES}/heights.png)
 vorndle_mesh(box.rmsh --size 1,1,1 box)
 vorndle_mesh(sphere.rmsh --radius 1 --segments 32 --rings 16 sphere)
 vorndle_mesh(cylinder.rmsh --radius 1 --height 1 --segments 24 cylinder)

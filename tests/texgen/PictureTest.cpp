@@ -182,3 +182,33 @@ TEST(TexgenPatterns, SurfaceTilesAndStaysBetweenItsColours) {
     EXPECT_LE(highest, 0.7f + 1e-5f);
     EXPECT_GT(highest - lowest, 0.15f) << "a surface, not a flat colour";
 }
+
+TEST(TexgenPatterns, HillsMapsTheValleyOntoVertexCentredGreys) {
+    Options o = options("hills", 129, 129);
+    o.seed = 5;
+    const Image image = draw(o);
+    auto heightAt = [&](int px, int py) {
+        return texgen::kValleyBase + image.at(px, py)[0] / 255.0f * texgen::kValleyRange;
+    };
+    const float cell = texgen::kValleySize / 128;
+    // Corners are the square's edges, the middle pixel the origin; rows run from north (-z).
+    for (int py : {0, 37, 64, 128})
+        for (int px : {0, 64, 101, 128}) {
+            const float x = -200 + px * cell, z = -200 + py * cell;
+            EXPECT_NEAR(heightAt(px, py), texgen::valleyHeight(5, x, z), texgen::kValleyRange / 255 + 1e-3f)
+                << px << "," << py;
+        }
+    // The windmill's hill rises above the farm's yard, and the rim above both.
+    const float mill = texgen::valleyHeight(5, texgen::kValleyMill[0], texgen::kValleyMill[1]);
+    const float farm = texgen::valleyHeight(5, texgen::kValleyFarm[0], texgen::kValleyFarm[1]);
+    EXPECT_GT(mill, farm + 4);
+    EXPECT_GT(texgen::valleyHeight(5, 0, 195), mill);
+    // The yard is level: a few metres around the farm stay within a hand's breadth.
+    EXPECT_NEAR(texgen::valleyHeight(5, texgen::kValleyFarm[0] + 6, texgen::kValleyFarm[1] - 5), farm, 0.1f);
+    for (int y = 0; y < 129; y += 8)
+        for (int x = 0; x < 129; x += 8) {
+            const float h = texgen::valleyHeight(5, -200 + x * cell, -200 + y * cell);
+            EXPECT_GT(h, texgen::kValleyBase);
+            EXPECT_LT(h, texgen::kValleyBase + texgen::kValleyRange);
+        }
+}

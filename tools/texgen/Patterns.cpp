@@ -129,10 +129,32 @@ Colour pastoral(float u, float v, float aspect) {
 
 } // namespace
 
+// The production's valley, 400 m square around the origin (x east, z south), heights in metres:
+// gentle rolling ground, the windmill's hill to the north, a level yard for the farm and a ring of
+// higher hills that closes the horizon.
+float valleyHeight(unsigned seed, float x, float z) {
+    auto raw = [seed](float x, float z) {
+        float rolling = 0, amp = 1.6f, wavelength = 90;
+        for (int octave = 0; octave < 4; ++octave, amp *= 0.45f, wavelength *= 0.5f)
+            rolling +=
+                amp * (2 * valueNoise(seed + octave, x / wavelength + 17.3f, z / wavelength + 5.1f) - 1);
+        const float dx = x - kValleyMill[0], dz = z - kValleyMill[1];
+        const float hill = 9.0f * std::exp(-(dx * dx + dz * dz) / (2 * 30.0f * 30.0f));
+        const float r = std::sqrt(x * x + z * z);
+        float rim = 16.0f * smoothstep(110, 190, r);
+        rim *= 0.6f + 0.4f * valueNoise(seed + 9, x / 45 + 3.7f, z / 45 + 1.9f) * 2;
+        return rolling + hill + rim;
+    };
+    const float h = raw(x, z);
+    const float fx = x - kValleyFarm[0], fz = z - kValleyFarm[1];
+    const float yard = smoothstep(26, 12, std::sqrt(fx * fx + fz * fz));
+    return h + (raw(kValleyFarm[0], kValleyFarm[1]) - h) * yard;
+}
+
 bool knownPattern(const std::string& name) {
     static const char* const names[] = {"gradient",    "checker",   "noise",    "skyface",
                                         "rings",       "vignette",  "filmramp", "pastoral",
-                                        "petalnormal", "titlecard", "surface"};
+                                        "petalnormal", "titlecard", "surface",  "hills"};
     return std::find(std::begin(names), std::end(names), name) != std::end(names);
 }
 
@@ -192,6 +214,14 @@ Colour shade(const Options& o, float u, float v) {
     }
     if (o.pattern == "filmramp")
         return filmRamp(u);
+    if (o.pattern == "hills") {
+        // Pixel centres sit on the grid's vertices: the first and last column are the edges.
+        const float px = u * o.width - 0.5f, py = v * o.height - 0.5f;
+        const float x = -0.5f * kValleySize + px * kValleySize / float(std::max(o.width - 1, 1));
+        const float z = -0.5f * kValleySize + py * kValleySize / float(std::max(o.height - 1, 1));
+        const float g = std::clamp((valleyHeight(o.seed, x, z) - kValleyBase) / kValleyRange, 0.0f, 1.0f);
+        return {g, g, g, 1};
+    }
     if (o.pattern == "pastoral")
         return pastoral(u, v, float(o.width) / float(o.height));
     if (o.pattern == "titlecard")

@@ -31,6 +31,12 @@ bool drawPicture(const Options& o, std::vector<unsigned char>& pixels, std::stri
 
 // The per-pixel patterns, exposed for tests: colour at texture coordinates (u, v), v downwards.
 Colour shade(const Options& o, float u, float v);
+// "hills": the production's valley. The picture spans kValleySize metres, top row at z = -size/2,
+// left column at x = -size/2, pixel centres on the edges; grey g stands for the height
+// kValleyBase + g × kValleyRange metres.
+constexpr float kValleySize = 400, kValleyBase = -4, kValleyRange = 28;
+constexpr float kValleyMill[2] = {0, -60}, kValleyFarm[2] = {34, -18};
+float valleyHeight(unsigned seed, float x, float z);
 // "petalnormal"'s height field, 0 (background) to about 1 (the flower's heart).
 float petalHeight(float u, float v);
 

@@ -22,6 +22,7 @@ const char* usageText =
     "  checker      squares of --cell pixels in --from and --to\n"
     "  noise        smooth value noise (greyscale height maps), --seed N\n"
     "  surface      tiling multi-octave noise from --from to --to (grass, soil, rock, bark)\n"
+    "  hills        the production's valley as a height map (400 m square, grey 0..1 = -4..24 m)\n"
     "  skyface      face --face 0..5 of a sky cube map (+X -X +Y -Y +Z -Z)\n"
     "  rings        concentric rings from --from to --to\n"
     "  vignette     --from in the middle darkening to --to in the corners\n"
