@@ -149,9 +149,11 @@ void Device::bindProgram(const Ref<Program>& program) {
     uploadBindMatrices();
 }
 
+// The matrices that stay the same for a whole pass (projection, view, texture, shadow) reach every
+// program bound during it; the per-node ones are set as each node draws.
 void Device::uploadBindMatrices() {
     const uint32_t mask = program_->builtInMask();
-    for (int index : {0, 1, 8, 10})
+    for (int index : {0, 1, 6, 7, 8, 10})
         if (mask & (1u << index))
             glUniformMatrix4fv(program_->builtInLocation(index), 1, GL_TRUE, matrices_[index].m);
     if (mask & (1u << 14))
