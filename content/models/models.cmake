@@ -37,6 +37,8 @@ endfunction()
 vorndle_mesh(ground.rmsh --flags position,normal,tangent,texcoord --size 400 --segments 128 --height 28
              plane:${VORNDLE_TEXTURES}/heights.png)
 vorndle_mesh(box.rmsh --size 1,1,1 box)
+# A fence post, 1.8 m from half a metre below the ground, centred on its middle.
+vorndle_mesh(post.rmsh --flags position,normal,tangent,texcoord --size 0.16,1.8,0.16 box)
 vorndle_mesh(sphere.rmsh --radius 1 --segments 32 --rings 16 sphere)
 vorndle_mesh(cylinder.rmsh --radius 1 --height 1 --segments 24 cylinder)
 

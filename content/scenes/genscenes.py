@@ -1,0 +1,539 @@
+#!/usr/bin/env python3
+"""Writes the production's three scene files (data/scenes/{intro,windmill,outro}.xml) from the
+layout below: the valley's landmarks, the plants, the lights and the camera moves, timed to the
+soundtrack's bars. Objects stand on the ground of the valley's height map, which texgen draws into
+the build tree, so run it after a build:
+
+    python3 content/scenes/genscenes.py [BUILD_DIR]
+
+The scene files are committed; this script is their source. Times are demo beats (120 bpm, bars of
+four beats; 106 and 224 start bars)."""
+import math
+import os
+import random
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from pngio import read_png  # noqa: E402
+
+ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..'))
+BUILD = sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, 'build')
+
+
+class Valley:
+    """Heights of the ground mesh: one grey per vertex of a 128-cell grid over 400 m."""
+
+    def __init__(self, path):
+        self.width, self.height, channels, rows = read_png(path)
+        self.grey = [[r[i * channels] / 255.0 for i in range(self.width)] for r in rows]
+
+    def vertex(self, i, j):
+        i = min(max(i, 0), self.width - 1)
+        j = min(max(j, 0), self.height - 1)
+        return -4.0 + 28.0 * self.grey[j][i]
+
+    def __call__(self, x, z):
+        # The grid's triangles (a, b, d) and (a, d, c) of each cell, as meshtool builds them.
+        fx = (x + 200.0) / 400.0 * (self.width - 1)
+        fz = (z + 200.0) / 400.0 * (self.height - 1)
+        i, j = int(math.floor(fx)), int(math.floor(fz))
+        u, v = fx - i, fz - j
+        h00, h10, h01, h11 = self.vertex(i, j), self.vertex(i + 1, j), self.vertex(i, j + 1), self.vertex(i + 1, j + 1)
+        # Rows of the picture run north (top) to south; the mesh's cells split along the same
+        # diagonal either way within a few centimetres, so a bilinear blend is close enough.
+        return (h00 * (1 - u) + h10 * u) * (1 - v) + (h01 * (1 - u) + h11 * u) * v
+
+
+ground = Valley(os.path.join(BUILD, 'data', 'textures', 'heights.png'))
+
+MILL = (0.0, -60.0)
+FARM = (34.0, -18.0)
+PI = math.pi
+
+
+def f(v):
+    s = '%.4f' % v
+    s = s.rstrip('0').rstrip('.') if '.' in s else s
+    return '0' if s in ('-0', '') else s
+
+
+# ------------------------------------------------------------------------------------------ XML
+def envelope(keys, kind=0):
+    """keys: [(beat, value)] or [(beat, value, kind)]; kind 0 smooth, 3 linear, 1 stepped."""
+    out = ['<envelope pre="1" post="1">']
+    for k in keys:
+        out.append('<key type="%d" time="%s" value="%s"/>' % (k[2] if len(k) > 2 else kind, f(k[0]), f(k[1])))
+    out.append('</envelope>')
+    return ''.join(out)
+
+
+def transform(pos=None, rot=None, scale=None):
+    parts = []
+    if pos is not None:
+        parts.append('<position x="%s" y="%s" z="%s"/>' % tuple(f(v) for v in pos))
+    if rot is not None:
+        parts.append('<rotation h="%s" p="%s" b="%s"/>' % tuple(f(v) for v in rot))
+    if scale is not None:
+        if not isinstance(scale, (tuple, list)):
+            scale = (scale, scale, scale)
+        parts.append('<scale x="%s" y="%s" z="%s"/>' % tuple(f(v) for v in scale))
+    return '<transform>' + ''.join(parts) + '</transform>'
+
+
+def animated_transform(x, y, z, h=None, p=None, b=None):
+    out = '<transform><position><x>%s</x><y>%s</y><z>%s</z></position>' % (envelope(x), envelope(y), envelope(z))
+    if h is not None:
+        out += '<rotation><h>%s</h><p>%s</p><b>%s</b></rotation>' % (envelope(h), envelope(p), envelope(b))
+    return out + '</transform>'
+
+
+class Scene:
+    def __init__(self, comment):
+        self.lines = ['<?xml version="1.0"?>', '<!-- %s -->' % comment, '<scene>',
+                      '  <shadowcasters><shadowmask name="sun" value="1"/></shadowcasters>']
+
+    def add(self, text):
+        self.lines.append('  ' + text)
+
+    def comment(self, text):
+        self.lines.append('  <!-- %s -->' % text)
+
+    def write(self, name):
+        self.lines.append('</scene>')
+        path = os.path.join(ROOT, 'data', 'scenes', name)
+        with open(path, 'w') as out:
+            out.write('\n'.join(self.lines) + '\n')
+        print('wrote', path)
+
+
+def samplers(pairs):
+    return '<samplerset>' + ''.join('<sampler name="%s" texture="%s"/>' % p for p in pairs) + '</samplerset>'
+
+
+def uniforms(pairs):
+    return '<uniforms>' + ''.join('<uniform name="%s" values="%s"/>' % p for p in pairs) + '</uniforms>'
+
+
+def placements(mesh, bin_, items, casters=True, cullable=True):
+    """items: [(position, heading, scale)]; one group per placement with the mesh's bin."""
+    mask = ' shadowcastermask="sun"' if casters else ''
+    cull = ' cullable="yes"' if cullable else ''
+    out = []
+    for pos, heading, scale in items:
+        out.append('<group%s>%s<vao mesh="%s"%s><submodel indexbin="%d"%s%s/></vao></group>' % (
+            mask, transform(pos, (heading, 0, 0), scale), mesh, mask, bin_, mask, cull))
+    return ''.join(out)
+
+
+def material(name, program, sampler_pairs, body, casters=True, uniform_pairs=None, extra=''):
+    mask = ' shadowcastermask="sun"' if casters else ''
+    u = uniforms(uniform_pairs) if uniform_pairs else ''
+    return '<material name="%s"%s><program name="%s"/>%s%s%s%s</material>' % (
+        name, mask, program, samplers(sampler_pairs), u, extra, body)
+
+
+def surface(name, diffuse, normal, mesh, bin_, items, smooth_slot, casters=True):
+    """A normal-mapped surface whose smoothness follows one of the part's material slots."""
+    return material(name, 'zul/surface', [('diffuse_map', diffuse), ('normal_map', normal)],
+                    placements(mesh, bin_, items, casters), casters,
+                    [('smoothness', 'material.smooth[%d]' % smooth_slot)])
+
+
+def textured(name, diffuse, mesh, bin_, items, casters=True):
+    return material(name, 'materials/textured', [('diffuse_map', diffuse)], placements(mesh, bin_, items, casters),
+                    casters)
+
+
+# ------------------------------------------------------------------------------------- the valley
+def on_ground(x, z, sink=0.0):
+    return (x, ground(x, z) - sink, z)
+
+
+rng = random.Random(1906)
+
+TREES = []
+# A copse west of the mill, a pair by the farm, single oaks in the fields, and woods on the rim.
+for x, z in [(-34, -52), (-42, -66), (-29, -74), (-48, -48), (-55, -70), (52, -30), (49, -4), (18, -36),
+             (-58, 8), (66, 22), (-22, 58), (30, 70), (-88, -30), (92, -60), (-120, 60), (118, 40),
+             (-70, -115), (40, -125), (-15, -140), (140, -10), (-140, -20), (85, 110), (-95, 120)]:
+    TREES.append(((x, ground(x, z) - 0.3, z), rng.uniform(0, 2 * PI), rng.uniform(0.85, 1.2), rng.randrange(3)))
+
+ROCKS = []
+for x, z in [(-12, -44), (14, -48), (-8, -72), (24, 6), (-30, 24), (8, 30), (40, 40), (-50, -20), (62, -40),
+             (-18, -30), (5, 52), (-40, 70)]:
+    ROCKS.append(((x, ground(x, z) - 0.35, z), rng.uniform(0, 2 * PI), rng.uniform(0.6, 1.6), rng.randrange(2)))
+
+# The path: from the meadow in the south, past the farm's yard, up the hill to the mill's door.
+PATH = [(-14, 70), (-6, 48), (4, 28), (16, 10), (24, -4), (26, -14), (18, -26), (9, -38), (3, -49), (0, -55)]
+# The fence follows the path's east side from the meadow to the yard.
+FENCE = [(-10, 66), (-2, 46), (8, 27), (19, 11), (28, 0)]
+
+
+def path_extrusion():
+    """The path and the fence rails as extrusions along the same kind of curve."""
+    n = len(PATH)
+    xs = [(i, p[0]) for i, p in enumerate(PATH)]
+    zs = [(i, p[1]) for i, p in enumerate(PATH)]
+    ys = [(i, 0) for i in range(n)]
+    shape = '<shape><point x="-1" y="0" nx="0" ny="1"/><point x="1" y="0" nx="0" ny="1"/></shape>'
+    path = ('<shapeextrude meshname="path strip" segments="%d" wrap.u="1" wrap.v="1">' % (12 * (n - 1)) +
+            '<extrude start="0" stop="%d" radius="1.6">%s<position><x>%s</x><y>%s</y><z>%s</z></position></extrude>'
+            % (n - 1, shape, envelope(xs, 0), envelope(ys, 0), envelope(zs, 0)) + '</shapeextrude>')
+    # Rails: a squarish section at two heights along the fence line, a little above the ground.
+    rails = []
+    for height in (0.55, 1.05):
+        pts = []
+        for i in range(len(FENCE) - 1):
+            (x0, z0), (x1, z1) = FENCE[i], FENCE[i + 1]
+            steps = 4
+            for s in range(steps):
+                t = s / steps
+                x, z = x0 + (x1 - x0) * t, z0 + (z1 - z0) * t
+                pts.append((x, ground(x, z) + height, z))
+        pts.append((FENCE[-1][0], ground(*FENCE[-1]) + height, FENCE[-1][1]))
+        m = len(pts)
+        square = ('<shape><point x="-1" y="-1" nx="-1" ny="0"/><point x="-1" y="1" nx="-1" ny="0"/>'
+                  '<point x="-1" y="1" nx="0" ny="1"/><point x="1" y="1" nx="0" ny="1"/>'
+                  '<point x="1" y="1" nx="1" ny="0"/><point x="1" y="-1" nx="1" ny="0"/>'
+                  '<point x="1" y="-1" nx="0" ny="-1"/><point x="-1" y="-1" nx="0" ny="-1"/></shape>')
+        rails.append('<extrude start="0" stop="%d" radius="0.06">%s<position><x>%s</x><y>%s</y><z>%s</z></position></extrude>'
+                     % (m - 1, square, envelope([(i, p[0]) for i, p in enumerate(pts)], 3),
+                        envelope([(i, p[1]) for i, p in enumerate(pts)], 3),
+                        envelope([(i, p[2]) for i, p in enumerate(pts)], 3)))
+    rail = ('<shapeextrude meshname="fence rails" segments="6" wrap.u="1" wrap.v="0.5" singleIndexBin="yes">' +
+            ''.join(rails) + '</shapeextrude>')
+    return path, rail
+
+
+def fence_posts():
+    items = []
+    for i in range(len(FENCE) - 1):
+        (x0, z0), (x1, z1) = FENCE[i], FENCE[i + 1]
+        steps = 4
+        for s in range(steps):
+            t = s / steps
+            x, z = x0 + (x1 - x0) * t, z0 + (z1 - z0) * t
+            items.append(((x, ground(x, z) + 0.5, z), rng.uniform(-0.1, 0.1), 1))
+    x, z = FENCE[-1]
+    items.append(((x, ground(x, z) + 0.5, z), 0.0, 1))
+    return items
+
+
+def sky():
+    return ('<material name="sky"><program name="zul/sky"/>' +
+            uniforms([('AtmosphereModel', 'atmosphere.uniforms'), ('cloudOffsets', 'cloudOffsets'),
+                      ('cloudHeightScale', 'cloudHeightScale'), ('time', 'time')]) +
+            '<drawstate><rasterizer><culling enable="no"/></rasterizer></drawstate>'
+            '<vao mesh="sphere"><submodel indexbin="0"/></vao></material>')
+
+
+def terrain():
+    return material('ground', 'zul/terrain',
+                    [('grass_map', 'grass'), ('meadow_map', 'meadow'), ('rock_map', 'rock'),
+                     ('grass_normal', 'grass_normal'), ('detail_map', 'detail'), ('noise_map', 'noise')],
+                    '<group name="terrain" shadowcastermask="sun">%s<vao mesh="ground" shadowcastermask="sun">'
+                    '<submodel indexbin="0" shadowcastermask="sun"/></vao></group>' % transform((0, -4, 0)),
+                    True, [('texScale', 'terrain.texCoord.scale'), ('detailParams', 'terrain.detailParams'),
+                           ('smoothness', 'terrain.smooth'), ('EmissionSphere', 'EmissionSphere')])
+
+
+def meadow(centre, grid, seedmeshes, size=16.0):
+    """Instanced meadow patches around centre: grid × grid patches of `size` metres."""
+    out = []
+    for mesh, petals in seedmeshes:
+        for bin_, tex in ((0, 'grass_blade'), (1, petals), (2, 'flower_heart')):
+            out.append(material(
+                '%s %d' % (mesh, bin_), 'zul/foliage', [('diffuse_map', tex), ('heights', 'heights')],
+                '<group>%s<vao mesh="%s"><submodel indexbin="%d" instances="%d"/></vao></group>' % (
+                    transform((centre[0], 0, centre[1])), mesh, bin_, grid * grid),
+                False, [('time', 'time')],
+                '<drawstate><rasterizer><culling enable="no"/></rasterizer></drawstate>'))
+    return ''.join(out)
+
+
+def landmarks(s, windows_lit=False):
+    """The windmill, its sails turning, the farmhouse, fence, path, trees and rocks."""
+    mill = on_ground(MILL[0], MILL[1], 0.6)
+    s.comment('The windmill on its hill, facing south over the valley; its sails turn about the hub.')
+    s.add(surface('mill walls', 'plaster', 'plaster_normal', 'windmill', 0, [(mill, 0, 1)], 4))
+    s.add(surface('mill cap', 'shingles', 'shingles_normal', 'windmill', 1, [(mill, 0, 1)], 5))
+    s.add(surface('mill woodwork', 'planks', 'planks_normal', 'windmill', 2, [(mill, 0, 1)], 6))
+    s.add(window_material('mill windows', 'windmill', 3, [(mill, 0, 1)], windows_lit))
+    hub = (mill[0], mill[1] + 12.5, mill[2] + 3.2)
+    turning = '<group name="sails" shadowcastermask="sun"><transform><position x="%s" y="%s" z="%s"/>' % tuple(
+        f(v) for v in hub)
+    turning += '<rotation><h>%s</h><p>%s</p><b>%s</b></rotation></transform>' % (
+        envelope([(0, 0)]), envelope([(0, 0)]), envelope([(0, 0, 3), (264, -44, 3)]))
+    for bin_, name, tex, normal, slot in ((0, 'sail frames', 'planks', 'planks_normal', 6),
+                                          (1, 'sail cloth', 'canvas', None, 7)):
+        body = '<vao mesh="sails" shadowcastermask="sun"><submodel indexbin="%d" shadowcastermask="sun"/></vao>' % bin_
+        if normal:
+            s.add('<material name="%s" shadowcastermask="sun"><program name="zul/surface"/>%s%s%s</material>' % (
+                name, samplers([('diffuse_map', tex), ('normal_map', normal)]),
+                uniforms([('smoothness', 'material.smooth[%d]' % slot)]), turning + body + '</group>'))
+        else:
+            s.add('<material name="%s" shadowcastermask="sun"><program name="zul/cloth"/>%s'
+                  '<drawstate><rasterizer><culling enable="no"/></rasterizer></drawstate>%s</material>' % (
+                      name, samplers([('diffuse_map', tex)]), turning + body + '</group>'))
+
+    farm = on_ground(FARM[0], FARM[1], 0.4)
+    heading = 0.35
+    s.comment('The farm: whitewashed walls, a tiled roof, a chimney that smokes.')
+    s.add(surface('farm walls', 'plaster', 'plaster_normal', 'farmhouse', 0, [(farm, heading, 1)], 4))
+    s.add(surface('farm roof', 'rooftiles', 'rooftiles_normal', 'farmhouse', 1, [(farm, heading, 1)], 8))
+    s.add(surface('farm woodwork', 'planks', 'planks_normal', 'farmhouse', 2, [(farm, heading, 1)], 6))
+    s.add(surface('farm chimney', 'brick', 'brick_normal', 'farmhouse', 3, [(farm, heading, 1)], 9))
+    s.add(window_material('farm windows', 'farmhouse', 4, [(farm, heading, 1)], windows_lit))
+
+    s.comment('Trees: three kinds of oak, shared by every placement.')
+    for kind in range(3):
+        items = [(p, h, sc) for p, h, sc, k in TREES if k == kind]
+        near = [it for it in items if math.hypot(it[0][0], it[0][2]) < 110]
+        far = [it for it in items if math.hypot(it[0][0], it[0][2]) >= 110]
+        s.add(surface('bark %d' % kind, 'bark', 'bark_normal', 'tree%d' % kind, 0, near, 10))
+        s.add(material('crown %d' % kind, 'zul/canopy', [('diffuse_map', 'leaves')],
+                       placements('tree%d' % kind, 1, near), True, [('time', 'time')]))
+        if far:
+            s.add(surface('far bark %d' % kind, 'bark', 'bark_normal', 'tree%d' % kind, 0, far, 10, casters=False))
+            s.add(material('far crown %d' % kind, 'zul/canopy', [('diffuse_map', 'leaves')],
+                           placements('tree%d' % kind, 1, far, casters=False), False, [('time', 'time')]))
+    for kind in range(2):
+        s.add(surface('rocks %d' % kind, 'rock', 'rock_normal', 'rock%d' % kind, 0,
+                      [(p, h, sc) for p, h, sc, k in ROCKS if k == kind], 11))
+
+    path, rails = path_extrusion()
+    s.comment('The path (an extruded strip laid on the ground as a decal) and the fence beside it.')
+    s.add(path)
+    s.add(rails)
+    s.add('<group name="decals">' + material('path', 'zul/decal', [('diffuse_map', 'path'), ('heights', 'heights')],
+                                              '<vao mesh="path strip"><submodel indexbin="0"/></vao>', False,
+                                              None, '<drawstate><rasterizer><culling enable="no"/></rasterizer></drawstate>')
+          + '</group>')
+    s.add(surface('fence posts', 'planks', 'planks_normal', 'post', 0, fence_posts(), 6))
+    s.add(textured('fence rails', 'planks', 'fence rails', 0, [((0, 0, 0), 0, 1)]))
+
+
+def window_material(name, mesh, bin_, items, lit):
+    program = 'zul/window_lit' if lit else 'zul/window'
+    return material(name, program, [('diffuse_map', 'glass')], placements(mesh, bin_, items), True,
+                    [('time', 'time')])
+
+
+def chimney_smoke(s, rate=12):
+    farm = on_ground(FARM[0], FARM[1], 0.4)
+    c, sn = math.cos(0.35), math.sin(0.35)
+    # The chimney's top is (3, 9.5, 0) in the house; the house turns by the negated heading.
+    x, z = 3 * c, -3 * sn
+    top = (farm[0] + x, farm[1] + 9.7, farm[2] + z)
+    s.add('<group name="postlighting"><material name="chimney smoke"><program name="zul/smoke"/>' +
+          samplers([('depth', 'backbuffer_depth')]) + uniforms([('viewport', 'viewport')]) +
+          '<group>%s<particlesystem maxparticles="200">' % transform(top) +
+          '<smokeemitter radiusscale="0.5" radiusscalevariance="0.2" maxradius="2.5"><particleprops>'
+          '<spawnrate value="%d"/><lifespan value="0.16"/><mass value="1"/><speed value="0.995" variance="0"/>'
+          '<radius value="0.35" variance="0.1"/><energy value="1"/></particleprops></smokeemitter>' % rate +
+          '</particlesystem></group></material></group>')
+
+
+# ------------------------------------------------------------------------------------------ cameras
+def look(eye, target):
+    dx, dy, dz = target[0] - eye[0], target[1] - eye[1], target[2] - eye[2]
+    h = math.atan2(-dx, -dz)
+    p = math.atan2(dy, math.hypot(dx, dz))
+    return h, p
+
+
+def camera(name, shots, fov=50, near=0.3, far=900):
+    """shots: [(beat, eye, target)]: the camera glides through them (smooth keys)."""
+    xs, ys, zs, hs, ps = [], [], [], [], []
+    prev = None
+    for beat, eye, target in shots:
+        h, p = look(eye, target)
+        h = PI - h
+        if prev is not None:
+            while h - prev > PI:
+                h -= 2 * PI
+            while h - prev < -PI:
+                h += 2 * PI
+        prev = h
+        xs.append((beat, eye[0]))
+        ys.append((beat, eye[1]))
+        zs.append((beat, eye[2]))
+        hs.append((beat, h))
+        ps.append((beat, p))
+    return '<camera name="%s" fov="%s" nearZ="%s" farZ="%s">%s</camera>' % (
+        name, f(fov), f(near), f(far), animated_transform(xs, ys, zs, hs, ps, [(0, 0)]))
+
+
+def above(x, z, height):
+    return (x, ground(x, z) + height, z)
+
+
+# -------------------------------------------------------------------------------------------- intro
+def intro():
+    s = Scene('Before dawn in the valley: the moon low in the south, pollen in the still air, the sun '
+              'rising behind the windmill\'s hill; the cameras glide low over the flowers.')
+    s.add('<atmoslight name="atmospherical light" shadowcastermask="sun"><atmosphere><latitude value="50"/>'
+          '<timeofday value="3.6"/><turbidity value="2.5"/></atmosphere></atmoslight>')
+    s.add('<ambientlight name="night sky" color.r="0.05" color.g="0.07" color.b="0.12">'
+          '<intensity>%s</intensity>%s</ambientlight>' % (envelope([(0, 1.0), (64, 1.4), (106, 1.8)]),
+                                                          transform((0, 50, 0))))
+    s.add('<directionallight name="moonlight" color.r="0.16" color.g="0.2" color.b="0.3">'
+          '<intensity>%s</intensity>%s</directionallight>' % (envelope([(0, 1.0), (60, 0.8), (96, 0.0)]),
+                                                              transform((0, 0, 0), (PI - 0.2, -0.25, 0))))
+    s.add(sky())
+    s.add(moon_disc((-120, 70, 560), 14))
+    s.add(terrain())
+    landmarks(s)
+    s.add(meadow((-6, 36), 6, [('meadow0', 'petals_white'), ('meadow1', 'petals_red')]))
+    chimney_smoke(s, 6)
+    pollen(s)
+    s.add(camera('meadow', [(0, above(-20, 70, 1.2), above(-40, 250, 30)),
+                            (16, above(-16, 62, 1.0), above(-60, 240, 35)),
+                            (32, above(-12, 55, 0.9), above(-70, 230, 40))], fov=48))
+    s.add(camera('flowers', [(32, above(4, 44, 0.5), above(0, -60, 14)),
+                             (48, above(2, 38, 0.6), above(0, -60, 14)),
+                             (64, above(-2, 30, 0.8), above(0, -60, 14))], fov=42))
+    s.add(camera('valley', [(64, above(-40, 40, 6), above(0, -60, 10)),
+                            (72, above(-30, 30, 16), above(0, -60, 10)),
+                            (80, above(-14, 24, 22), above(0, -60, 10))], fov=55))
+    s.add(camera('sunrise', [(80, above(6, 20, 1.6), above(0, -60, 13)),
+                             (96, above(4, 8, 2.2), above(0, -60, 14)),
+                             (106, above(2, 0, 2.8), above(0, -60, 14))], fov=45))
+    s.write('intro.xml')
+
+
+def moon_disc(pos, radius, name='moon disc'):
+    return ('<material name="%s"><program name="zul/moon"/>%s<group name="%s">%s'
+            '<vao mesh="sphere"><submodel indexbin="0"/></vao></group></material>' % (
+                name, samplers([('noise_map', 'noise')]), name, transform(pos, None, radius)))
+
+
+def pollen(s):
+    s.add('<group name="particlesystem"><material name="pollen"><program name="zul/particles"/>' +
+          samplers([('depth', 'backbuffer_depth')]) + uniforms([('viewport', 'viewport')]) +
+          '<group>%s<particlesystem maxparticles="300">' % transform(above(-4, 40, 2.0)) +
+          '<sphereemitter radius="16" radiusvariance="6"><particleprops><spawnrate value="30"/><lifespan value="0.1"/>'
+          '<mass value="1"/><speed value="0.999" variance="0"/><radius value="0.06" variance="0.03"/>'
+          '<energy value="1"/></particleprops></sphereemitter>'
+          '<radialforce radius="18" strength="0.02"/></particlesystem></group></material></group>')
+
+
+# ----------------------------------------------------------------------------------------- windmill
+def windmill():
+    s = Scene('Full daylight: the windmill on its hill, sails turning and their shadow sweeping the slope, '
+              'clouds drifting, the farm below with its smoking chimney; birds circle the hill.')
+    s.add('<atmoslight name="atmospherical light" shadowcastermask="sun"><atmosphere><latitude value="50"/>'
+          '<timeofday value="9"/><turbidity value="2.5"/></atmosphere></atmoslight>')
+    s.add('<ambientlight name="sky light" color.r="0.12" color.g="0.15" color.b="0.2">%s</ambientlight>'
+          % transform((0, 50, 0)))
+    s.add(sky())
+    s.add(terrain())
+    landmarks(s)
+    s.add(meadow((-4, -30), 6, [('meadow0', 'petals_yellow'), ('meadow1', 'petals_blue')]))
+    chimney_smoke(s, 12)
+    petals_falling(s)
+    birds = os.path.join(ROOT, 'content', 'scenes', 'birds.xml')
+    if os.path.exists(birds):
+        s.add(open(birds).read().strip())
+    mill_top = (MILL[0], ground(*MILL) + 11, MILL[1])
+    s.add(camera('mill wide', [(106, above(-60, 10, 4), mill_top), (122, above(-50, 0, 6), mill_top),
+                               (138, above(-40, -10, 7), mill_top), (186, above(-70, 20, 8), mill_top),
+                               (202, above(-40, 30, 14), mill_top), (224, above(-20, 40, 18), mill_top)], fov=50))
+    s.add(camera('farm', [(122, above(62, 8, 3), above(FARM[0], FARM[1], 4)),
+                          (138, above(58, 2, 4), above(FARM[0], FARM[1], 5)),
+                          (202, above(10, 20, 2.5), above(FARM[0], FARM[1], 4)),
+                          (218, above(4, 24, 2.2), above(20, -30, 6))], fov=50))
+    hub = (MILL[0], ground(*MILL) + 12.5, MILL[1] + 3.2)
+    s.add(camera('sails', [(138, above(18, -44, 3), hub), (154, above(14, -38, 3.5), hub),
+                           (170, above(8, -40, 2.5), hub), (186, above(4, -42, 2.2), hub)], fov=40))
+    s.add(camera('slope', [(154, above(-30, -28, 2), mill_top), (170, above(-26, -34, 2.5), mill_top),
+                           (186, above(-22, -40, 3), mill_top)], fov=45))
+    s.add(camera('path', [(218, above(-8, 54, 1.8), mill_top), (224, above(-5, 46, 2.0), mill_top)], fov=50))
+    s.write('windmill.xml')
+
+
+def petals_falling(s):
+    """Blossom blown off the trees by the farm: a rain emitter drifting in the breeze."""
+    s.add('<group name="particlesystem"><material name="blossom"><program name="zul/particles"/>' +
+          samplers([('depth', 'backbuffer_depth')]) + uniforms([('viewport', 'viewport')]) +
+          '<group>%s<particlesystem maxparticles="150">' % transform(above(50, -18, 9)) +
+          '<rainemitter min.x="-6" min.y="-1" min.z="-6" max.x="6" max.y="1" max.z="6"><particleprops><spawnrate value="14"/><lifespan value="0.12"/>'
+          '<mass value="1"/><speed value="0.3" variance="0.1"/><radius value="0.05" variance="0.02"/>'
+          '<energy value="1"/></particleprops></rainemitter>'
+          '<gravity strength="0.08"/></particlesystem></group></material></group>')
+
+
+# -------------------------------------------------------------------------------------------- outro
+def outro():
+    s = Scene('Sunset into dusk: warm light fading to blue, lamps and fireflies lighting up around the '
+              'farm, the moon rising; the title and credits fade in over the end.')
+    s.add('<atmoslight name="atmospherical light" shadowcastermask="sun"><atmosphere><latitude value="50"/>'
+          '<timeofday value="19"/><turbidity value="2.5"/></atmosphere></atmoslight>')
+    s.add('<ambientlight name="dusk sky" color.r="0.08" color.g="0.09" color.b="0.14">%s</ambientlight>'
+          % transform((0, 50, 0)))
+    s.add(sky())
+    s.add(moon_disc((260, 40, -480), 16, 'moon'))
+    s.add(terrain())
+    landmarks(s, windows_lit=True)
+    s.add(meadow((20, -2), 5, [('meadow0', 'petals_white'), ('meadow1', 'petals_yellow')]))
+    chimney_smoke(s, 8)
+    farm = on_ground(FARM[0], FARM[1], 0.0)
+    lamp_on = [(224, 0), (230, 0), (236, 1)]
+    # The farm's lamp by the door: a point light, its warm pool on the yard (EmissionSphere).
+    door = (farm[0] - 2.0, farm[1] + 2.4, farm[2] + 4.4)
+    s.add('<pointlight name="door lamp" radius="10" intensity="3" particleradius="0.25" color.r="1" color.g="0.62" '
+          'color.b="0.3"><intensity>%s</intensity>%s</pointlight>' % (envelope([(224, 0), (232, 0), (238, 3)]),
+                                                                      transform(door)))
+    s.add('<group name="EmissionSphere">%s</group>' % transform((door[0], door[1] - 2.2, door[2] + 1)))
+    # A porch spot pointing down on the bench, a projected window on the yard, the window's own
+    # glow (area), a string of lights under the eaves (linear) and a pierced-tin lantern (cube).
+    s.add('<spotlight name="porch spot" color.r="1" color.g="0.75" color.b="0.45" radius="9" coneangle="0.5" '
+          'edgeangle="0.25"><intensity>%s</intensity>%s</spotlight>' % (
+              envelope([(224, 0), (236, 0), (240, 2.5)]), transform((farm[0] + 2, farm[1] + 3.6, farm[2] + 4.6),
+                                                                     (0, -1.2, 0))))
+    s.add('<projectivelight name="window light" color.r="1" color.g="0.7" color.b="0.4" radius="14" fov="60" '
+          'coneangle="0.6" edgeangle="0.1" texture="window_slide"><intensity>%s</intensity>%s</projectivelight>' % (
+              envelope([(224, 0), (230, 0), (236, 3)]), transform((farm[0] + 1, farm[1] + 2.2, farm[2] - 1),
+                                                                    (0.35, -0.5, 0))))
+    s.add('<arealight name="window glow" color.r="1" color.g="0.6" color.b="0.3" radius="3.5">'
+          '<intensity>%s</intensity>%s</arealight>' % (envelope([(224, 0), (230, 0), (236, 1.2)]),
+                                                       transform((farm[0] + 3, farm[1] + 1.8, farm[2] + 4.2))))
+    s.add('<linearlight name="eave lights" color.r="1" color.g="0.8" color.b="0.5" radius="3" width="8">'
+          '<intensity>%s</intensity>%s</linearlight>' % (envelope([(224, 0), (238, 0), (242, 1.5)]),
+                                                         transform((farm[0], farm[1] + 4.2, farm[2] + 4.0), (0.35, 0, 0))))
+    s.add('<cubelight name="tin lantern" color.r="1" color.g="0.7" color.b="0.35" radius="7" texture="lantern">'
+          '<intensity>%s</intensity>%s</cubelight>' % (envelope([(224, 0), (234, 0), (240, 3)]),
+                                                       transform(above(16, 12, 1.2))))
+    fireflies(s)
+    s.add(camera('dusk farm', [(224, above(-6, 34, 3), above(FARM[0], FARM[1], 4)),
+                               (236, above(0, 30, 3.5), above(FARM[0], FARM[1], 4)),
+                               (244, above(6, 26, 4), above(FARM[0], FARM[1], 4))], fov=50))
+    s.add(camera('moonrise', [(244, above(-20, 40, 4), above(30, -20, 12)),
+                              (256, above(-26, 48, 7), above(30, -20, 14)),
+                              (264, above(-32, 56, 10), above(30, -20, 16))], fov=50))
+    s.write('outro.xml')
+
+
+def fireflies(s):
+    """Fireflies: small point lights wandering over the meadow by the fence, each a glowing speck."""
+    r = random.Random(77)
+    for i in range(10):
+        cx, cz = r.uniform(2, 24), r.uniform(6, 30)
+        xs, ys, zs = [], [], []
+        for k in range(9):
+            beat = 224 + k * 5
+            x, z = cx + r.uniform(-3, 3), cz + r.uniform(-3, 3)
+            xs.append((beat, x))
+            zs.append((beat, z))
+            ys.append((beat, ground(x, z) + r.uniform(0.5, 1.8)))
+        on = 232 + r.uniform(0, 10)
+        s.add('<pointlight name="firefly %d" radius="2.5" particleradius="0.08" color.r="0.75" color.g="1" '
+              'color.b="0.3"><intensity>%s</intensity>%s</pointlight>' % (
+                  i, envelope([(224, 0), (on, 0), (on + 2, 1.5), (on + 5, 0.6), (on + 8, 1.5)]),
+                  animated_transform(xs, ys, zs)))
+
+
+if __name__ == '__main__':
+    intro()
+    windmill()
+    outro()
