@@ -276,6 +276,9 @@ Ref<Scene> VorndleSceneTemplate::loadScene(Ref<LoadingScreen>& loadingScreen) {
 
     scene->collectByName("decals", decalNodes);
     decals = std::any_of(decalNodes.begin(), decalNodes.end(), [](const Ref<Node>& n) { return n->enabled; });
+    // Decals draw only in their own pass over the G-buffer, never with the opaque geometry.
+    for (const Ref<Node>& node : decalNodes)
+        node->enabled = false;
     scene->collectByName("particlesystem", additiveNodes);
     scene->collectByName("postlighting", alphaNodes);
     for (const Ref<Node>& node : additiveNodes)

@@ -469,3 +469,28 @@ TEST_F(ProgramTest, BuildersLoadStageFilesAndRegisterTheProgram) {
 }
 
 } // namespace
+
+// The view matrix is set once as a pass begins; a program bound later in the pass (every material
+// after the first) must still see it.
+TEST_F(ProgramTest, AProgramBoundAfterThePassBeganReceivesTheViewMatrix) {
+    const char* vertex = "#version 430 core\nin vec3 POSITION;\nuniform mat4 ViewMatrix;\n"
+                         "uniform mat4 ViewMatrixInverse;\nvoid main() {\n"
+                         "    gl_Position = ViewMatrixInverse * ViewMatrix * vec4(POSITION, 1.0);\n}\n";
+    const char* fragment = "#version 430 core\nout vec4 colour;\nvoid main() { colour = vec4(1.0); }\n";
+    Ref<Program> first = samplingProgram();
+    Ref<Program> viewing = linkProgram({{0, vertex}, {1, fragment}});
+    ASSERT_TRUE(first && viewing);
+    device->bindProgram(first);
+    Mat4 view, inverse;
+    view.m[3] = -5.0f;
+    inverse.m[3] = 5.0f;
+    device->setMatrix(6, view);
+    device->setMatrix(7, inverse);
+    device->bindProgram(viewing);
+    GLfloat uploaded[16];
+    glGetUniformfv(viewing->glName(), viewing->builtInLocation(6), uploaded);
+    EXPECT_FLOAT_EQ(uploaded[12], -5.0f);
+    glGetUniformfv(viewing->glName(), viewing->builtInLocation(7), uploaded);
+    EXPECT_FLOAT_EQ(uploaded[12], 5.0f);
+    device->resetState();
+}
