@@ -222,6 +222,33 @@ TEST(Models, ThinPartsShowBothSides) {
     EXPECT_EQ(front, back);
 }
 
+// Whether every edge of a bin's triangles (by welded corner positions) has exactly two triangles
+// on it: a closed surface, which the shadow pass (depth only, no cut-outs) needs.
+bool closed(const Geometry& g, size_t bin) {
+    auto key = [&](uint32_t v) {
+        const Vec3& p = g.positions[v];
+        return std::make_tuple(std::lround(p.x * 1e4f), std::lround(p.y * 1e4f), std::lround(p.z * 1e4f));
+    };
+    std::map<std::pair<std::tuple<long, long, long>, std::tuple<long, long, long>>, int> edges;
+    const Geometry::Group& gr = g.groups[bin];
+    for (uint32_t t = gr.first; t < gr.first + gr.count; t += 3)
+        for (int k = 0; k < 3; ++k) {
+            auto a = key(g.indices[t + k]), b = key(g.indices[t + (k + 1) % 3]);
+            edges[std::minmax(a, b)]++;
+        }
+    return std::all_of(edges.begin(), edges.end(), [](const auto& e) { return e.second == 2; });
+}
+
+TEST(Models, CanopiesRocksAndClothAreClosed) {
+    for (uint32_t seed : {1u, 2u, 3u, 4u}) {
+        EXPECT_TRUE(closed(build("tree", seed).g, TreeCanopy)) << seed;
+        EXPECT_TRUE(closed(build("rock", seed).g, 0)) << seed;
+        EXPECT_TRUE(closed(build("flower", seed).g, FlowerHeart)) << seed;
+    }
+    EXPECT_TRUE(closed(build("sails").g, SailsCloth));
+    EXPECT_FALSE(closed(build("grass").g, 0)) << "blades are open strips, shown from both sides";
+}
+
 TEST(Models, WindmillHasItsSizeAndHub) {
     Model m = build("windmill");
     Box walls = binBox(m.g, WindmillWalls), cap = binBox(m.g, WindmillCap);

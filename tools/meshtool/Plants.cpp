@@ -62,7 +62,7 @@ void growGrass(Geometry& g, uint32_t seed, int segments) {
 
 // A leaf from the stem: narrow at the stem, widest a third along, pointed at the tip.
 void addLeaf(Geometry& g, Random& rng, const Vec3& base, float azimuth) {
-    float length = rng.range(0.1f, 0.16f), width = rng.range(0.018f, 0.028f);
+    float length = rng.range(0.12f, 0.19f), width = rng.range(0.024f, 0.034f);
     Vec3 out = {std::sin(azimuth), 0, std::cos(azimuth)};
     Vec3 across = Vec3(0, 1, 0).cross(out);
     const float along[4] = {0, 0.35f, 0.7f, 1.0f}, wide[4] = {0.15f, 1.0f, 0.7f, 0};
@@ -201,13 +201,13 @@ void buildTree(std::vector<Geometry>& bins, const ModelOptions& o) {
 void buildRock(std::vector<Geometry>& bins, const ModelOptions& o) {
     Geometry& g = bins[0];
     Random rng(o.seed * 22695477u + 1u);
-    addBlob(g, {0, 0, 0}, {1, 1, 1}, 5, 0.28f, 1.1f, rng.fork());
+    addBlob(g, {0, 0, 0}, {1, 1, 1}, 5, 0.32f, 1.7f, rng.fork());
     // A few flat cuts give the boulder its broken faces.
-    int cuts = rng.between(3, 5);
+    int cuts = rng.between(2, 4);
     for (int c = 0; c < cuts; ++c) {
         float a = rng.range(0, 2 * pi), up = rng.range(-0.2f, 1.2f);
         Vec3 n = Vec3(std::cos(up) * std::sin(a), std::sin(up), std::cos(up) * std::cos(a)).normalized();
-        float keep = rng.range(0.7f, 0.88f);
+        float keep = rng.range(0.78f, 0.95f);
         for (Vec3& p : g.positions) {
             float d = p.dot(n);
             if (d > keep)
