@@ -42,4 +42,22 @@ vorndle_mesh(post.rmsh --flags position,normal,tangent,texcoord --size 0.16,1.8,
 vorndle_mesh(sphere.rmsh --radius 1 --segments 32 --rings 16 sphere)
 vorndle_mesh(cylinder.rmsh --radius 1 --height 1 --segments 24 cylinder)
 
+# The film's models, built by meshtool (meshtool --help lists each one's index bins and anchors:
+# the sails' hub on the windmill at (0, 12.5, 3.2), the chimney top at (3, 9.5, 0)). Those a
+# normal-mapped material may take carry tangents.
+set(VORNDLE_TANGENTS --flags position,normal,tangent,texcoord)
+vorndle_mesh(windmill.rmsh ${VORNDLE_TANGENTS} windmill)
+vorndle_mesh(sails.rmsh sails)
+vorndle_mesh(farmhouse.rmsh ${VORNDLE_TANGENTS} farmhouse)
+vorndle_mesh(fence.rmsh fence)
+vorndle_mesh(tree1.rmsh ${VORNDLE_TANGENTS} --seed 1 tree)
+vorndle_mesh(tree2.rmsh ${VORNDLE_TANGENTS} --seed 2 tree)
+vorndle_mesh(tree3.rmsh ${VORNDLE_TANGENTS} --seed 4 tree)
+vorndle_mesh(rock1.rmsh ${VORNDLE_TANGENTS} --seed 1 rock)
+vorndle_mesh(rock2.rmsh ${VORNDLE_TANGENTS} --seed 2 rock)
+vorndle_mesh(rock3.rmsh ${VORNDLE_TANGENTS} --seed 3 rock)
+vorndle_mesh(grass.rmsh grass)
+vorndle_mesh(flower.rmsh flower)
+vorndle_mesh(meadow.rmsh meadow)
+
 add_custom_target(vorndle_surfaces ALL DEPENDS ${VORNDLE_SURFACES})

@@ -1,5 +1,6 @@
 // meshtool: writes meshes in the engine's mesh format from Wavefront OBJ files or built-in shapes.
 #include "Geometry.h"
+#include "Models.h"
 
 #include "assets/MeshWriter.h"
 
@@ -22,6 +23,20 @@ const char* usage =
     "  plane[:MAP.png]   a --size S square grid of --segments cells per side in XZ, displaced in Y\n"
     "                    by the grey level of MAP (first channel) times --height\n"
     "\n"
+    "Procedural models (y up, base on y = 0, metres; index bins in the order given):\n"
+    "  windmill          tower mill: 0 walls, 1 cap, 2 woodwork, 3 window glass; the sails'\n"
+    "                    axis is parallel to +Z through the hub (0, 12.5, 3.2)\n"
+    "  sails             four sail arms in XY about the origin, radius 10: 0 wood, 1 cloth\n"
+    "  farmhouse         10 x 7 m, ridge along X: 0 walls, 1 roof, 2 wood, 3 chimney (top centre\n"
+    "                    (3, 9.5, 0)), 4 window glass\n"
+    "  fence             one 4 m section along +X, post at x = 0: 0 wood\n"
+    "  tree              broadleaf tree by --seed: 0 bark, 1 canopy\n"
+    "  rock              boulder by --seed: 0 stone\n"
+    "  grass             clump of blades (v = height in metres): 0 blades\n"
+    "  flower            0 stem and leaves, 1 petals (0..1 per petal), 2 heart\n"
+    "  meadow            --count plants (default 190) on a --size square (default 16): bins as flower,\n"
+    "                    grass in 0\n"
+    "\n"
     "options:\n"
     "  --flags LIST      vertex attributes: comma-separated position,normal,tangent,texcoord,color,\n"
     "                    skin, or a number (default position,normal,texcoord); tangents are computed\n"
@@ -30,6 +45,8 @@ const char* usage =
     "  --version V       0x0102 (default, with per-bin bounds) or 0x0101\n"
     "  --gzip            compress (implied by an OUTPUT containing .rmzh)\n"
     "  --size, --radius, --height, --segments, --rings   shape parameters\n"
+    "  --seed N          variant of a procedural model (default 1)\n"
+    "  --count N         plants of the meadow\n"
     "  --help            this text\n";
 
 int fail(const std::string& message) {
@@ -90,6 +107,7 @@ int main(int argc, char** argv) {
     Vec3 size = {1, 1, 1};
     float radius = 0.5f, height = 1.0f;
     int segments = -1, rings = 16;
+    ModelOptions model;
     std::string positional[2];
     int positionals = 0;
 
@@ -129,12 +147,21 @@ int main(int argc, char** argv) {
                 size.y = size.z = size.x;
             else if (n != 3)
                 return fail("--size expects X or X,Y,Z");
+            model.size = size.x;
         } else if (a == "--radius" || a == "--height") {
             if (!needValue() || !parseFloat(value, a == "--radius" ? radius : height))
                 return fail(a + " expects a number");
         } else if (a == "--segments" || a == "--rings") {
             if (!needValue() || !parseInt(value, 1, 4096, a == "--segments" ? segments : rings))
                 return fail(a + " expects a count from 1 to 4096");
+        } else if (a == "--seed") {
+            int seed = 0;
+            if (!needValue() || !parseInt(value, 0, 0x7fffffff, seed))
+                return fail("--seed expects a number from 0");
+            model.seed = uint32_t(seed);
+        } else if (a == "--count") {
+            if (!needValue() || !parseInt(value, 1, 100000, model.count))
+                return fail("--count expects a count from 1 to 100000");
         } else if (!a.empty() && a[0] == '-') {
             return fail("unknown option " + a + " (see --help)");
         } else if (positionals < 2) {
@@ -161,6 +188,8 @@ int main(int argc, char** argv) {
     } else if (source == "plane" || source.rfind("plane:", 0) == 0) {
         std::string map = source.size() > 6 ? source.substr(6) : std::string();
         built = makePlane(geometry, size.x, segments < 1 ? 16 : segments, map, height, error);
+    } else if (isModelSource(source)) {
+        built = buildModel(source, model, geometry, error);
     } else {
         return fail("unknown source " + source + " (see --help)");
     }

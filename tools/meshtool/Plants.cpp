@@ -1,0 +1,270 @@
+// The grown models: trees, rocks, grass, flowers and the meadow that scatters the last two.
+#include "ModelKit.h"
+#include "Models.h"
+
+#include <algorithm>
+#include <cmath>
+
+using namespace modelkit;
+
+namespace {
+
+constexpr int treeBudget = 4000;
+
+// Where a tube's path is at height y, between its rings (trunks only climb).
+Vec3 pathAt(const std::vector<Ring>& rings, float y) {
+    for (size_t i = 1; i < rings.size(); ++i)
+        if (rings[i].centre.y >= y) {
+            const Vec3 &a = rings[i - 1].centre, &b = rings[i].centre;
+            return lerp(a, b, (y - a.y) / std::max(b.y - a.y, 1e-4f));
+        }
+    return rings.back().centre;
+}
+
+size_t triangles(const Geometry& g) {
+    return g.indices.size() / 3;
+}
+
+// One blade of grass: a tapering strip that leans out and arches over, `segments` long; v is the
+// height above the ground in metres, so a shader can sway it by height.
+void addBlade(Geometry& g, Random& rng, const Vec3& root, float azimuth, int segments) {
+    float height = rng.range(0.4f, 0.7f);
+    float reach = height * rng.range(0.15f, 0.55f);
+    float droop = rng.range(0.0f, 0.45f);
+    float width = rng.range(0.022f, 0.036f);
+    Vec3 out = {std::sin(azimuth), 0, std::cos(azimuth)};
+    // Blades face roughly along their lean, turned a little so a clump is not a fan of planes.
+    Vec3 across = rotateY(Vec3(0, 1, 0).cross(out), rng.range(-0.5f, 0.5f));
+    std::vector<Vec3> left, right;
+    std::vector<float> v;
+    for (int i = 0; i <= segments; ++i) {
+        float t = float(i) / float(segments);
+        float y = height * (t * (1 + droop) - droop * t * t);
+        Vec3 c = root + out * (reach * t * t) + Vec3(0, y, 0);
+        float w = width * 0.5f * std::pow(1 - t, 0.8f);
+        left.push_back(c - across * w);
+        right.push_back(c + across * w);
+        v.push_back(y);
+    }
+    addStrip(g, left, right, v);
+}
+
+void growGrass(Geometry& g, uint32_t seed, int segments) {
+    Random rng(seed * 747796405u + 2891336453u);
+    int blades = rng.between(7, 12);
+    for (int b = 0; b < blades; ++b) {
+        float a = rng.range(0, 2 * pi);
+        float r = rng.range(0, 0.06f);
+        Vec3 root = {std::sin(a) * r, 0, std::cos(a) * r};
+        addBlade(g, rng, root, a + rng.range(-0.6f, 0.6f), segments);
+    }
+}
+
+// A leaf from the stem: narrow at the stem, widest a third along, pointed at the tip.
+void addLeaf(Geometry& g, Random& rng, const Vec3& base, float azimuth) {
+    float length = rng.range(0.12f, 0.19f), width = rng.range(0.024f, 0.034f);
+    Vec3 out = {std::sin(azimuth), 0, std::cos(azimuth)};
+    Vec3 across = Vec3(0, 1, 0).cross(out);
+    const float along[4] = {0, 0.35f, 0.7f, 1.0f}, wide[4] = {0.15f, 1.0f, 0.7f, 0};
+    std::vector<Vec3> left, right;
+    std::vector<float> v;
+    for (int i = 0; i < 4; ++i) {
+        float t = along[i];
+        Vec3 c = base + out * (length * t) + Vec3(0, length * (0.6f * t - 0.55f * t * t), 0);
+        left.push_back(c - across * (width * 0.5f * wide[i]));
+        right.push_back(c + across * (width * 0.5f * wide[i]));
+        v.push_back(c.y);
+    }
+    addStrip(g, left, right, v);
+}
+
+void growFlower(Geometry& green, Geometry& petals, Geometry& heart, uint32_t seed) {
+    Random rng(seed * 2246822519u + 3266489917u);
+    float height = rng.range(0.3f, 0.46f);
+    Vec3 lean = {rng.range(-0.06f, 0.06f), 0, rng.range(-0.06f, 0.06f)};
+    // The stem rises straight from the ground (its foot ring level at y = 0) and bends into its
+    // lean higher up.
+    std::vector<Ring> stem;
+    for (int i = 0; i <= 4; ++i) {
+        float t = float(i) / 4.0f, bend = std::max(0.0f, t - 0.25f) / 0.75f;
+        stem.push_back({lean * (bend * bend) + Vec3(0, height * t, 0), 0.0045f - 0.0012f * t});
+    }
+    addTube(green, stem, 5, 1);
+    float turn = rng.range(0, 2 * pi);
+    addLeaf(green, rng, {0, rng.range(0.04f, 0.08f), 0}, turn);
+    addLeaf(green, rng, {0, rng.range(0.09f, 0.15f), 0}, turn + pi + rng.range(-0.5f, 0.5f));
+
+    // The head faces along the stem's end; petals fan out from its rim, cupped a little upwards,
+    // each with texture coordinates 0..1 over the petal (u across, v from the heart outwards).
+    Vec3 top = stem.back().centre;
+    Vec3 axis = (stem[4].centre - stem[3].centre).normalized();
+    Frame head = Frame::along(top, axis, Vec3(0, 0, 1));
+    int count = rng.between(5, 6);
+    float length = rng.range(0.045f, 0.065f), width = length * rng.range(0.5f, 0.7f);
+    float spin = rng.range(0, 2 * pi);
+    for (int p = 0; p < count; ++p) {
+        float a = spin + 2 * pi * float(p) / float(count);
+        Vec3 out = head.z * std::cos(a) + head.x * std::sin(a);
+        Vec3 side = head.y.cross(out);
+        const float along[4] = {0, 0.35f, 0.75f, 1.0f}, wide[4] = {0.25f, 1.0f, 0.8f, 0};
+        std::vector<Vec3> left, right;
+        std::vector<float> v;
+        for (int i = 0; i < 4; ++i) {
+            float t = along[i];
+            Vec3 c = top + out * (0.008f + length * t) + head.y * (length * 0.35f * t * t);
+            left.push_back(c - side * (width * 0.5f * wide[i]));
+            right.push_back(c + side * (width * 0.5f * wide[i]));
+            v.push_back(t);
+        }
+        addStrip(petals, left, right, v);
+    }
+    float r = rng.range(0.013f, 0.018f);
+    addBlob(heart, top + head.y * (r * 0.3f), {r, r * 0.7f, r}, 2, 0.12f, 2.0f, rng.fork());
+}
+
+} // namespace
+
+void buildTree(std::vector<Geometry>& bins, const ModelOptions& o) {
+    Geometry& bark = bins[TreeBark];
+    Geometry& canopy = bins[TreeCanopy];
+    Random rng(o.seed * 1103515245u + 12345u);
+    float height = rng.range(7.6f, 10.4f);
+    float fork = rng.range(1.9f, 2.7f);
+    float girth = rng.range(0.3f, 0.4f);
+    float crownTop = height - 2.0f;
+
+    // The trunk carries on as a leader into the crown; it flares into roots at the foot.
+    std::vector<Ring> trunk;
+    Vec3 drift = {rng.range(-0.3f, 0.3f), 0, rng.range(-0.3f, 0.3f)};
+    const float heights[] = {
+        -0.8f, 0.0f, 0.3f, 0.8f, 0.5f * fork, fork, fork + 0.6f, 0.5f * (fork + crownTop), crownTop};
+    const float radii[] = {1.2f, 1.12f, 1.0f, 0.93f, 0.88f, 0.8f, 0.62f, 0.38f, 0.12f};
+    const float flares[] = {0.7f, 0.6f, 0.32f, 0.08f, 0, 0, 0, 0, 0};
+    for (size_t i = 0; i < std::size(heights); ++i) {
+        float y = heights[i];
+        float bend = std::max(0.0f, y) / crownTop;
+        trunk.push_back({Vec3(0, y, 0) + drift * (bend * bend), girth * radii[i], flares[i]});
+    }
+    addTube(bark, trunk, 10, 2, 5);
+
+    // Branches leave the trunk from the fork up, spread evenly round with some jitter, and curve
+    // upwards; each ends in a big cluster of leaves, and a smaller one part way along fills the
+    // crown between the ends (5..12 clusters in all, with the leader's).
+    int branches = rng.between(3, 6);
+    struct Cluster {
+        Vec3 centre;
+        float radius;
+    };
+    std::vector<Cluster> clusters;
+    float turn0 = rng.range(0, 2 * pi);
+    float spread = height * rng.range(0.28f, 0.34f);
+    for (int b = 0; b < branches; ++b) {
+        float azimuth = turn0 + 2 * pi * (float(b) + rng.range(-0.25f, 0.25f)) / float(branches);
+        float y0 = fork + (crownTop - fork) * 0.5f * (float(b) + rng.range(0.0f, 0.8f)) / float(branches);
+        float rise = rng.range(0.35f, 0.85f);
+        float length = spread * rng.range(0.85f, 1.15f) / std::cos(rise * 0.8f);
+        Vec3 out = {std::sin(azimuth), 0, std::cos(azimuth)};
+        Vec3 start = pathAt(trunk, y0);
+        float r0 = girth * rng.range(0.38f, 0.48f) * (1 - 0.3f * float(b) / float(branches));
+        std::vector<Ring> limb;
+        for (int i = 0; i <= 4; ++i) {
+            float t = float(i) / 4.0f;
+            Vec3 p = start + out * (length * std::cos(rise) * t) +
+                     Vec3(0, length * (std::sin(rise) * t + 0.2f * t * t), 0);
+            limb.push_back({p, r0 * (1 - 0.78f * t)});
+        }
+        addTube(bark, limb, 7, 1);
+        clusters.push_back({limb.back().centre, rng.range(1.7f, 2.3f)});
+        float inner = rng.range(1.3f, 1.7f);
+        if (clusters.size() < 11)
+            clusters.push_back({lerp(limb[2].centre, limb[3].centre, 0.3f) + Vec3(0, 0.5f, 0), inner});
+    }
+    clusters.push_back({trunk.back().centre + Vec3(0, 0.1f, 0), rng.range(2.0f, 2.4f)});
+
+    size_t canopyBudget = treeBudget - triangles(bark) - 40;
+    int frequency = clusters.size() * 320 <= canopyBudget ? 4 : 3;
+    for (const Cluster& c : clusters)
+        addBlob(canopy, c.centre, {c.radius, c.radius * 0.78f, c.radius}, frequency, 0.2f, 1.4f, rng.fork());
+
+    // Branch ends and noise move the crown's top: scale a tree that leaves 7.2..10.8 m back into
+    // that range about its foot.
+    float top = 0;
+    for (const Vec3& p : canopy.positions)
+        top = std::max(top, p.y);
+    float fit = std::min(std::max(top, 7.2f), 10.8f) / top;
+    if (fit != 1)
+        for (Geometry* g : {&bark, &canopy})
+            for (Vec3& p : g->positions)
+                p = p * fit;
+}
+
+void buildRock(std::vector<Geometry>& bins, const ModelOptions& o) {
+    Geometry& g = bins[0];
+    Random rng(o.seed * 22695477u + 1u);
+    addBlob(g, {0, 0, 0}, {1, 1, 1}, 5, 0.32f, 1.7f, rng.fork());
+    // A few flat cuts give the boulder its broken faces.
+    int cuts = rng.between(2, 4);
+    for (int c = 0; c < cuts; ++c) {
+        float a = rng.range(0, 2 * pi), up = rng.range(-0.2f, 1.2f);
+        Vec3 n = Vec3(std::cos(up) * std::sin(a), std::sin(up), std::cos(up) * std::cos(a)).normalized();
+        float keep = rng.range(0.78f, 0.95f);
+        for (Vec3& p : g.positions) {
+            float d = p.dot(n);
+            if (d > keep)
+                p -= n * (d - keep);
+        }
+    }
+    // Scale to a flattened boulder 1..1.5 m across, sunk a fifth of its height into the ground.
+    float width = rng.range(1.0f, 1.5f), depth = width * rng.range(0.7f, 0.95f),
+          tall = width * rng.range(0.45f, 0.65f);
+    Vec3 lo = g.positions[0], hi = lo;
+    for (const Vec3& p : g.positions) {
+        lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
+        hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
+    }
+    float turn = rng.range(0, 2 * pi);
+    for (size_t i = 0; i < g.positions.size(); ++i) {
+        Vec3 p = g.positions[i];
+        Vec3 q = {(p.x - (lo.x + hi.x) * 0.5f) / (hi.x - lo.x) * width,
+                  (p.y - lo.y) / (hi.y - lo.y) * tall - 0.2f * tall,
+                  (p.z - (lo.z + hi.z) * 0.5f) / (hi.z - lo.z) * depth};
+        g.positions[i] = rotateY(q, turn);
+        g.texCoords[i] = {(g.positions[i].x + g.positions[i].z * 0.5f) * uvPerMetre,
+                          g.positions[i].y * uvPerMetre};
+    }
+    smoothNormals(g, 0);
+}
+
+void buildGrass(std::vector<Geometry>& bins, const ModelOptions& o) {
+    growGrass(bins[0], o.seed, 4);
+}
+
+void buildFlower(std::vector<Geometry>& bins, const ModelOptions& o) {
+    growFlower(bins[FlowerGreen], bins[FlowerPetals], bins[FlowerHeart], o.seed);
+}
+
+// Plants scattered over a square patch centred on the origin, each turned and scaled at random
+// and standing on y = 0 (the scene's vertex shader lifts every vertex onto the terrain by its x, z
+// and sways it by its height). Every fifth plant, starting with the first, is a flower.
+void buildMeadow(std::vector<Geometry>& bins, const ModelOptions& o) {
+    float size = o.size > 0 ? o.size : meadowDefaultSize;
+    int count = o.count > 0 ? o.count : meadowDefaultCount;
+    Random rng(o.seed * 3266489917u + 374761393u);
+    for (int i = 0; i < count; ++i) {
+        Vec3 at = {rng.range(-0.5f, 0.5f) * size, 0, rng.range(-0.5f, 0.5f) * size};
+        Frame place = Frame::turned(at, rng.range(0, 2 * pi));
+        uint32_t seed = rng.fork();
+        if (i % 5 == 0) {
+            Geometry green, petals, heart;
+            growFlower(green, petals, heart, seed);
+            place = place.scaled(Vec3(1, 1, 1) * rng.range(0.85f, 1.15f));
+            append(bins[FlowerGreen], green, place);
+            append(bins[FlowerPetals], petals, place);
+            append(bins[FlowerHeart], heart, place);
+        } else {
+            Geometry clump;
+            growGrass(clump, seed, 3);
+            append(bins[0], clump, place.scaled(Vec3(1, 1, 1) * rng.range(0.75f, 1.25f)));
+        }
+    }
+}
