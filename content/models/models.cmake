@@ -18,11 +18,46 @@ vorndle_texture(noise.png noise --size 128x128 --seed 7)
 vorndle_texture(detail.png surface --size 128x128 --seed 21 --from 0.36,0.36,0.36 --to 0.64,0.64,0.64)
 # The valley: 129 × 129 heights, one per vertex of the ground grid (128 cells of 3.125 m).
 vorndle_texture(heights.png hills --size 129x129 --seed 5 --channels 1)
+# The ground spreads grass and meadow once over its 400 m, where blades would smear into streaks:
+# they stay soft noise.
 vorndle_texture(grass.png surface --size 128x128 --seed 11 --from 0.3,0.45,0.16 --to 0.55,0.66,0.3)
 vorndle_texture(meadow.png surface --size 128x128 --seed 12 --from 0.5,0.55,0.25 --to 0.7,0.68,0.38)
-vorndle_texture(plaster.png surface --size 64x64 --seed 13 --from 0.78,0.74,0.66 --to 0.9,0.87,0.8)
-vorndle_texture(wood.png surface --size 64x64 --seed 14 --from 0.33,0.22,0.13 --to 0.52,0.38,0.24)
-vorndle_texture(roof.png checker --size 64x64 --cell 8 --from 0.55,0.2,0.15 --to 0.6,0.24,0.18)
+# Materials, each picture 256 × 256 (petals, feathers and the window 128) in the material's own
+# colours unless its line says otherwise; a NAME_normal.png beside a picture is its normal map, drawn
+# from the same seed so its grooves and bumps sit on the picture's. turf and turf_dry are grass and
+# meadow seen close, for a ground that repeats them every few metres.
+vorndle_texture(turf.png grass --seed 11)
+vorndle_texture(turf_normal.png grass --seed 11 --normalmap --strength 3)
+vorndle_texture(turf_dry.png meadow --seed 12)
+vorndle_texture(soil.png soil --seed 16)
+# A decal along the terrain: tiles along v only, its verges fade to nothing at the left and right.
+vorndle_texture(path.png path --seed 17 --channels 4)
+vorndle_texture(rock.png rock --seed 18)
+vorndle_texture(rock_normal.png rock --seed 18 --normalmap --strength 4)
+vorndle_texture(bark.png bark --seed 19)
+vorndle_texture(bark_normal.png bark --seed 19 --normalmap --strength 5)
+vorndle_texture(leaves.png leaves --seed 20)
+vorndle_texture(plaster.png plaster --seed 13)
+vorndle_texture(plaster_normal.png plaster --seed 13 --normalmap --strength 3)
+vorndle_texture(planks.png planks --seed 22)
+vorndle_texture(planks_normal.png planks --seed 22 --normalmap --strength 4)
+vorndle_texture(rooftiles.png rooftiles --seed 23)
+vorndle_texture(rooftiles_normal.png rooftiles --seed 23 --normalmap --strength 4)
+vorndle_texture(shingles.png shingles --seed 24)
+vorndle_texture(shingles_normal.png shingles --seed 24 --normalmap --strength 4)
+vorndle_texture(brick.png brick --seed 25)
+vorndle_texture(brick_normal.png brick --seed 25 --normalmap --strength 4)
+vorndle_texture(canvas.png canvas --seed 26)
+vorndle_texture(glass.png glass --seed 27)
+vorndle_texture(feathers.png feathers --seed 28)
+# One petal each, with alpha around it: the daisy's narrow picture draws a narrow petal.
+vorndle_texture(petal_daisy.png petals --size 64x128 --channels 4)
+vorndle_texture(petal_poppy.png petals --channels 4 --from 0.12,0.05,0.05 --to 0.9,0.14,0.07)
+vorndle_texture(petal_cornflower.png petals --channels 4 --from 0.2,0.22,0.6 --to 0.36,0.52,0.96)
+vorndle_texture(petal_buttercup.png petals --channels 4 --from 0.85,0.62,0.05 --to 1,0.88,0.22)
+# The scenes' older names: the sails, fence and trunks' wood, and the cap, roof and chimney's roof.
+vorndle_texture(wood.png planks --size 128x128 --seed 14)
+vorndle_texture(roof.png rooftiles --size 128x128 --seed 15)
 
 # Meshes: meshtool [options] SOURCE OUTPUT
 function(vorndle_mesh name)

@@ -1,5 +1,8 @@
 #include "Picture.h"
 
+#include "Materials.h"
+#include "Noise.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -8,13 +11,6 @@ namespace texgen {
 namespace {
 
 const float kPi = 3.14159265f;
-
-float hash(unsigned seed, int x, int y) {
-    unsigned h =
-        seed * 374761393u + static_cast<unsigned>(x) * 668265263u + static_cast<unsigned>(y) * 2147483647u;
-    h = (h ^ (h >> 13)) * 1274126177u;
-    return ((h ^ (h >> 16)) & 0xffffff) / float(0xffffff);
-}
 
 float valueNoise(unsigned seed, float x, float y) {
     int xi = static_cast<int>(std::floor(x)), yi = static_cast<int>(std::floor(y));
@@ -32,19 +28,10 @@ float tiledNoise(unsigned seed, float x, float y, int period) {
     float fx = x - xi, fy = y - yi;
     fx = fx * fx * (3 - 2 * fx);
     fy = fy * fy * (3 - 2 * fy);
-    auto wrap = [period](int i) { return ((i % period) + period) % period; };
-    const int x0 = wrap(xi), x1 = wrap(xi + 1), y0 = wrap(yi), y1 = wrap(yi + 1);
+    const int x0 = wrap(xi, period), x1 = wrap(xi + 1, period), y0 = wrap(yi, period),
+              y1 = wrap(yi + 1, period);
     float a = hash(seed, x0, y0), b = hash(seed, x1, y0), c = hash(seed, x0, y1), d = hash(seed, x1, y1);
     return (a + (b - a) * fx) + ((c + (d - c) * fx) - (a + (b - a) * fx)) * fy;
-}
-
-Colour mix(const Colour& a, const Colour& b, float t) {
-    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, a.a + (b.a - a.a) * t};
-}
-
-float smoothstep(float edge0, float edge1, float x) {
-    const float t = std::clamp((x - edge0) / (edge1 - edge0), 0.0f, 1.0f);
-    return t * t * (3 - 2 * t);
 }
 
 // A gentle filmic curve: a soft toe and shoulder around the straight line, lifted blacks and
@@ -155,7 +142,27 @@ bool knownPattern(const std::string& name) {
     static const char* const names[] = {"gradient",    "checker",   "noise",    "skyface",
                                         "rings",       "vignette",  "filmramp", "pastoral",
                                         "petalnormal", "titlecard", "surface",  "hills"};
-    return std::find(std::begin(names), std::end(names), name) != std::end(names);
+    return std::find(std::begin(names), std::end(names), name) != std::end(names) || findMaterial(name);
+}
+
+Options defaultOptions(const std::string& pattern) {
+    Options o;
+    o.pattern = pattern;
+    if (const Material* m = findMaterial(pattern)) {
+        o.width = o.height = m->size;
+        o.from = m->from;
+        o.to = m->to;
+    }
+    return o;
+}
+
+float heightAt(const Options& o, float u, float v) {
+    if (o.pattern == "petalnormal")
+        return petalHeight(u, v);
+    if (const Material* m = findMaterial(o.pattern))
+        return m->draw(o, u, v).height;
+    const Colour c = shade(o, u, v);
+    return 0.299f * c.r + 0.587f * c.g + 0.114f * c.b;
 }
 
 float petalHeight(float u, float v) {
@@ -179,6 +186,8 @@ float petalHeight(float u, float v) {
 }
 
 Colour shade(const Options& o, float u, float v) {
+    if (const Material* m = findMaterial(o.pattern))
+        return m->draw(o, u, v).colour;
     if (o.pattern == "gradient")
         return mix(o.from, o.to, v);
     if (o.pattern == "checker") {

@@ -1,5 +1,6 @@
 #include "Picture.h"
 
+#include "Materials.h"
 #include "app/LabelFont.h"
 
 #include <algorithm>
@@ -125,8 +126,8 @@ bool drawTitleOver(const Options& o, std::vector<Colour>& image, std::string& er
     return true;
 }
 
-// Tangent-space normals of the petal height field: x right, y up the picture, z out of it, each
-// stored as 0.5 + 0.5 n. Neighbours wrap, so the map tiles.
+// Tangent-space normals of the pattern's height (heightAt): x right, y up the picture, z out of it,
+// each stored as 0.5 + 0.5 n. Neighbours wrap, so the map of a tiling pattern tiles too.
 void drawNormals(const Options& o, std::vector<Colour>& image) {
     const int w = o.width, h = o.height;
     std::vector<float> height(size_t(w) * h);
@@ -134,7 +135,7 @@ void drawNormals(const Options& o, std::vector<Colour>& image) {
         for (int x = 0; x < w; ++x) {
             float sum = 0;
             for (int s = 0; s < 4; ++s)
-                sum += petalHeight((x + 0.25f + 0.5f * (s & 1)) / w, (y + 0.25f + 0.5f * (s >> 1)) / h);
+                sum += heightAt(o, (x + 0.25f + 0.5f * (s & 1)) / w, (y + 0.25f + 0.5f * (s >> 1)) / h);
             height[size_t(y) * w + x] = sum / 4;
         }
     auto at = [&](int x, int y) { return height[size_t((y + h) % h) * w + size_t((x + w) % w)]; };
@@ -155,12 +156,13 @@ void drawNormals(const Options& o, std::vector<Colour>& image) {
 bool drawPicture(const Options& o, std::vector<unsigned char>& pixels, std::string& error) {
     const int w = o.width, h = o.height;
     std::vector<Colour> image(size_t(w) * h);
-    if (o.pattern == "petalnormal") {
+    if (o.pattern == "petalnormal" || o.normalMap) {
         drawNormals(o, image);
     } else {
-        // The illustration has hard edges: average 4x4 samples per pixel. The rest are smooth
-        // (or pixel-exact, as the checker) and take the pixel's centre.
-        const int n = o.pattern == "pastoral" ? 4 : 1;
+        // The illustration and the materials have hard edges and fine strokes: average 4x4 or
+        // 3x3 samples per pixel. The rest are smooth (or pixel-exact, as the checker) and take
+        // the pixel's centre.
+        const int n = o.pattern == "pastoral" ? 4 : findMaterial(o.pattern) ? 3 : 1;
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
                 Colour sum{0, 0, 0, 0};

@@ -19,11 +19,14 @@ struct Options {
     // Text drawn over "titlecard" and "pastoral": a title, and lines beneath it (title card only).
     std::string title;
     std::vector<std::string> lines;
-    std::string font;   // the title's TrueType font; empty: DejaVu Serif
-    float strength = 4; // "petalnormal": how steep the height pattern is
+    std::string font;       // the title's TrueType font; empty: DejaVu Serif
+    float strength = 4;     // normal maps: how steep the height pattern is
+    bool normalMap = false; // draw the tangent-space normal map of the pattern's height instead
 };
 
 bool knownPattern(const std::string& name);
+// Options for drawing `pattern`: a material's own size and colours, otherwise the plain defaults.
+Options defaultOptions(const std::string& pattern);
 
 // Draws the picture: width x height pixels of `channels` bytes, top row first. False after
 // filling `error` with one line (a font that cannot be opened).
@@ -31,6 +34,9 @@ bool drawPicture(const Options& o, std::vector<unsigned char>& pixels, std::stri
 
 // The per-pixel patterns, exposed for tests: colour at texture coordinates (u, v), v downwards.
 Colour shade(const Options& o, float u, float v);
+// The height 0..1 that --normalmap turns into normals: a material's own relief, the grey of the
+// other patterns.
+float heightAt(const Options& o, float u, float v);
 // "hills": the production's valley. The picture spans kValleySize metres, top row at z = -size/2,
 // left column at x = -size/2, pixel centres on the edges; grey g stands for the height
 // kValleyBase + g × kValleyRange metres.

@@ -30,13 +30,32 @@ const char* usageText =
     "  pastoral     sky, low sun, hills and a windmill; --title drawn near the top\n"
     "  petalnormal  tangent-space normal map of a flower's height, --strength S (default 4)\n"
     "  titlecard    --title large and each --line beneath it in warm white on --from\n"
+    "Materials (tiling unless noted; --from and --to recolour their main range):\n"
+    "  grass, meadow  turf from above: blades, clover, straws; the meadow drier\n"
+    "  soil           earth with clods and pebbles\n"
+    "  path           a dirt track along v with wheel ruts, its grassy verges fading to alpha\n"
+    "                 at the left and right edges (tiles along v only; use --channels 4)\n"
+    "  rock           grey stone with cracks and lichen\n"
+    "  bark           plates between vertical furrows\n"
+    "  leaves         a tree's foliage from outside: clumps of leaves, dark gaps\n"
+    "  petals         one petal filling the picture's width, base at the bottom, --from at the\n"
+    "                 base to --to at the tip (does not tile; alpha outside it: --channels 4)\n"
+    "  feathers       a dark bird's overlapping feathers\n"
+    "  planks         weathered upright boards with grain, knots and gaps\n"
+    "  plaster        whitewashed lime plaster with streaks and patches of bare stone\n"
+    "  rooftiles      rows of overlapping clay tiles\n"
+    "  shingles       dark wooden shingles\n"
+    "  brick          bricks in stretcher bond with mortar\n"
+    "  canvas         sail cloth: plain weave with stitched seams\n"
+    "  glass          a window of four panes in a frame\n"
     "Options:\n"
-    "  --size WxH          image size (default 256x256)\n"
+    "  --size WxH          image size (default 256x256; a material's own size, 128 or 256)\n"
     "  --from R,G,B[,A]    first colour, components 0..1\n"
     "  --to R,G,B[,A]      second colour\n"
     "  --channels N        1 grey, 2 grey+alpha, 3 RGB, 4 RGBA (PNG; JPEG takes 1 or 3, .grad 3)\n"
     "  --title TEXT, --line TEXT (repeatable), --font FILE.ttf (the title's; default DejaVu Serif)\n"
-    "  --cell N, --face N, --seed N, --strength S\n"
+    "  --normalmap         the pattern's tangent-space normal map (from its height) instead\n"
+    "  --cell N, --face N, --seed N, --strength S (normal maps' steepness, default 4)\n"
     "A .grad file holds the pixels as R,G,B bytes, row by row, with no header.\n";
 
 bool parseColour(const char* text, Colour& c) {
@@ -117,15 +136,18 @@ int main(int argc, char** argv) {
         std::fputs(usageText, stderr);
         return 2;
     }
-    Options o;
-    o.out = argv[1];
-    o.pattern = argv[2];
-    if (!texgen::knownPattern(o.pattern)) {
-        std::fprintf(stderr, "texgen: unknown pattern \"%s\"\n", o.pattern.c_str());
+    if (!texgen::knownPattern(argv[2])) {
+        std::fprintf(stderr, "texgen: unknown pattern \"%s\"\n", argv[2]);
         return 2;
     }
+    Options o = texgen::defaultOptions(argv[2]);
+    o.out = argv[1];
     for (int i = 3; i < argc; ++i) {
         std::string a = argv[i];
+        if (a == "--normalmap") {
+            o.normalMap = true;
+            continue;
+        }
         const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
         bool ok = v != nullptr;
         if (a == "--size")
