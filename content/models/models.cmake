@@ -37,5 +37,6 @@ vorndle_mesh(ground.rmsh --size 400 --segments 96 --height 3 plane:${VORNDLE_TEX
 vorndle_mesh(box.rmsh --size 1,1,1 box)
 vorndle_mesh(sphere.rmsh --radius 1 --segments 32 --rings 16 sphere)
 vorndle_mesh(cylinder.rmsh --radius 1 --height 1 --segments 24 cylinder)
+vorndle_mesh(bird.rmsh --flags position,normal,texcoord,skin bird)
 
 add_custom_target(vorndle_surfaces ALL DEPENDS ${VORNDLE_SURFACES})

@@ -21,6 +21,7 @@ const char* usage =
     "  cylinder          a capped cylinder of --radius R, --height H and --segments\n"
     "  plane[:MAP.png]   a --size S square grid of --segments cells per side in XZ, displaced in Y\n"
     "                    by the grey level of MAP (first channel) times --height\n"
+    "  bird              a low-poly swallow skinned to bones body, wing.L, wing.R (needs the skin flag)\n"
     "\n"
     "options:\n"
     "  --flags LIST      vertex attributes: comma-separated position,normal,tangent,texcoord,color,\n"
@@ -161,6 +162,8 @@ int main(int argc, char** argv) {
     } else if (source == "plane" || source.rfind("plane:", 0) == 0) {
         std::string map = source.size() > 6 ? source.substr(6) : std::string();
         built = makePlane(geometry, size.x, segments < 1 ? 16 : segments, map, height, error);
+    } else if (source == "bird") {
+        makeBird(geometry);
     } else {
         return fail("unknown source " + source + " (see --help)");
     }
