@@ -76,6 +76,7 @@ vorndle_mesh(box.rmsh --size 1,1,1 box)
 vorndle_mesh(post.rmsh --flags position,normal,tangent,texcoord --size 0.16,1.8,0.16 box)
 vorndle_mesh(sphere.rmsh --radius 1 --segments 32 --rings 16 sphere)
 vorndle_mesh(cylinder.rmsh --radius 1 --height 1 --segments 24 cylinder)
+vorndle_mesh(bird.rmsh --flags position,normal,texcoord,skin bird)
 
 # The film's models, built by meshtool (meshtool --help lists each one's index bins and anchors:
 # the sails' hub on the windmill at (0, 12.5, 3.2), the chimney top at (3, 9.5, 0)). Those a

@@ -170,9 +170,14 @@ void Device::bindVertexBuffer(const Ref<VertexBuffer>& vertexBuffer) {
         const AttributeInfo* attribute = program_->findAttribute(codes::semanticName(element.semantic));
         if (!attribute || attribute->location < 0)
             continue;
-        glVertexAttribPointer(GLuint(attribute->location), attribute->components, attribute->baseType,
-                              GL_FALSE, vertexBuffer_->stride(),
-                              reinterpret_cast<const void*>(intptr_t(element.offset)));
+        const void* offset = reinterpret_cast<const void*>(intptr_t(element.offset));
+        // Integer inputs (a skin's influence references) must arrive unconverted.
+        if (attribute->baseType == GL_INT || attribute->baseType == GL_UNSIGNED_INT)
+            glVertexAttribIPointer(GLuint(attribute->location), attribute->components, attribute->baseType,
+                                   vertexBuffer_->stride(), offset);
+        else
+            glVertexAttribPointer(GLuint(attribute->location), attribute->components, attribute->baseType,
+                                  GL_FALSE, vertexBuffer_->stride(), offset);
         glEnableVertexAttribArray(GLuint(attribute->location));
     }
 }

@@ -26,9 +26,14 @@ Ref<VertexArrayObject> VertexArrayObject::create(const Program& program, const V
         const AttributeInfo* attribute = program.findAttribute(codes::semanticName(element.semantic));
         if (!attribute || attribute->location < 0)
             continue;
-        glVertexAttribPointer(GLuint(attribute->location), attribute->components, attribute->baseType,
-                              GL_FALSE, vertexBuffer.stride(),
-                              reinterpret_cast<const void*>(intptr_t(element.offset)));
+        const void* offset = reinterpret_cast<const void*>(intptr_t(element.offset));
+        // Integer inputs (a skin's influence references) must arrive unconverted.
+        if (attribute->baseType == GL_INT || attribute->baseType == GL_UNSIGNED_INT)
+            glVertexAttribIPointer(GLuint(attribute->location), attribute->components, attribute->baseType,
+                                   vertexBuffer.stride(), offset);
+        else
+            glVertexAttribPointer(GLuint(attribute->location), attribute->components, attribute->baseType,
+                                  GL_FALSE, vertexBuffer.stride(), offset);
         glEnableVertexAttribArray(GLuint(attribute->location));
     }
     if (indexBuffer) {

@@ -2,6 +2,7 @@
 
 #include "render/VertexArrayObject.h"
 
+#include "assets/MeshData.h"
 #include "assets/ShaderLoader.h"
 #include "demo/ProgramBuilder.h"
 #include "demo/Registries.h"
@@ -232,6 +233,43 @@ TEST_F(ProgramTest, IndexSizesPickTheIndexType) {
     device->bindVertexArray(nullptr);
     EXPECT_EQ(device->indexType(), GLenum(GL_UNSIGNED_INT)) << "the default array keeps the index type";
     EXPECT_EQ(getInt(GL_VERTEX_ARRAY_BINDING), GLint(device->defaultVertexArray()->glName()));
+}
+
+TEST_F(ProgramTest, IntegerAttributesAreFedAsIntegersByArraysAndTheDevice) {
+    // A skinned vertex: a position and the first and count of its influences.
+    Ref<Program> program =
+        linkProgram({{0, R"(#version 430 core
+in vec3 POSITION;
+in uvec2 BONE_INDEX;
+void main() { gl_Position = vec4(POSITION, float(BONE_INDEX.x + BONE_INDEX.y)); }
+)"},
+                     {1, "#version 430 core\nout vec4 c;\nvoid main() { c = vec4(1.0); }\n"}});
+    ASSERT_TRUE(program);
+    const AttributeInfo* bones = program->findAttribute("BONE_INDEX");
+    const AttributeInfo* position = program->findAttribute("POSITION");
+    ASSERT_TRUE(bones && position);
+    Ref<VertexBuffer> vertices = makeRef<VertexBuffer>();
+    vertices->create();
+    vertices->setStride(20);
+    ASSERT_TRUE(vertices->addElement(0, SemanticPosition, 3, 12));
+    ASSERT_TRUE(vertices->addElement(12, SemanticBoneIndex, 2, 8));
+    auto integer = [](const AttributeInfo* a) {
+        GLint value = -1;
+        glGetVertexAttribiv(GLuint(a->location), GL_VERTEX_ATTRIB_ARRAY_INTEGER, &value);
+        return value;
+    };
+
+    Ref<VertexArrayObject> array = VertexArrayObject::create(*program, *vertices, nullptr);
+    device->bindVertexArray(array);
+    EXPECT_EQ(integer(bones), GL_TRUE) << "not converted to floats on the way";
+    EXPECT_EQ(integer(position), GL_FALSE);
+    device->bindVertexArray(nullptr);
+
+    device->bindProgram(program);
+    device->bindVertexBuffer(vertices);
+    EXPECT_EQ(integer(bones), GL_TRUE);
+    EXPECT_EQ(integer(position), GL_FALSE);
+    device->resetState();
 }
 
 TEST_F(ProgramTest, VertexElementsAreRefusedBeyondSevenOrOutsideTheStride) {

@@ -82,6 +82,32 @@ std::vector<float> tangents(const Geometry& g) {
     return out;
 }
 
+// An explicit skin must give every vertex at least one influence, name only listed bones and
+// carry a positive weight in total (the packer divides by it).
+bool checkSkin(const Geometry& g, std::string& error) {
+    if (g.skin.size() != g.positions.size()) {
+        error = "the skin has " + std::to_string(g.skin.size()) + " influence lists for " +
+                std::to_string(g.positions.size()) + " vertices";
+        return false;
+    }
+    for (size_t i = 0; i < g.skin.size(); ++i) {
+        float sum = 0;
+        for (const SkinInfluence& s : g.skin[i]) {
+            if (s.bone >= g.boneNames.size() || !(s.weight >= 0)) {
+                error = "vertex " + std::to_string(i) + " names bone " + std::to_string(s.bone) + " of " +
+                        std::to_string(g.boneNames.size()) + " or has a negative weight";
+                return false;
+            }
+            sum += s.weight;
+        }
+        if (!(sum > 0)) {
+            error = "vertex " + std::to_string(i) + " has no weight on any bone";
+            return false;
+        }
+    }
+    return true;
+}
+
 void put(std::vector<uint8_t>& dst, size_t& at, const void* src, size_t size) {
     std::memcpy(dst.data() + at, src, size);
     at += size;
@@ -105,10 +131,13 @@ bool packGeometry(Geometry& g, const PackOptions& o, MeshData& out, std::string&
         error = "16-bit indices cannot address " + std::to_string(n) + " vertices";
         return false;
     }
-    if (o.flags & MeshSkin && o.bones < 1) {
+    const bool ownSkin = !g.boneNames.empty();
+    if (o.flags & MeshSkin && !ownSkin && o.bones < 1) {
         error = "a skinned mesh needs at least one bone";
         return false;
     }
+    if (o.flags & MeshSkin && ownSkin && !checkSkin(g, error))
+        return false;
 
     out = MeshData();
     out.version = o.version;
@@ -143,19 +172,31 @@ bool packGeometry(Geometry& g, const PackOptions& o, MeshData& out, std::string&
             put(out.vertices, at, c, 4);
         }
         if (out.flags & MeshSkin) {
-            // Two influences per vertex: the bones on either side of its height, weighted by distance.
-            float span = maxY > minY ? maxY - minY : 1.0f;
-            float s = (g.positions[i].y - minY) / span * float(o.bones - 1);
-            uint32_t lo = uint32_t(std::min(std::max(std::floor(s), 0.0f), float(o.bones - 1)));
-            uint32_t hi = std::min(lo + 1, uint32_t(o.bones - 1));
-            float w = std::min(std::max(s - float(lo), 0.0f), 1.0f);
-            uint32_t ref[2] = {uint32_t(out.influences.size()), 2};
-            out.influences.push_back({lo, 1.0f - w});
-            out.influences.push_back({hi, w});
+            // The vertex names its run of influences: the first one and how many.
+            uint32_t ref[2] = {uint32_t(out.influences.size()), 0};
+            if (ownSkin) {
+                float sum = 0;
+                for (const SkinInfluence& s : g.skin[i])
+                    sum += s.weight;
+                for (const SkinInfluence& s : g.skin[i])
+                    out.influences.push_back({s.bone, s.weight / sum});
+            } else {
+                // Two influences: the bones on either side of its height, weighted by distance.
+                float span = maxY > minY ? maxY - minY : 1.0f;
+                float s = (g.positions[i].y - minY) / span * float(o.bones - 1);
+                uint32_t lo = uint32_t(std::min(std::max(std::floor(s), 0.0f), float(o.bones - 1)));
+                uint32_t hi = std::min(lo + 1, uint32_t(o.bones - 1));
+                float w = std::min(std::max(s - float(lo), 0.0f), 1.0f);
+                out.influences.push_back({lo, 1.0f - w});
+                out.influences.push_back({hi, w});
+            }
+            ref[1] = uint32_t(out.influences.size()) - ref[0];
             put(out.vertices, at, ref, 8);
         }
     }
-    if (out.flags & MeshSkin)
+    if (out.flags & MeshSkin && ownSkin)
+        out.boneNames = g.boneNames;
+    else if (out.flags & MeshSkin)
         for (int b = 0; b < o.bones; ++b)
             out.boneNames.push_back("bone" + std::to_string(b));
 

@@ -20,6 +20,11 @@ struct Geometry {
     std::vector<Vec2> texCoords; // empty: all zero
     std::vector<uint32_t> indices;
     std::vector<Group> groups;
+    // An explicit skin: the bones by name and every vertex's influences (bone indices into
+    // boneNames; the packer scales each vertex's weights to sum to one). Without bone names the
+    // packer spaces PackOptions::bones along the Y extent instead.
+    std::vector<std::string> boneNames;
+    std::vector<std::vector<SkinInfluence>> skin;
 
     // Closes the open group (if it has triangles) and starts the next one at the end.
     void startGroup();
@@ -29,13 +34,15 @@ struct PackOptions {
     uint32_t flags = MeshPosition | MeshNormal | MeshTexCoord;
     uint16_t version = MeshData::version102;
     int indexSize = 0; // 0: 2 bytes when every index fits, else 4
-    int bones = 2;     // for the skin flag: bones spaced along the Y extent
+    int bones = 2;     // for the skin flag: bones spaced along the Y extent (unless the geometry has its own)
 };
 
 // Fills `out` from the geometry; false (with a message in `error`) if the options cannot be met.
 bool packGeometry(Geometry& g, const PackOptions& options, MeshData& out, std::string& error);
 
 bool importObj(const std::string& path, Geometry& g, std::string& error);
+// A low-poly swallow of 0.9 m wingspan skinned to "body", "wing.L" (+X) and "wing.R" (−X); see Bird.cpp.
+void makeBird(Geometry& g);
 void makeBox(Geometry& g, Vec3 size);
 void makeSphere(Geometry& g, float radius, int segments, int rings);
 void makeCylinder(Geometry& g, float radius, float height, int segments);

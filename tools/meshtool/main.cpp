@@ -22,6 +22,7 @@ const char* usage =
     "  cylinder          a capped cylinder of --radius R, --height H and --segments\n"
     "  plane[:MAP.png]   a --size S square grid of --segments cells per side in XZ, displaced in Y\n"
     "                    by the grey level of MAP (first channel) times --height\n"
+    "  bird              a low-poly swallow skinned to bones body, wing.L, wing.R (needs the skin flag)\n"
     "\n"
     "Procedural models (y up, base on y = 0, metres; index bins in the order given):\n"
     "  windmill          tower mill: 0 walls, 1 cap, 2 woodwork, 3 window glass; the sails'\n"
@@ -190,6 +191,8 @@ int main(int argc, char** argv) {
         built = makePlane(geometry, size.x, segments < 1 ? 16 : segments, map, height, error);
     } else if (isModelSource(source)) {
         built = buildModel(source, model, geometry, error);
+    } else if (source == "bird") {
+        makeBird(geometry);
     } else {
         return fail("unknown source " + source + " (see --help)");
     }
