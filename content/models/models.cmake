@@ -59,6 +59,13 @@ vorndle_texture(petal_buttercup.png petals --channels 4 --from 0.85,0.62,0.05 --
 vorndle_texture(wood.png planks --size 128x128 --seed 14)
 vorndle_texture(roof.png rooftiles --size 128x128 --seed 15)
 
+# The kitchen window the projective light throws onto the yard at dusk, and the six faces of the
+# pierced-tin lantern's cube map (a grid of holes: bright squares on the dark tin).
+vorndle_texture(window_slide.png glass --size 128x128 --from 1,0.85,0.6 --to 1,0.95,0.8)
+foreach(face 0 1 2 3 4 5)
+    vorndle_texture(lantern_c0${face}.png checker --size 64x64 --cell 8 --from 0.04,0.03,0.02 --to 1,0.9,0.7)
+endforeach()
+
 # Meshes: meshtool [options] SOURCE OUTPUT
 function(vorndle_mesh name)
     set(out ${VORNDLE_MODELS}/${name})
@@ -83,7 +90,7 @@ vorndle_mesh(bird.rmsh --flags position,normal,texcoord,skin bird)
 # normal-mapped material may take carry tangents.
 set(VORNDLE_TANGENTS --flags position,normal,tangent,texcoord)
 vorndle_mesh(windmill.rmsh ${VORNDLE_TANGENTS} windmill)
-vorndle_mesh(sails.rmsh sails)
+vorndle_mesh(sails.rmsh ${VORNDLE_TANGENTS} sails)
 vorndle_mesh(farmhouse.rmsh ${VORNDLE_TANGENTS} farmhouse)
 vorndle_mesh(fence.rmsh fence)
 vorndle_mesh(tree1.rmsh ${VORNDLE_TANGENTS} --seed 1 tree)
@@ -92,8 +99,8 @@ vorndle_mesh(tree3.rmsh ${VORNDLE_TANGENTS} --seed 4 tree)
 vorndle_mesh(rock1.rmsh ${VORNDLE_TANGENTS} --seed 1 rock)
 vorndle_mesh(rock2.rmsh ${VORNDLE_TANGENTS} --seed 2 rock)
 vorndle_mesh(rock3.rmsh ${VORNDLE_TANGENTS} --seed 3 rock)
-vorndle_mesh(grass.rmsh grass)
-vorndle_mesh(flower.rmsh flower)
-vorndle_mesh(meadow.rmsh meadow)
+# Two meadows of different plants, so neighbouring patches differ.
+vorndle_mesh(meadow1.rmsh --seed 1 --count 120 meadow)
+vorndle_mesh(meadow2.rmsh --seed 2 --count 120 meadow)
 
 add_custom_target(vorndle_surfaces ALL DEPENDS ${VORNDLE_SURFACES})

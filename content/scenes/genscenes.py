@@ -59,12 +59,16 @@ def f(v):
 
 # ------------------------------------------------------------------------------------------ XML
 def envelope(keys, kind=0):
-    """keys: [(beat, value)] or [(beat, value, kind)]; kind 0 smooth, 3 linear, 1 stepped."""
+    """keys: [(beat, value)] or [(beat, value, kind)]; kind 0 smooth (TCB), 3 linear, 4 stepped."""
     out = ['<envelope pre="1" post="1">']
     for k in keys:
         out.append('<key type="%d" time="%s" value="%s"/>' % (k[2] if len(k) > 2 else kind, f(k[0]), f(k[1])))
     out.append('</envelope>')
     return ''.join(out)
+
+
+def ramp(keys):
+    return envelope(keys, 3)
 
 
 def transform(pos=None, rot=None, scale=None):
@@ -87,8 +91,44 @@ def animated_transform(x, y, z, h=None, p=None, b=None):
     return out + '</transform>'
 
 
+RECORD_CULLING = '--record-culling' in sys.argv
+
+
+def occluded(part, name, body):
+    """A subtree switched by time from recorded occlusion: with --record-culling a culling node that
+    measures it (the player writes <part>_<name>.xml into its working directory when the part
+    ends); otherwise a group whose enable envelope is the recording, each visible span widened by
+    a beat on either side so nothing pops in late."""
+    if RECORD_CULLING:
+        return '<culling filename="%s_%s.xml">%s</culling>' % (part, name, body)
+    path = os.path.join(ROOT, 'content', 'scenes', 'culling', '%s_%s.xml' % (part, name))
+    if not os.path.exists(path):
+        return '<group name="%s">%s</group>' % (name, body)
+    import xml.etree.ElementTree as ET
+    keys = sorted((float(k.get('time')), float(k.get('value'))) for k in ET.parse(path).getroot().iter('key'))
+    # Visible spans [start, end), widened and merged; the last runs to the end of the film.
+    spans = []
+    for i, (t, v) in enumerate(keys):
+        if v > 0.5:
+            end = keys[i + 1][0] if i + 1 < len(keys) else 1e9
+            spans.append([t - 1.0, end + 1.0])
+    merged = []
+    for span in spans:
+        if merged and span[0] <= merged[-1][1]:
+            merged[-1][1] = max(merged[-1][1], span[1])
+        else:
+            merged.append(span)
+    switched = [(-1000, 0, 4)]
+    for start, end in merged:
+        switched.append((start, 1, 4))
+        if end < 1e8:
+            switched.append((end, 0, 4))
+    return '<group name="%s"><enable>%s</enable>%s</group>' % (name, envelope(switched), body)
+
+
 class Scene:
-    def __init__(self, comment):
+    def __init__(self, part, comment):
+        self.part = part
         self.lines = ['<?xml version="1.0"?>', '<!-- %s -->' % comment, '<scene>',
                       '  <shadowcasters><shadowmask name="sun" value="1"/></shadowcasters>']
 
@@ -149,6 +189,20 @@ def on_ground(x, z, sink=0.0):
     return (x, ground(x, z) - sink, z)
 
 
+FARM_HEADING = 0.35  # the house's front (+Z) looks south-south-west, over the path
+
+
+def turned(origin, heading, local):
+    """A point of a model placed at origin with a static heading (which the loader negates)."""
+    a = -heading
+    x, y, z = local
+    return (origin[0] + x * math.cos(a) + z * math.sin(a), origin[1] + y, origin[2] - x * math.sin(a) + z * math.cos(a))
+
+
+def farm_point(local):
+    return turned(on_ground(FARM[0], FARM[1], 0.4), FARM_HEADING, local)
+
+
 rng = random.Random(1906)
 
 TREES = []
@@ -156,12 +210,12 @@ TREES = []
 for x, z in [(-34, -52), (-42, -66), (-29, -74), (-48, -48), (-55, -70), (52, -30), (49, -4), (18, -36),
              (-58, 8), (66, 22), (-22, 58), (30, 70), (-88, -30), (92, -60), (-120, 60), (118, 40),
              (-70, -115), (40, -125), (-15, -140), (140, -10), (-140, -20), (85, 110), (-95, 120)]:
-    TREES.append(((x, ground(x, z) - 0.3, z), rng.uniform(0, 2 * PI), rng.uniform(0.85, 1.2), rng.randrange(3)))
+    TREES.append(((x, ground(x, z) - 0.3, z), rng.uniform(0, 2 * PI), rng.uniform(0.85, 1.2), rng.randrange(1, 4)))
 
 ROCKS = []
 for x, z in [(-12, -44), (14, -48), (-8, -72), (24, 6), (-30, 24), (8, 30), (40, 40), (-50, -20), (62, -40),
              (-18, -30), (5, 52), (-40, 70)]:
-    ROCKS.append(((x, ground(x, z) - 0.35, z), rng.uniform(0, 2 * PI), rng.uniform(0.6, 1.6), rng.randrange(2)))
+    ROCKS.append(((x, ground(x, z) - 0.35, z), rng.uniform(0, 2 * PI), rng.uniform(0.6, 1.6), rng.randrange(1, 4)))
 
 # The path: from the meadow in the south, past the farm's yard, up the hill to the mill's door.
 PATH = [(-14, 70), (-6, 48), (4, 28), (16, 10), (24, -4), (26, -14), (18, -26), (9, -38), (3, -49), (0, -55)]
@@ -176,7 +230,7 @@ def path_extrusion():
     zs = [(i, p[1]) for i, p in enumerate(PATH)]
     ys = [(i, 0) for i in range(n)]
     shape = '<shape><point x="-1" y="0" nx="0" ny="1"/><point x="1" y="0" nx="0" ny="1"/></shape>'
-    path = ('<shapeextrude meshname="path strip" segments="%d" wrap.u="1" wrap.v="1">' % (12 * (n - 1)) +
+    path = ('<shapeextrude meshname="path strip" segments="48" wrap.u="1" wrap.v="0.25">' +
             '<extrude start="0" stop="%d" radius="1.6">%s<position><x>%s</x><y>%s</y><z>%s</z></position></extrude>'
             % (n - 1, shape, envelope(xs, 0), envelope(ys, 0), envelope(zs, 0)) + '</shapeextrude>')
     # Rails: a squarish section at two heights along the fence line, a little above the ground.
@@ -229,8 +283,8 @@ def sky():
 
 def terrain():
     return material('ground', 'zul/terrain',
-                    [('grass_map', 'grass'), ('meadow_map', 'meadow'), ('rock_map', 'rock'),
-                     ('grass_normal', 'grass_normal'), ('detail_map', 'detail'), ('noise_map', 'noise')],
+                    [('grass_map', 'turf'), ('meadow_map', 'turf_dry'), ('rock_map', 'rock'),
+                     ('grass_normal', 'turf_normal'), ('detail_map', 'detail'), ('noise_map', 'noise')],
                     '<group name="terrain" shadowcastermask="sun">%s<vao mesh="ground" shadowcastermask="sun">'
                     '<submodel indexbin="0" shadowcastermask="sun"/></vao></group>' % transform((0, -4, 0)),
                     True, [('texScale', 'terrain.texCoord.scale'), ('detailParams', 'terrain.detailParams'),
@@ -241,9 +295,10 @@ def meadow(centre, grid, seedmeshes, size=16.0):
     """Instanced meadow patches around centre: grid × grid patches of `size` metres."""
     out = []
     for mesh, petals in seedmeshes:
-        for bin_, tex in ((0, 'grass_blade'), (1, petals), (2, 'flower_heart')):
+        for bin_, tex in ((0, 'turf'), (1, petals), (2, 'petal_buttercup')):
             out.append(material(
-                '%s %d' % (mesh, bin_), 'zul/foliage', [('diffuse_map', tex), ('heights', 'heights')],
+                '%s %d' % (mesh, bin_), 'zul/petals' if bin_ == 1 else 'zul/foliage',
+                [('diffuse_map', tex), ('heights', 'heights')],
                 '<group>%s<vao mesh="%s"><submodel indexbin="%d" instances="%d"/></vao></group>' % (
                     transform((centre[0], 0, centre[1])), mesh, bin_, grid * grid),
                 False, [('time', 'time')],
@@ -277,7 +332,7 @@ def landmarks(s, windows_lit=False):
                       name, samplers([('diffuse_map', tex)]), turning + body + '</group>'))
 
     farm = on_ground(FARM[0], FARM[1], 0.4)
-    heading = 0.35
+    heading = FARM_HEADING
     s.comment('The farm: whitewashed walls, a tiled roof, a chimney that smokes.')
     s.add(surface('farm walls', 'plaster', 'plaster_normal', 'farmhouse', 0, [(farm, heading, 1)], 4))
     s.add(surface('farm roof', 'rooftiles', 'rooftiles_normal', 'farmhouse', 1, [(farm, heading, 1)], 8))
@@ -286,7 +341,8 @@ def landmarks(s, windows_lit=False):
     s.add(window_material('farm windows', 'farmhouse', 4, [(farm, heading, 1)], windows_lit))
 
     s.comment('Trees: three kinds of oak, shared by every placement.')
-    for kind in range(3):
+    woods = []
+    for kind in range(1, 4):
         items = [(p, h, sc) for p, h, sc, k in TREES if k == kind]
         near = [it for it in items if math.hypot(it[0][0], it[0][2]) < 110]
         far = [it for it in items if math.hypot(it[0][0], it[0][2]) >= 110]
@@ -294,10 +350,14 @@ def landmarks(s, windows_lit=False):
         s.add(material('crown %d' % kind, 'zul/canopy', [('diffuse_map', 'leaves')],
                        placements('tree%d' % kind, 1, near), True, [('time', 'time')]))
         if far:
-            s.add(surface('far bark %d' % kind, 'bark', 'bark_normal', 'tree%d' % kind, 0, far, 10, casters=False))
-            s.add(material('far crown %d' % kind, 'zul/canopy', [('diffuse_map', 'leaves')],
-                           placements('tree%d' % kind, 1, far, casters=False), False, [('time', 'time')]))
-    for kind in range(2):
+            woods.append(surface('far bark %d' % kind, 'bark', 'bark_normal', 'tree%d' % kind, 0, far, 10,
+                                 casters=False))
+            woods.append(material('far crown %d' % kind, 'zul/canopy', [('diffuse_map', 'leaves')],
+                                  placements('tree%d' % kind, 1, far, casters=False), False, [('time', 'time')]))
+    s.comment('The woods on the rim, mostly hidden behind the hills: switched by the visibility an '
+              'occlusion query measured over the whole film (content/scenes/culling/).')
+    s.add(occluded(s.part, 'woods', ''.join(woods)))
+    for kind in range(1, 4):
         s.add(surface('rocks %d' % kind, 'rock', 'rock_normal', 'rock%d' % kind, 0,
                       [(p, h, sc) for p, h, sc, k in ROCKS if k == kind], 11))
 
@@ -320,11 +380,7 @@ def window_material(name, mesh, bin_, items, lit):
 
 
 def chimney_smoke(s, rate=12):
-    farm = on_ground(FARM[0], FARM[1], 0.4)
-    c, sn = math.cos(0.35), math.sin(0.35)
-    # The chimney's top is (3, 9.5, 0) in the house; the house turns by the negated heading.
-    x, z = 3 * c, -3 * sn
-    top = (farm[0] + x, farm[1] + 9.7, farm[2] + z)
+    top = farm_point((3, 9.7, 0))
     s.add('<group name="postlighting"><material name="chimney smoke"><program name="zul/smoke"/>' +
           samplers([('depth', 'backbuffer_depth')]) + uniforms([('viewport', 'viewport')]) +
           '<group>%s<particlesystem maxparticles="200">' % transform(top) +
@@ -370,29 +426,29 @@ def above(x, z, height):
 
 # -------------------------------------------------------------------------------------------- intro
 def intro():
-    s = Scene('Before dawn in the valley: the moon low in the south, pollen in the still air, the sun '
+    s = Scene('intro', 'Before dawn in the valley: the moon low in the south, pollen in the still air, the sun '
               'rising behind the windmill\'s hill; the cameras glide low over the flowers.')
     s.add('<atmoslight name="atmospherical light" shadowcastermask="sun"><atmosphere><latitude value="50"/>'
           '<timeofday value="3.6"/><turbidity value="2.5"/></atmosphere></atmoslight>')
-    s.add('<ambientlight name="night sky" color.r="0.05" color.g="0.07" color.b="0.12">'
-          '<intensity>%s</intensity>%s</ambientlight>' % (envelope([(0, 1.0), (64, 1.4), (106, 1.8)]),
+    s.add('<ambientlight name="night sky" color.r="0.09" color.g="0.12" color.b="0.2">'
+          '<intensity>%s</intensity>%s</ambientlight>' % (ramp([(0, 1.0), (64, 1.4), (106, 1.8)]),
                                                           transform((0, 50, 0))))
-    s.add('<directionallight name="moonlight" color.r="0.16" color.g="0.2" color.b="0.3">'
-          '<intensity>%s</intensity>%s</directionallight>' % (envelope([(0, 1.0), (60, 0.8), (96, 0.0)]),
-                                                              transform((0, 0, 0), (PI - 0.2, -0.25, 0))))
+    s.add('<directionallight name="moonlight" color.r="0.3" color.g="0.38" color.b="0.55">'
+          '<intensity>%s</intensity>%s</directionallight>' % (ramp([(0, 1.2), (60, 0.9), (100, 0.0)]),
+                                                              transform((0, 0, 0), (-1.71, -0.12, 0))))
     s.add(sky())
-    s.add(moon_disc((-120, 70, 560), 14))
+    s.add(moon_disc((-540, 125, 90), 20))
     s.add(terrain())
     landmarks(s)
-    s.add(meadow((-6, 36), 6, [('meadow0', 'petals_white'), ('meadow1', 'petals_red')]))
+    s.add(meadow((-6, 36), 4, [('meadow1', 'petal_daisy'), ('meadow2', 'petal_poppy')]))
     chimney_smoke(s, 6)
     pollen(s)
-    s.add(camera('meadow', [(0, above(-20, 70, 1.2), above(-40, 250, 30)),
-                            (16, above(-16, 62, 1.0), above(-60, 240, 35)),
-                            (32, above(-12, 55, 0.9), above(-70, 230, 40))], fov=48))
-    s.add(camera('flowers', [(32, above(4, 44, 0.5), above(0, -60, 14)),
-                             (48, above(2, 38, 0.6), above(0, -60, 14)),
-                             (64, above(-2, 30, 0.8), above(0, -60, 14))], fov=42))
+    s.add(camera('meadow', [(0, above(22, 42, 1.4), above(-200, 40, 30)),
+                            (16, above(16, 46, 1.2), above(-200, 46, 12)),
+                            (32, above(10, 50, 1.0), above(-200, 52, 10))], fov=48))
+    s.add(camera('flowers', [(32, above(-18, 50, 0.6), above(0, -60, 14)),
+                             (48, above(-17, 43, 0.7), above(0, -60, 14)),
+                             (64, above(-16, 36, 0.9), above(0, -60, 14))], fov=42))
     s.add(camera('valley', [(64, above(-40, 40, 6), above(0, -60, 10)),
                             (72, above(-30, 30, 16), above(0, -60, 10)),
                             (80, above(-14, 24, 22), above(0, -60, 10))], fov=55))
@@ -420,7 +476,7 @@ def pollen(s):
 
 # ----------------------------------------------------------------------------------------- windmill
 def windmill():
-    s = Scene('Full daylight: the windmill on its hill, sails turning and their shadow sweeping the slope, '
+    s = Scene('windmill', 'Full daylight: the windmill on its hill, sails turning and their shadow sweeping the slope, '
               'clouds drifting, the farm below with its smoking chimney; birds circle the hill.')
     s.add('<atmoslight name="atmospherical light" shadowcastermask="sun"><atmosphere><latitude value="50"/>'
           '<timeofday value="9"/><turbidity value="2.5"/></atmosphere></atmoslight>')
@@ -429,7 +485,7 @@ def windmill():
     s.add(sky())
     s.add(terrain())
     landmarks(s)
-    s.add(meadow((-4, -30), 6, [('meadow0', 'petals_yellow'), ('meadow1', 'petals_blue')]))
+    s.add(meadow((-4, -30), 4, [('meadow1', 'petal_buttercup'), ('meadow2', 'petal_cornflower')]))
     chimney_smoke(s, 12)
     petals_falling(s)
     birds = os.path.join(ROOT, 'content', 'scenes', 'birds.xml')
@@ -465,45 +521,42 @@ def petals_falling(s):
 
 # -------------------------------------------------------------------------------------------- outro
 def outro():
-    s = Scene('Sunset into dusk: warm light fading to blue, lamps and fireflies lighting up around the '
+    s = Scene('outro', 'Sunset into dusk: warm light fading to blue, lamps and fireflies lighting up around the '
               'farm, the moon rising; the title and credits fade in over the end.')
     s.add('<atmoslight name="atmospherical light" shadowcastermask="sun"><atmosphere><latitude value="50"/>'
           '<timeofday value="19"/><turbidity value="2.5"/></atmosphere></atmoslight>')
-    s.add('<ambientlight name="dusk sky" color.r="0.08" color.g="0.09" color.b="0.14">%s</ambientlight>'
+    s.add('<ambientlight name="dusk sky" color.r="0.13" color.g="0.13" color.b="0.19">%s</ambientlight>'
           % transform((0, 50, 0)))
     s.add(sky())
     s.add(moon_disc((260, 40, -480), 16, 'moon'))
     s.add(terrain())
     landmarks(s, windows_lit=True)
-    s.add(meadow((20, -2), 5, [('meadow0', 'petals_white'), ('meadow1', 'petals_yellow')]))
+    s.add(meadow((20, -2), 4, [('meadow1', 'petal_daisy'), ('meadow2', 'petal_buttercup')]))
     chimney_smoke(s, 8)
-    farm = on_ground(FARM[0], FARM[1], 0.0)
-    lamp_on = [(224, 0), (230, 0), (236, 1)]
-    # The farm's lamp by the door: a point light, its warm pool on the yard (EmissionSphere).
-    door = (farm[0] - 2.0, farm[1] + 2.4, farm[2] + 4.4)
+    h = FARM_HEADING
+    # The lamp by the door: a point light with a glowing speck, its warm pool on the yard
+    # (EmissionSphere); a porch spot over the bench; the kitchen window projected onto the yard
+    # (projective); the window's own glow (area); a string of lights under the eaves (linear); a
+    # pierced-tin lantern by the path (cube). They come on one after another as the light goes.
     s.add('<pointlight name="door lamp" radius="10" intensity="3" particleradius="0.25" color.r="1" color.g="0.62" '
-          'color.b="0.3"><intensity>%s</intensity>%s</pointlight>' % (envelope([(224, 0), (232, 0), (238, 3)]),
-                                                                      transform(door)))
-    s.add('<group name="EmissionSphere">%s</group>' % transform((door[0], door[1] - 2.2, door[2] + 1)))
-    # A porch spot pointing down on the bench, a projected window on the yard, the window's own
-    # glow (area), a string of lights under the eaves (linear) and a pierced-tin lantern (cube).
+          'color.b="0.3"><intensity>%s</intensity>%s</pointlight>' % (ramp([(224, 0), (232, 0), (238, 3)]),
+                                                                      transform(farm_point((-1.9, 2.6, 3.8)))))
+    s.add('<group name="EmissionSphere">%s</group>' % transform(farm_point((-1.5, 0.2, 5.5))))
     s.add('<spotlight name="porch spot" color.r="1" color.g="0.75" color.b="0.45" radius="9" coneangle="0.5" '
           'edgeangle="0.25"><intensity>%s</intensity>%s</spotlight>' % (
-              envelope([(224, 0), (236, 0), (240, 2.5)]), transform((farm[0] + 2, farm[1] + 3.6, farm[2] + 4.6),
-                                                                     (0, -1.2, 0))))
+              ramp([(224, 0), (236, 0), (240, 2.5)]), transform(farm_point((2.5, 3.4, 4.3)), (h, -1.3, 0))))
     s.add('<projectivelight name="window light" color.r="1" color.g="0.7" color.b="0.4" radius="14" fov="60" '
           'coneangle="0.6" edgeangle="0.1" texture="window_slide"><intensity>%s</intensity>%s</projectivelight>' % (
-              envelope([(224, 0), (230, 0), (236, 3)]), transform((farm[0] + 1, farm[1] + 2.2, farm[2] - 1),
-                                                                    (0.35, -0.5, 0))))
+              ramp([(224, 0), (230, 0), (236, 3)]), transform(farm_point((1.4, 2.2, 2.6)), (h, -0.45, 0))))
     s.add('<arealight name="window glow" color.r="1" color.g="0.6" color.b="0.3" radius="3.5">'
-          '<intensity>%s</intensity>%s</arealight>' % (envelope([(224, 0), (230, 0), (236, 1.2)]),
-                                                       transform((farm[0] + 3, farm[1] + 1.8, farm[2] + 4.2))))
+          '<intensity>%s</intensity>%s</arealight>' % (ramp([(224, 0), (230, 0), (236, 1.2)]),
+                                                       transform(farm_point((3.6, 1.8, 4.2)))))
     s.add('<linearlight name="eave lights" color.r="1" color.g="0.8" color.b="0.5" radius="3" width="8">'
-          '<intensity>%s</intensity>%s</linearlight>' % (envelope([(224, 0), (238, 0), (242, 1.5)]),
-                                                         transform((farm[0], farm[1] + 4.2, farm[2] + 4.0), (0.35, 0, 0))))
+          '<intensity>%s</intensity>%s</linearlight>' % (ramp([(224, 0), (238, 0), (242, 1.5)]),
+                                                         transform(farm_point((0, 3.9, 4.2)), (h, 0, 0))))
     s.add('<cubelight name="tin lantern" color.r="1" color.g="0.7" color.b="0.35" radius="7" texture="lantern">'
-          '<intensity>%s</intensity>%s</cubelight>' % (envelope([(224, 0), (234, 0), (240, 3)]),
-                                                       transform(above(16, 12, 1.2))))
+          '<intensity>%s</intensity>%s</cubelight>' % (ramp([(224, 0), (234, 0), (240, 3)]),
+                                                       transform(above(17, 9, 1.3))))
     fireflies(s)
     s.add(camera('dusk farm', [(224, above(-6, 34, 3), above(FARM[0], FARM[1], 4)),
                                (236, above(0, 30, 3.5), above(FARM[0], FARM[1], 4)),
@@ -529,7 +582,7 @@ def fireflies(s):
         on = 232 + r.uniform(0, 10)
         s.add('<pointlight name="firefly %d" radius="2.5" particleradius="0.08" color.r="0.75" color.g="1" '
               'color.b="0.3"><intensity>%s</intensity>%s</pointlight>' % (
-                  i, envelope([(224, 0), (on, 0), (on + 2, 1.5), (on + 5, 0.6), (on + 8, 1.5)]),
+                  i, ramp([(224, 0), (on, 0), (on + 2, 1.5), (on + 5, 0.6), (on + 8, 1.5)]),
                   animated_transform(xs, ys, zs)))
 
 

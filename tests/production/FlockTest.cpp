@@ -146,7 +146,7 @@ TEST_F(FlockTest, TheSkinnedMaterialDrawsABirdWhereItsSkeletonIs) {
     // transform its controller leaves the placement to us.
     load(R"(<camera name="watcher" fov="40" nearZ="0.1" farZ="500"><transform>)"
          R"(<position x="0" y="0" z="0"/><rotation h="0" p="0" b="0"/></transform></camera>)");
-    const float time = 150.0f;
+    const float time = 110.0f; // the part selects its first camera here
     app.renderFrame(time, 1.0f / 60);
     ASSERT_EQ(windmill->camera->name, "watcher");
     const Vec3 centre = skinned(bird(0), 0, Vec3());
@@ -192,6 +192,6 @@ TEST_F(FlockTest, TheSkinnedMaterialDrawsABirdWhereItsSkeletonIs) {
     EXPECT_GT(near, w * h / 100) << "the bird covers part of the view";
     EXPECT_LT(near, w * h / 3) << "and only a part";
     EXPECT_GT(nearCentre, 0) << "its body at the middle, where its skeleton is";
-    EXPECT_GT(red, 1.2f * blue) << "brown wood, from the material's diffuse map";
-    EXPECT_GT(red, 10.0f * float(near)) << "not black: the texture coordinates reach the picture";
+    EXPECT_GT(blue, red) << "blue-black feathers, from the material's diffuse map";
+    EXPECT_GT(red + blue, 2.0f * float(near)) << "not black: the texture coordinates reach the picture";
 }

@@ -162,13 +162,13 @@ TEST_F(ProductionLoadTest, LoadsEveryPartAndDrivesTheSkyAndPostFromEnvelopes) {
 }
 
 TEST_F(ProductionLoadTest, SpecialNodesAreCollectedAndDrawnOnlyInTheirPasses) {
-    // The windmill gets enabled decals, an after-light alpha node and an additive one; the outro
-    // only disabled decals.
+    // The windmill gets more enabled decals, an after-light alpha node and an additive one; the
+    // outro's decals (the path) are switched off.
     const std::string extras = R"(<group name="decals"/><group name="postlighting"/>)"
                                R"(<group name="particlesystem"/><group name="EmissionSphere">)"
                                R"(<transform><position x="1" y="2" z="3"/></transform></group></scene>)";
     tree.edit("data/scenes/windmill.xml", "</scene>", extras);
-    tree.edit("data/scenes/outro.xml", "</scene>", R"(<group name="decals" disabled="yes"/></scene>)");
+    tree.edit("data/scenes/outro.xml", R"(<group name="decals">)", R"(<group name="decals" disabled="yes">)");
     ASSERT_TRUE(app.load());
     VorndleSceneTemplate& windmill = part(1);
     // Every node of those names is collected, the scene's own (the path, chimney smoke) and ours.
