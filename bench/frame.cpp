@@ -5,6 +5,7 @@
 // four cascades and two local shadow maps). Each runs with GL stubbed by the call recorder's
 // counting mode (the engine's CPU alone, with heap allocations, GL calls, and the state calls the
 // device's caches sent and removed per frame) and on the test driver at 320 x 180 (llvmpipe in CI).
+// The production's three parts run with GL stubbed too, each at a representative beat.
 #include "../tests/deferred/DeferredFixture.h"
 #include "../tests/deferred/ExampleSceneSession.h"
 #include "../tests/post/PostResources.h"
@@ -27,6 +28,7 @@
 #include "support/AllocationCounter.h"
 #include "support/GlCallRecorder.h"
 #include "support/GlContext.h"
+#include "support/ProductionSession.h"
 
 #include <benchmark/benchmark.h>
 
@@ -34,6 +36,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <new>
+#include <string>
 
 namespace {
 
@@ -180,31 +183,38 @@ void release(Frame& frame) {
     frame.camera = nullptr;
 }
 
+// Draws one frame per iteration with GL stubbed by the call recorder's counting mode, and reports
+// per frame the heap allocations, the GL calls and the state calls the device's caches sent and
+// removed.
+template <class DrawOne> void countStubbedFrames(benchmark::State& state, Device& device, DrawOne drawOne) {
+    uint64_t frames = 0;
+    const unsigned long stateCallsBefore = device.stateCallCount();
+    const unsigned long removedBefore = device.stateCallsRemovedCount();
+    {
+        GlCallRecorder stub(GlCallRecorder::Mode::Count);
+        gAllocations = 0;
+        gCountAllocations = true;
+        for (auto _ : state) {
+            drawOne();
+            ++frames;
+        }
+        gCountAllocations = false;
+        state.counters["gl_calls_per_frame"] = frames ? double(stub.totalCount()) / double(frames) : 0.0;
+    }
+    const double n = frames ? double(frames) : 1.0;
+    state.counters["allocations_per_frame"] = double(gAllocations) / n;
+    state.counters["state_calls_per_frame"] = double(device.stateCallCount() - stateCallsBefore) / n;
+    state.counters["state_calls_removed_per_frame"] =
+        double(device.stateCallsRemovedCount() - removedBefore) / n;
+}
+
 void stubbed(benchmark::State& state, int drawables, int lights) {
     Frame frame;
     if (!makeFrame(state, drawables, lights, frame))
         return;
     renderFrame(frame);
     glFinish();
-    uint64_t frames = 0;
-    const unsigned long stateCallsBefore = frame.device->stateCallCount();
-    const unsigned long removedBefore = frame.device->stateCallsRemovedCount();
-    {
-        GlCallRecorder stub(GlCallRecorder::Mode::Count);
-        gAllocations = 0;
-        gCountAllocations = true;
-        for (auto _ : state) {
-            renderFrame(frame);
-            ++frames;
-        }
-        gCountAllocations = false;
-        state.counters["gl_calls_per_frame"] = frames ? double(stub.totalCount()) / double(frames) : 0.0;
-    }
-    state.counters["allocations_per_frame"] = frames ? double(gAllocations) / double(frames) : 0.0;
-    state.counters["state_calls_per_frame"] =
-        frames ? double(frame.device->stateCallCount() - stateCallsBefore) / double(frames) : 0.0;
-    state.counters["state_calls_removed_per_frame"] =
-        frames ? double(frame.device->stateCallsRemovedCount() - removedBefore) / double(frames) : 0.0;
+    countStubbedFrames(state, *frame.device, [&frame] { renderFrame(frame); });
     glFinish();
     release(frame);
 }
@@ -248,26 +258,10 @@ void BM_ExampleSceneStubbedGl(benchmark::State& state) {
     float beat = 0;
     session.renderOnly(beat);
     glFinish();
-    uint64_t frames = 0;
-    const unsigned long stateCallsBefore = session.device->stateCallCount();
-    const unsigned long removedBefore = session.device->stateCallsRemovedCount();
-    {
-        GlCallRecorder stub(GlCallRecorder::Mode::Count);
-        gAllocations = 0;
-        gCountAllocations = true;
-        for (auto _ : state) {
-            beat = nextBeat(beat);
-            session.renderOnly(beat);
-            ++frames;
-        }
-        gCountAllocations = false;
-        state.counters["gl_calls_per_frame"] = frames ? double(stub.totalCount()) / double(frames) : 0.0;
-    }
-    const double n = frames ? double(frames) : 1.0;
-    state.counters["allocations_per_frame"] = double(gAllocations) / n;
-    state.counters["state_calls_per_frame"] = double(session.device->stateCallCount() - stateCallsBefore) / n;
-    state.counters["state_calls_removed_per_frame"] =
-        double(session.device->stateCallsRemovedCount() - removedBefore) / n;
+    countStubbedFrames(state, *session.device, [&] {
+        beat = nextBeat(beat);
+        session.renderOnly(beat);
+    });
     glFinish();
 }
 
@@ -297,11 +291,45 @@ void BM_ReferenceSceneOnDriver(benchmark::State& state) {
 void BM_StressSceneOnDriver(benchmark::State& state) {
     onDriver(state, 500, 91);
 }
+// The production's parts (build/vorndle's classes on its built data tree), each from a
+// representative beat after the simulation caught up with it: frames step on at 60 frames per
+// second through kProductionBeats beats and start over, so every frame stays inside the part.
+constexpr float kProductionBeats = 4.0f;
+
+void BM_ProductionStubbedGl(benchmark::State& state, double beat) {
+    if (!GlContext::ensure()) {
+        state.SkipWithError(GlContext::error().c_str());
+        return;
+    }
+    ProductionSession session;
+    std::string error;
+    if (!session.open(&error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    session.preroll(beat);
+    const float first = float(beat), step = 1.0f / 60.0f, beatsPerFrame = float(session.bpm()) / 3600.0f;
+    float at = first;
+    session.frame(at, step); // first use compiles the driver's variants
+    glFinish();
+    countStubbedFrames(state, *session.app().device, [&] {
+        at += beatsPerFrame;
+        if (at >= first + kProductionBeats)
+            at = first;
+        session.frame(at, step);
+    });
+    glFinish();
+}
+
 BENCHMARK(BM_ExampleSceneStubbedGl)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ExampleSceneOnDriver)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReferenceSceneStubbedGl)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StressSceneStubbedGl)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ReferenceSceneOnDriver)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_StressSceneOnDriver)->Unit(benchmark::kMillisecond)->UseRealTime();
+// Last: the production sets the registries aside while it is open.
+BENCHMARK_CAPTURE(BM_ProductionStubbedGl, intro, 60.0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_ProductionStubbedGl, windmill, 150.0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_ProductionStubbedGl, outro, 240.0)->Unit(benchmark::kMicrosecond);
 
 } // namespace

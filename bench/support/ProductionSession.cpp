@@ -1,0 +1,116 @@
+#include "support/ProductionSession.h"
+
+#include "app/Song.h"
+#include "app/TimelinePreroll.h"
+#include "assets/Mesh.h"
+#include "core/Paths.h"
+#include "demo/Registries.h"
+#include "demo/Timeline.h"
+#include "render/Device.h"
+#include "render/Framebuffer.h"
+#include "render/Program.h"
+#include "render/Texture.h"
+
+#include <filesystem>
+#include <unordered_map>
+
+namespace {
+
+class HeadlessVorndle : public Vorndle {
+public:
+    HeadlessVorndle() {
+        settings.width = ProductionSession::kWidth;
+        settings.height = ProductionSession::kHeight;
+        clientWidth = ProductionSession::kWidth;
+        clientHeight = ProductionSession::kHeight;
+        options.noSound = true;
+        options.noMessageBox = true;
+    }
+    void swapBuffers() override {}
+    void requestQuit() override {}
+};
+
+template <class T> struct SetAside {
+    std::unordered_map<std::string, Ref<T>> entries;
+    void takeFrom(Registry<T>& registry) {
+        for (const std::string& name : registry.names())
+            entries.emplace(name, registry.find(name));
+        registry.clear();
+    }
+    void putBack(Registry<T>& registry) {
+        registry.clear();
+        for (const auto& entry : entries)
+            registry.insert(entry.first, entry.second);
+        entries.clear();
+    }
+};
+
+} // namespace
+
+struct ProductionSession::Saved {
+    SetAside<Texture> textures;
+    SetAside<Framebuffer> framebuffers;
+    SetAside<Program> programs;
+    SetAside<Mesh> meshes;
+    HeadlessVorndle app;
+    bool loaded = false;
+};
+
+ProductionSession::ProductionSession() = default;
+
+ProductionSession::~ProductionSession() {
+    close();
+}
+
+bool ProductionSession::open(std::string* error) {
+    close();
+    const std::string root = VORNDLE_BINARY_DIR;
+    if (!std::filesystem::exists(root + "/data/intro.dat") ||
+        !std::filesystem::exists(root + "/data/vorndle.ogg")) {
+        *error = root + "/data is incomplete (build the vorndle, vorndle_states, vorndle_pictures and "
+                        "vorndle_song targets)";
+        return false;
+    }
+    saved_ = std::make_unique<Saved>();
+    saved_->textures.takeFrom(textureRegistry());
+    saved_->framebuffers.takeFrom(framebufferRegistry());
+    saved_->programs.takeFrom(programRegistry());
+    saved_->meshes.takeFrom(meshRegistry());
+    setDemoRoot(root);
+    saved_->loaded = saved_->app.load();
+    if (!saved_->loaded || !saved_->app.song) {
+        *error = "the production does not load from " + root + "/data";
+        close();
+        return false;
+    }
+    return true;
+}
+
+void ProductionSession::close() {
+    if (!saved_)
+        return;
+    // Unloading empties the registries and the timeline whether or not the load got through.
+    saved_->app.unload();
+    saved_->textures.putBack(textureRegistry());
+    saved_->framebuffers.putBack(framebufferRegistry());
+    saved_->programs.putBack(programRegistry());
+    saved_->meshes.putBack(meshRegistry());
+    saved_.reset();
+    setDemoRoot("");
+}
+
+void ProductionSession::preroll(double beat) {
+    prerollTimeline(Timeline::global(), beat, bpm());
+}
+
+void ProductionSession::frame(float beat, float step) {
+    saved_->app.drawFrame(beat, step);
+}
+
+int ProductionSession::bpm() const {
+    return saved_->app.song->bpm;
+}
+
+Vorndle& ProductionSession::app() {
+    return saved_->app;
+}
