@@ -558,6 +558,7 @@ def outro():
           '<intensity>%s</intensity>%s</cubelight>' % (ramp([(224, 0), (234, 0), (240, 3)]),
                                                        transform(above(17, 9, 1.3))))
     fireflies(s)
+    sparks(s)
     s.add(camera('dusk farm', [(224, above(-6, 34, 3), above(FARM[0], FARM[1], 4)),
                                (236, above(0, 30, 3.5), above(FARM[0], FARM[1], 4)),
                                (244, above(6, 26, 4), above(FARM[0], FARM[1], 4))], fov=50))
@@ -565,6 +566,18 @@ def outro():
                               (256, above(-26, 48, 7), above(30, -20, 14)),
                               (264, above(-32, 56, 10), above(30, -20, 16))], fov=50))
     s.write('outro.xml')
+
+
+def sparks(s):
+    """The fireflies' glimmer: tiny glowing specks over the meadow by the path, drawn after the lights."""
+    s.add('<group name="particlesystem"><material name="glimmer"><program name="zul/particles"/>' +
+          samplers([('depth', 'backbuffer_depth')]) + uniforms([('viewport', 'viewport')]) +
+          '<group>%s<particlesystem maxparticles="160">' % transform(above(12, 18, 1.2)) +
+          '<sphereemitter radius="12" radiusvariance="4"><particleprops><spawnrate><envelope pre="1" post="1">'
+          '<key type="3" time="224" value="0"/><key type="3" time="232" value="0"/><key type="3" time="240" value="20"/>'
+          '</envelope></spawnrate><lifespan value="0.15"/><mass value="1"/><speed value="0.999" variance="0"/>'
+          '<radius value="0.05" variance="0.02"/><energy value="1"/></particleprops></sphereemitter>'
+          '</particlesystem></group></material></group>')
 
 
 def fireflies(s):

@@ -316,18 +316,32 @@ TEST(StateText, ErrorsNameTheLine) {
         EXPECT_EQ(error.rfind("part.state: line " + std::to_string(line) + ": ", 0), 0u) << error;
         EXPECT_NE(error.find(reason), std::string::npos) << error;
     };
-    const int exposure = lineOf("exposure ");
+    // Whole lines of the source, whatever values it holds today.
+    auto lineStarting = [&](const std::string& prefix, size_t from = 0) {
+        size_t at = good.find("\n" + prefix, from);
+        if (at == std::string::npos) {
+            ADD_FAILURE() << "the source has no line starting \"" << prefix << "\"";
+            return std::string();
+        }
+        ++at;
+        return good.substr(at, good.find('\n', at) - at);
+    };
+    const std::string exposureLine = lineStarting("exposure ");
+    const std::string glowLine = lineStarting("glow ");
+    const std::string timeKey = lineStarting("key ", good.find("[envelope time_of_day]"));
+    const int exposure = lineOf(exposureLine);
     expectError("exposure ", "exposures ", exposure, "[post] has no field \"exposures\"");
-    expectError("exposure                  1.1", "exposure 1.1 2", exposure, "takes 1 value, not 2");
-    expectError("exposure                  1.1", "exposure 1e39", exposure, "\"1e39\" is not a number");
-    expectError("exposure                  1.1", "exposure nan", exposure, "must be a finite number");
-    expectError("exposure                  1.1", "exposure 1.1\nexposure 1", exposure + 1, "given twice");
-    expectError("exposure                  1.1\n", "", lineOf("[post]"), "[post] lacks exposure");
+    expectError(exposureLine, "exposure 1.1 2", exposure, "takes 1 value, not 2");
+    expectError(exposureLine, "exposure 1e39", exposure, "\"1e39\" is not a number");
+    expectError(exposureLine, "exposure nan", exposure, "must be a finite number");
+    expectError(exposureLine, "exposure 1.1\nexposure 1", exposure + 1, "given twice");
+    expectError(exposureLine + "\n", "", lineOf("[post]"), "[post] lacks exposure");
     expectError("radial_blur_passes        3", "radial_blur_passes 65", lineOf("radial_blur_passes"),
                 "0..64");
-    expectError("glow                      off", "glow maybe", lineOf("glow      "), "on or off");
-    expectError("key 5.75 0 linear", "key 5.75 0 linear 1", lineOf("key 5.75"), "a key is");
-    expectError("key 5.75 0 linear", "key 5.75 0 wobbly", lineOf("key 5.75"), "not a key shape");
+    expectError(glowLine, "glow maybe", lineOf(glowLine), "on or off");
+    expectError(timeKey, timeKey + " 1", lineOf(timeKey), "a key is");
+    expectError(timeKey, timeKey.substr(0, timeKey.rfind(' ')) + " wobbly", lineOf(timeKey),
+                "not a key shape");
     {
         // The camera envelope with every key line taken out.
         const size_t section = good.find("[envelope camera]");
