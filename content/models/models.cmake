@@ -100,7 +100,7 @@ vorndle_mesh(rock1.rmsh ${VORNDLE_TANGENTS} --seed 1 rock)
 vorndle_mesh(rock2.rmsh ${VORNDLE_TANGENTS} --seed 2 rock)
 vorndle_mesh(rock3.rmsh ${VORNDLE_TANGENTS} --seed 3 rock)
 # Two meadows of different plants, so neighbouring patches differ.
-vorndle_mesh(meadow1.rmsh --seed 1 --count 120 meadow)
-vorndle_mesh(meadow2.rmsh --seed 2 --count 120 meadow)
+vorndle_mesh(meadow1.rmsh --seed 1 --size 12 --count 60 meadow)
+vorndle_mesh(meadow2.rmsh --seed 2 --size 12 --count 60 meadow)
 
 add_custom_target(vorndle_surfaces ALL DEPENDS ${VORNDLE_SURFACES})

@@ -209,7 +209,9 @@ TREES = []
 # A copse west of the mill, a pair by the farm, single oaks in the fields, and woods on the rim.
 for x, z in [(-34, -52), (-42, -66), (-29, -74), (-48, -48), (-55, -70), (52, -30), (49, -4), (18, -36),
              (-58, 8), (66, 22), (-22, 58), (30, 70), (-88, -30), (92, -60), (-120, 60), (118, 40),
-             (-70, -115), (40, -125), (-15, -140), (140, -10), (-140, -20), (85, 110), (-95, 120)]:
+             (140, -10), (-140, -20), (85, 110), (-95, 120),
+             # the woods behind the windmill's hill, seen from the valley only over its shoulders
+             (-70, -115), (40, -125), (-15, -140), (-40, -130), (15, -118), (62, -140), (-28, -158)]:
     TREES.append(((x, ground(x, z) - 0.3, z), rng.uniform(0, 2 * PI), rng.uniform(0.85, 1.2), rng.randrange(1, 4)))
 
 ROCKS = []
@@ -285,13 +287,12 @@ def terrain():
     return material('ground', 'zul/terrain',
                     [('grass_map', 'turf'), ('meadow_map', 'turf_dry'), ('rock_map', 'rock'),
                      ('grass_normal', 'turf_normal'), ('detail_map', 'detail'), ('noise_map', 'noise')],
-                    '<group name="terrain" shadowcastermask="sun">%s<vao mesh="ground" shadowcastermask="sun">'
-                    '<submodel indexbin="0" shadowcastermask="sun"/></vao></group>' % transform((0, -4, 0)),
-                    True, [('texScale', 'terrain.texCoord.scale'), ('detailParams', 'terrain.detailParams'),
+                    '<group name="terrain">%s<vao mesh="ground"><submodel indexbin="0"/></vao></group>'
+                    % transform((0, -4, 0)), False, [('texScale', 'terrain.texCoord.scale'), ('detailParams', 'terrain.detailParams'),
                            ('smoothness', 'terrain.smooth'), ('EmissionSphere', 'EmissionSphere')])
 
 
-def meadow(centre, grid, seedmeshes, size=16.0):
+def meadow(centre, grid, seedmeshes, size=12.0):
     """Instanced meadow patches around centre: grid × grid patches of `size` metres."""
     out = []
     for mesh, petals in seedmeshes:
@@ -344,8 +345,8 @@ def landmarks(s, windows_lit=False):
     woods = []
     for kind in range(1, 4):
         items = [(p, h, sc) for p, h, sc, k in TREES if k == kind]
-        near = [it for it in items if math.hypot(it[0][0], it[0][2]) < 110]
-        far = [it for it in items if math.hypot(it[0][0], it[0][2]) >= 110]
+        near = [it for it in items if it[0][2] > -100]
+        far = [it for it in items if it[0][2] <= -100]
         s.add(surface('bark %d' % kind, 'bark', 'bark_normal', 'tree%d' % kind, 0, near, 10))
         s.add(material('crown %d' % kind, 'zul/canopy', [('diffuse_map', 'leaves')],
                        placements('tree%d' % kind, 1, near), True, [('time', 'time')]))
@@ -354,8 +355,8 @@ def landmarks(s, windows_lit=False):
                                  casters=False))
             woods.append(material('far crown %d' % kind, 'zul/canopy', [('diffuse_map', 'leaves')],
                                   placements('tree%d' % kind, 1, far, casters=False), False, [('time', 'time')]))
-    s.comment('The woods on the rim, mostly hidden behind the hills: switched by the visibility an '
-              'occlusion query measured over the whole film (content/scenes/culling/).')
+    s.comment('The woods behind the windmill\'s hill, hidden from most of the valley: switched by the '
+              'visibility an occlusion query measured over the whole film (content/scenes/culling/).')
     s.add(occluded(s.part, 'woods', ''.join(woods)))
     for kind in range(1, 4):
         s.add(surface('rocks %d' % kind, 'rock', 'rock_normal', 'rock%d' % kind, 0,
@@ -440,7 +441,7 @@ def intro():
     s.add(moon_disc((-540, 125, 90), 20))
     s.add(terrain())
     landmarks(s)
-    s.add(meadow((-6, 36), 4, [('meadow1', 'petal_daisy'), ('meadow2', 'petal_poppy')]))
+    s.add(meadow((-6, 36), 3, [('meadow1', 'petal_daisy'), ('meadow2', 'petal_poppy')]))
     chimney_smoke(s, 6)
     pollen(s)
     s.add(camera('meadow', [(0, above(22, 42, 1.4), above(-200, 40, 30)),
@@ -485,7 +486,7 @@ def windmill():
     s.add(sky())
     s.add(terrain())
     landmarks(s)
-    s.add(meadow((-4, -30), 4, [('meadow1', 'petal_buttercup'), ('meadow2', 'petal_cornflower')]))
+    s.add(meadow((-4, -30), 3, [('meadow1', 'petal_buttercup'), ('meadow2', 'petal_cornflower')]))
     chimney_smoke(s, 12)
     petals_falling(s)
     birds = os.path.join(ROOT, 'content', 'scenes', 'birds.xml')
@@ -531,7 +532,7 @@ def outro():
     s.add(moon_disc((260, 40, -480), 16, 'moon'))
     s.add(terrain())
     landmarks(s, windows_lit=True)
-    s.add(meadow((20, -2), 4, [('meadow1', 'petal_daisy'), ('meadow2', 'petal_buttercup')]))
+    s.add(meadow((20, -2), 3, [('meadow1', 'petal_daisy'), ('meadow2', 'petal_buttercup')]))
     chimney_smoke(s, 8)
     h = FARM_HEADING
     # The lamp by the door: a point light with a glowing speck, its warm pool on the yard

@@ -12,7 +12,7 @@ uniform mat4 WorldMatrix;
 uniform mat4 ViewMatrix;
 uniform mat4 ProjectionMatrix;
 uniform float time;
-uniform vec2 patchGrid = vec2(4.0, 16.0);
+uniform vec2 patchGrid = vec2(3.0, 12.0);
 out vec3 viewNormal;
 out vec2 uv;
 out float shade;
@@ -30,7 +30,7 @@ void main() {
     vec2 local = r * POSITION.xz + (cell - 0.5 * (patchGrid.x - 1.0)) * patchGrid.y;
     vec3 world = (WorldMatrix * vec4(local.x, 0.0, local.y, 1.0)).xyz;
     vec3 cameraPosition = -transpose(mat3(ViewMatrix)) * ViewMatrix[3].xyz;
-    float fade = 1.0 - smoothstep(45.0, 70.0, distance(world.xz, cameraPosition.xz));
+    float fade = 1.0 - smoothstep(24.0, 40.0, distance(world.xz, cameraPosition.xz));
     float above = POSITION.y * fade;
     vec2 bend = breeze(world.xz, time) * 0.35 * above * above;
     world.xz += bend;
