@@ -20,17 +20,6 @@ flat in vec3 cloudSun;
 flat in float nightShare;
 flat in float twilightShare;
 
-// Dither of up to half an 8-bit step in a square-root space (close to the display's gamma), so the
-// long dark gradients of dusk do not band.
-float dither() {
-    uvec2 p = uvec2(gl_FragCoord.xy);
-    uint h = (p.x * 1973u + p.y * 9277u + 0x68e31da4u) * 0x2c1b3c6du;
-    h ^= h >> 15u;
-    h *= 0x297a2d39u;
-    h ^= h >> 12u;
-    return float(h & 0xffffu) * (1.0 / 65535.0) - 0.5;
-}
-
 void main() {
     vec3 d = normalize(viewDirection);
     // The world-space direction: the view rotation's transpose takes view space back to the world.
@@ -64,8 +53,7 @@ void main() {
     // Below the horizon the ground hides the sky: fade to a dim haze.
     sky *= smoothstep(-0.25, 0.0, w.y) * 0.85 + 0.15;
     // Bright haze near the sun rolls off instead of clipping to white.
+    // (The post chain's film grain dithers the long gradients before they reach 8 bits.)
     sky = 1.0 - exp(-sky);
-    vec3 root = sqrt(max(sky, vec3(0.0))) + dither() * (1.0 / 255.0);
-    root = min(root, vec3(1.0));
-    writeGBuffer(vec3(0.0), vec3(0.0), 0.0, -d, root * root);
+    writeGBuffer(vec3(0.0), vec3(0.0), 0.0, -d, sky);
 }

@@ -27,7 +27,8 @@ vec3 scatteredLight(vec3 w, vec3 sun, out vec3 extinction) {
     float cosTheta = dot(w, sun);
     float g = DirectionalityFactor;
     float rayleighPhase = 1.0 + cosTheta * cosTheta;
-    float miePhase = (1.0 - g) * (1.0 - g) / pow(max(1.0 + g * g - 2.0 * g * cosTheta, 1e-4), 1.5);
+    float x = max(1.0 + g * g - 2.0 * g * cosTheta, 1e-4);
+    float miePhase = (1.0 - g) * (1.0 - g) / (x * sqrt(x));
     vec3 beta = BetaRay + BetaMie;
     extinction = exp(-beta * path);
     vec3 scattered = (BetaRayTheta * rayleighPhase + BetaMieTheta * miePhase) / max(beta, vec3(1e-9));

@@ -36,7 +36,8 @@ float cloudThreshold() {
 
 // Henyey-Greenstein phase function without its 1 / (4 pi): forward scattering around the sun.
 float forwardScattering(float cosTheta, float g) {
-    return (1.0 - g * g) / pow(max(1.0 + g * g - 2.0 * g * cosTheta, 1e-4), 1.5);
+    float x = max(1.0 + g * g - 2.0 * g * cosTheta, 1e-4);
+    return (1.0 - g * g) / (x * sqrt(x));
 }
 
 // The layer's colour (rgb) and opacity (a) along the world-space direction `w`.
