@@ -34,7 +34,7 @@ void main() {
 
     CloudLight light;
     light.sun = cloudSun;
-    light.ambient = 0.55 * zenithLight + 0.8 * kNightZenith * nightShare;
+    light.ambient = 0.6 * zenithLight + 0.8 * kNightZenith * nightShare;
     light.haze = sky;
 
     // Stars once the sky is dark enough, dimmed by the thicker air near the horizon. A star is

@@ -11,7 +11,7 @@ const vec3 kLuminance = vec3(0.2126, 0.7152, 0.0722);
 
 // The night sky, darker and bluer at the zenith, a little lighter and greyer towards the horizon
 // (scattered starlight, distant towns): never black, never a saturated blue.
-const vec3 kNightZenith = vec3(0.045, 0.080, 0.230);
+const vec3 kNightZenith = vec3(0.055, 0.085, 0.210);
 const vec3 kNightHorizon = vec3(0.100, 0.125, 0.220);
 
 // The sunlight the model passes on (zero once the sun is below the horizon).

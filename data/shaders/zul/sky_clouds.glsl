@@ -63,7 +63,7 @@ vec4 cloudLayer(vec3 w, vec3 sun, CloudLight light) {
     float direct = exp(-(0.45 * density + 1.1 * densitySun));
     // Edges near the sun glow silver: the light scatters forward through their thin rims.
     float rim = forwardScattering(dot(w, sun), 0.75) * (1.0 - density) * exp(-2.0 * densitySun);
-    vec3 colour = light.sun * (1.7 * direct + 0.3 * rim) + light.ambient * mix(1.3, 0.8, density);
+    vec3 colour = light.sun * (1.7 * direct + 0.3 * rim) + light.ambient * mix(1.3, 0.9, density);
 
     // Far clouds take on the haze's colour, and none show right down at the horizon.
     colour = mix(colour, light.haze, 1.0 - exp(-distance * 0.07));
