@@ -15,6 +15,7 @@ function(vorndle_texture name)
 endfunction()
 
 vorndle_texture(noise.png noise --size 128x128 --seed 7)
+vorndle_texture(clouds.png surface --size 256x256 --seed 31 --from 0,0,0 --to 1,1,1 --channels 1)
 vorndle_texture(detail.png surface --size 128x128 --seed 21 --from 0.36,0.36,0.36 --to 0.64,0.64,0.64)
 # The valley: 129 × 129 heights, one per vertex of the ground grid (128 cells of 3.125 m).
 vorndle_texture(heights.png hills --size 129x129 --seed 5 --channels 1)

@@ -276,7 +276,7 @@ def fence_posts():
 
 
 def sky():
-    return ('<material name="sky"><program name="zul/sky"/>' +
+    return ('<material name="sky"><program name="zul/sky"/>' + samplers([('cloud_map', 'clouds')]) +
             uniforms([('AtmosphereModel', 'atmosphere.uniforms'), ('cloudOffsets', 'cloudOffsets'),
                       ('cloudHeightScale', 'cloudHeightScale'), ('time', 'time')]) +
             '<drawstate><rasterizer><culling enable="no"/></rasterizer></drawstate>'
