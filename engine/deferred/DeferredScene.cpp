@@ -136,12 +136,15 @@ void DeferredScene::render(Ref<Device>& device, float time, float) {
         blit->setCameraRange(cam.nearZ, cam.farZ);
         blit->noise[1] = time;
         if (blit->engine(BlitEngine::kMotionBlur)) {
+            if (previousViewCamera != camera.get())
+                previousView = cam.view;
             const Mat4 viewProjection = cam.projection * cam.view;
             blit->motionBlur().currentMatrix = Mat4::inverse(viewProjection);
             blit->motionBlur().previousMatrix = cam.projection * previousView;
         }
     }
     previousView = cam.view;
+    previousViewCamera = camera.get();
     fillLightRecords();
     renderGeometry(device, time);
     renderLights(device, time);

@@ -85,6 +85,8 @@ public:
     Ref<Node> camera;
     ViewVolume viewVolume;
     Mat4 previousView;
+    // The camera previousView belongs to: after a cut there is no motion to blur.
+    const Node* previousViewCamera = nullptr;
     bool lightParticles = false;
     bool decals = false;
     float radiusScale = 0.5f;

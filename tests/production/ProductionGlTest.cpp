@@ -12,6 +12,7 @@
 #include "demo/Registries.h"
 #include "demo/Timeline.h"
 #include "post/BlitEngine.h"
+#include "post/MotionBlurEngine.h"
 #include "render/Device.h"
 #include "render/Program.h"
 #include "render/Shader.h"
@@ -19,12 +20,14 @@
 #include "render/Texture2D.h"
 #include "render/Uniforms.h"
 #include "render/UniformsBuilder.h"
+#include "scene/Camera.h"
 #include "scene/Envelope.h"
 #include "scene/Node.h"
 #include "support/DemoTree.h"
 #include "support/GlTest.h"
 
 #include <GL/glew.h>
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
@@ -199,4 +202,28 @@ TEST_F(ProductionLoadTest, SpecialNodesAreCollectedAndDrawnOnlyInTheirPasses) {
     EXPECT_EQ(windmill.emissionSphere[3], 5.0f) << "5 once the node is found";
     EXPECT_EQ(part(0).emissionSphere[3], 4.0f) << "no node: the default stays";
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(ProductionLoadTest, MotionBlurStartsAfreshAtACameraCut) {
+    ASSERT_TRUE(app.load());
+    VorndleSceneTemplate& windmill = part(1);
+    BlitEngine* blit = windmill.blitEngine();
+    ASSERT_TRUE(blit && blit->engine(BlitEngine::kMotionBlur));
+    // The state file cuts from the farm to the sails at beat 138.
+    app.renderFrame(137.9f, 1.0f / 60);
+    const Ref<Node> before = windmill.camera;
+    app.renderFrame(138.0f, 1.0f / 60);
+    ASSERT_NE(windmill.camera, before) << "a cut at beat 138";
+    const Camera& cam = static_cast<const Camera&>(*windmill.camera);
+    const Mat4 still = cam.projection * cam.view;
+    for (int i = 0; i < 16; ++i)
+        EXPECT_NEAR(blit->motionBlur().previousMatrix.m[i], still.m[i], 1e-4f)
+            << "the frame after a cut blurs nothing: the previous view is the new camera's";
+    // Within a shot the previous view is the last frame's, so a moving camera blurs.
+    app.renderFrame(139.0f, 1.0f / 60);
+    const Mat4 moved = cam.projection * cam.view;
+    float difference = 0;
+    for (int i = 0; i < 16; ++i)
+        difference += std::fabs(blit->motionBlur().previousMatrix.m[i] - moved.m[i]);
+    EXPECT_GT(difference, 1e-4f);
 }
