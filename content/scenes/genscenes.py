@@ -431,7 +431,7 @@ def intro():
               'rising behind the windmill\'s hill; the cameras glide low over the flowers.')
     s.add('<atmoslight name="atmospherical light" shadowcastermask="sun"><atmosphere><latitude value="50"/>'
           '<timeofday value="3.6"/><turbidity value="2.5"/></atmosphere></atmoslight>')
-    s.add('<ambientlight name="night sky" color.r="0.09" color.g="0.12" color.b="0.2">'
+    s.add('<ambientlight name="night sky" color.r="0.12" color.g="0.15" color.b="0.26">'
           '<intensity>%s</intensity>%s</ambientlight>' % (ramp([(0, 1.0), (64, 1.4), (106, 1.8)]),
                                                           transform((0, 50, 0))))
     s.add('<directionallight name="moonlight" color.r="0.3" color.g="0.38" color.b="0.55">'
@@ -526,7 +526,7 @@ def outro():
               'farm, the moon rising; the title and credits fade in over the end.')
     s.add('<atmoslight name="atmospherical light" shadowcastermask="sun"><atmosphere><latitude value="50"/>'
           '<timeofday value="19"/><turbidity value="2.5"/></atmosphere></atmoslight>')
-    s.add('<ambientlight name="dusk sky" color.r="0.13" color.g="0.13" color.b="0.19">%s</ambientlight>'
+    s.add('<ambientlight name="dusk sky" color.r="0.2" color.g="0.19" color.b="0.27">%s</ambientlight>'
           % transform((0, 50, 0)))
     s.add(sky())
     s.add(moon_disc((260, 40, -480), 16, 'moon'))

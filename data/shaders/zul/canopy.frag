@@ -15,6 +15,6 @@ void main() {
     vec3 p = objectPosition * 0.45;
     vec3 leaves = texture(diffuse_map, p.zy).rgb * w.x + texture(diffuse_map, p.xz).rgb * w.y +
                   texture(diffuse_map, p.xy).rgb * w.z;
-    vec3 albedo = leaves * leaves * mix(0.7, 1.15, clamp(height / 10.0, 0.0, 1.0));
+    vec3 albedo = leaves * leaves * mix(1.1, 1.9, clamp(height / 10.0, 0.0, 1.0));
     writeGBuffer(albedo, vec3(0.03), 0.3, viewNormal, vec3(0.0));
 }

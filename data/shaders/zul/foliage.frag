@@ -12,5 +12,5 @@ void main() {
     vec3 n = normalize(viewNormal);
     if (!gl_FrontFacing)
         n = -n;
-    writeGBuffer(albedo * albedo * shade, vec3(0.03), 0.25, n, vec3(0.0));
+    writeGBuffer(albedo * albedo * shade * 1.5, vec3(0.03), 0.25, n, vec3(0.0));
 }

@@ -11,5 +11,5 @@ void main() {
     float seas = texture(noise_map, n.xy * 0.35 + 0.5).r;
     float facing = clamp(-normalize(viewNormal).z, 0.0, 1.0);
     vec3 light = vec3(1.0, 0.97, 0.88) * mix(0.55, 1.0, smoothstep(0.35, 0.6, seas)) * (0.5 + 0.9 * facing);
-    writeGBuffer(vec3(0.0), vec3(0.0), 0.0, viewNormal, light * 2.2);
+    writeGBuffer(vec3(0.0), vec3(0.0), 0.0, viewNormal, light * 0.9);
 }

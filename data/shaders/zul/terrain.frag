@@ -40,7 +40,8 @@ void main() {
          stone = texture(rock_map, st * 1.3).rgb;
     vec3 albedo = mix(grass * grass, flowers * flowers, meadow);
     albedo = mix(albedo, stone * stone, rock);
-    albedo *= mix(0.8, 1.15, broad);
+    // The turf pictures are drawn true to life (dark); the valley reads a shade brighter.
+    albedo *= mix(0.8, 1.15, broad) * 1.5;
     float detail = texture(detail_map, st * detailParams[0]).r;
     albedo *= mix(1.0, 2.0 * detail, detailParams[1]);
     vec3 bump = texture(grass_normal, st).xyz * 2.0 - 1.0;
