@@ -8,7 +8,7 @@ uniform float time;
 // Band height in radians (a few pixels at the production's sizes), the share of cells that hold a
 // star, and the brightest star's light.
 const float kStarCell = 0.016;
-const float kStarShare = 0.07;
+const float kStarShare = 0.05;
 const float kStarLight = 1.2;
 const float kPi = 3.14159265;
 
