@@ -41,7 +41,7 @@ void main() {
     // sized by the pixel's angle (derivatives taken outside the branch).
     float pixel = max(length(fwidth(w)) * 0.7, 1e-4);
     float starShare = smoothstep(0.5, 1.0, nightShare);
-    if (starShare > 0.0)
+    if (starShare > 0.0 && w.y > 0.0)
         sky += starLight(w, pixel) * (starShare * smoothstep(0.0, 0.3, w.y));
     // The sun's disc, dimmed by the air in front of it.
     float disc = smoothstep(0.99985, 0.99993, dot(w, sun));
