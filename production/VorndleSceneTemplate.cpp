@@ -366,7 +366,10 @@ void VorndleSceneTemplate::render(Ref<Device>& device, float time, float step) {
     if (!setUpCamera(*device))
         return;
     Camera& cam = static_cast<Camera&>(*camera);
-    if (sunLight && shadows && sunLight->shadowCasterMask != 0)
+    // Below the horizon the sun gives no light, so its shadows would not show: the cascades wait.
+    const bool sunDown = atmosphereModel && atmosphereModel->sunColour.x <= 0.0f &&
+                         atmosphereModel->sunColour.y <= 0.0f && atmosphereModel->sunColour.z <= 0.0f;
+    if (sunLight && shadows && sunLight->shadowCasterMask != 0 && !sunDown)
         shadows->update(cam, static_cast<AtmosphericalLight&>(*sunLight), *this, device, aspect,
                         shadowIntensity);
 

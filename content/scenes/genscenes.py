@@ -399,7 +399,7 @@ def look(eye, target):
     return h, p
 
 
-def camera(name, shots, fov=50, near=0.3, far=900):
+def camera(name, shots, fov=50, near=0.3, far=480):
     """shots: [(beat, eye, target)]: the camera glides through them (smooth keys)."""
     xs, ys, zs, hs, ps = [], [], [], [], []
     prev = None
@@ -437,11 +437,12 @@ def intro():
     s.add('<directionallight name="moonlight" color.r="0.3" color.g="0.38" color.b="0.55">'
           '<intensity>%s</intensity>%s</directionallight>' % (ramp([(0, 1.2), (60, 0.9), (100, 0.0)]),
                                                               transform((0, 0, 0), (-1.71, -0.12, 0))))
-    s.add(sky())
-    s.add(moon_disc((-540, 125, 90), 20))
+    s.add(moon_disc((-400, 92, 66), 15))
     s.add(terrain())
     landmarks(s)
     s.add(meadow((-6, 36), 3, [('meadow1', 'petal_daisy'), ('meadow2', 'petal_poppy')]))
+    # The sky last among the solid materials: the depth test leaves it only the pixels nothing covers.
+    s.add(sky())
     chimney_smoke(s, 6)
     pollen(s)
     s.add(camera('meadow', [(0, above(22, 42, 1.4), above(-200, 40, 30)),
@@ -483,10 +484,10 @@ def windmill():
           '<timeofday value="9"/><turbidity value="2.5"/></atmosphere></atmoslight>')
     s.add('<ambientlight name="sky light" color.r="0.12" color.g="0.15" color.b="0.2">%s</ambientlight>'
           % transform((0, 50, 0)))
-    s.add(sky())
     s.add(terrain())
     landmarks(s)
     s.add(meadow((-4, -30), 3, [('meadow1', 'petal_buttercup'), ('meadow2', 'petal_cornflower')]))
+    s.add(sky())
     chimney_smoke(s, 12)
     petals_falling(s)
     birds = os.path.join(ROOT, 'content', 'scenes', 'birds.xml')
@@ -528,11 +529,11 @@ def outro():
           '<timeofday value="19"/><turbidity value="2.5"/></atmosphere></atmoslight>')
     s.add('<ambientlight name="dusk sky" color.r="0.2" color.g="0.19" color.b="0.27">%s</ambientlight>'
           % transform((0, 50, 0)))
-    s.add(sky())
-    s.add(moon_disc((260, 40, -480), 16, 'moon'))
+    s.add(moon_disc((200, 34, -370), 12, 'moon'))
     s.add(terrain())
     landmarks(s, windows_lit=True)
     s.add(meadow((20, -2), 3, [('meadow1', 'petal_daisy'), ('meadow2', 'petal_buttercup')]))
+    s.add(sky())
     chimney_smoke(s, 8)
     h = FARM_HEADING
     # The lamp by the door: a point light with a glowing speck, its warm pool on the yard

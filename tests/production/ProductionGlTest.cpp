@@ -139,18 +139,23 @@ TEST_F(ProductionLoadTest, LoadsEveryPartAndDrivesTheSkyAndPostFromEnvelopes) {
         EXPECT_NEAR(p.aspect, 320.0f / 180.0f, 1e-5f);
     }
 
-    // A frame of the intro: the sky follows the time-of-day envelope, the clouds drift.
+    // Before dawn the sun is below the horizon: it gives no light, and its cascades wait.
     VorndleSceneTemplate& intro = part(0);
+    app.renderFrame(20.0f, 1.0f / 60);
+    EXPECT_EQ(intro.atmosphereModel->sunColour.x, 0.0f);
+    EXPECT_EQ(intro.shadows->passCount, 0) << "no cascades for a sun under the horizon";
+
+    // A frame of the risen sun: the sky follows the time-of-day envelope, the clouds drift.
     const float drift = intro.cloudOffsets[1];
-    app.renderFrame(50.0f, 0.5f);
-    EXPECT_EQ(intro.currentTime, 50.0f);
-    EXPECT_FLOAT_EQ(intro.atmosphereModel->timeOfDay, intro.timeOfDay->evaluate(50.0f));
+    app.renderFrame(90.0f, 0.5f);
+    EXPECT_EQ(intro.currentTime, 90.0f);
+    EXPECT_FLOAT_EQ(intro.atmosphereModel->timeOfDay, intro.timeOfDay->evaluate(90.0f));
     EXPECT_FLOAT_EQ(intro.cloudOffsets[1], drift + 0.5f * 0.015f);
     EXPECT_GT(intro.shadows->passCount, 0) << "the cascades were rendered";
     const AtmosphericalLight& sun = static_cast<const AtmosphericalLight&>(*intro.sunLight);
     EXPECT_GT(sun.cascadeDepths[0], 0.0f) << "split by this frame's projection, on the first frame too";
     EXPECT_LT(sun.cascadeDepths[0], sun.cascadeDepths[3]);
-    const int mode = VorndleSceneTemplate::effectMode(intro.effectModeEnvelope->evaluate(50.0f));
+    const int mode = VorndleSceneTemplate::effectMode(intro.effectModeEnvelope->evaluate(90.0f));
     EXPECT_EQ(intro.blitEngine()->effects[BlitEngine::kFlagGlow], mode == 1);
     EXPECT_EQ(intro.blitEngine()->effects[BlitEngine::kFlagRadialBlur], mode == 2);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));

@@ -144,13 +144,11 @@ protected:
             return p.sunLight ? 1 : 0;
         }
         if (node == "decals") {
-            // The decal pass runs only when one of them is enabled.
-            int enabled = 0;
-            for (const Ref<Node>& n : p.decalNodes)
-                enabled += n->enabled;
-            what =
-                std::to_string(p.decalNodes.size()) + " decal nodes, " + std::to_string(enabled) + " enabled";
-            return enabled;
+            // Decal nodes wait switched off for their own pass, which runs when the part found one
+            // enabled in its scene file.
+            what = std::to_string(p.decalNodes.size()) + " decal nodes, the decal pass " +
+                   (p.decals ? "on" : "off");
+            return p.decals ? int(p.decalNodes.size()) : 0;
         }
         if (node == "particlesystem" || node == "postlighting") {
             const size_t n = node == "particlesystem" ? p.additiveNodes.size() : p.alphaNodes.size();
