@@ -383,7 +383,8 @@ def window_material(name, mesh, bin_, items, lit):
 def chimney_smoke(s, rate=12):
     top = farm_point((3, 9.7, 0))
     s.add('<group name="postlighting"><material name="chimney smoke"><program name="zul/smoke"/>' +
-          samplers([('depth', 'backbuffer_depth')]) + uniforms([('viewport', 'viewport')]) +
+          samplers([('depth', 'backbuffer_depth')]) +
+          uniforms([('viewport', 'viewport'), ('AtmosphereModel', 'atmosphere.uniforms')]) +
           '<group>%s<particlesystem maxparticles="200">' % transform(top) +
           '<smokeemitter radiusscale="0.5" radiusscalevariance="0.2" maxradius="2.5"><particleprops>'
           '<spawnrate value="%d"/><lifespan value="0.16"/><mass value="1"/><speed value="0.995" variance="0"/>'
@@ -529,7 +530,7 @@ def outro():
           '<timeofday value="19"/><turbidity value="2.5"/></atmosphere></atmoslight>')
     s.add('<ambientlight name="dusk sky" color.r="0.2" color.g="0.19" color.b="0.27">%s</ambientlight>'
           % transform((0, 50, 0)))
-    s.add(moon_disc((200, 34, -370), 12, 'moon'))
+    s.add(moon_disc((205, 78, -360), 12, 'moon'))
     s.add(terrain())
     landmarks(s, windows_lit=True)
     s.add(meadow((20, -2), 3, [('meadow1', 'petal_daisy'), ('meadow2', 'petal_buttercup')]))
@@ -561,12 +562,12 @@ def outro():
                                                        transform(above(17, 9, 1.3))))
     fireflies(s)
     sparks(s)
-    s.add(camera('dusk farm', [(224, above(-6, 34, 3), above(FARM[0], FARM[1], 4)),
-                               (236, above(0, 30, 3.5), above(FARM[0], FARM[1], 4)),
-                               (244, above(6, 26, 4), above(FARM[0], FARM[1], 4))], fov=50))
-    s.add(camera('moonrise', [(244, above(-20, 40, 4), above(30, -20, 12)),
-                              (256, above(-26, 48, 7), above(30, -20, 14)),
-                              (264, above(-32, 56, 10), above(30, -20, 16))], fov=50))
+    door = farm_point((-1.5, 1.8, 4.5))
+    s.add(camera('dusk farm', [(224, above(8, 18, 2.2), door), (234, above(12, 12, 2.4), door),
+                               (244, above(16, 7, 2.6), door)], fov=50))
+    s.add(camera('moonrise', [(244, above(10, 14, 3), above(40, -30, 10)),
+                              (254, above(0, 26, 5), above(40, -30, 12)),
+                              (264, above(-12, 40, 8), above(40, -30, 14))], fov=50))
     s.write('outro.xml')
 
 
