@@ -18,7 +18,7 @@ XVFB         := xvfb-run -a -s "-screen 0 1920x1080x24 -noreset"
 # shows up in leak reports with no module to name.
 TEST_ENV     := SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=x11
 
-.PHONY: all deps build run test goldens sanitize tsan bench fuzz format format-check clean
+.PHONY: all deps build run test goldens sheet sanitize tsan bench fuzz format format-check clean
 
 all: build
 
@@ -49,6 +49,13 @@ test: build
 goldens: build
 	cd $(BUILD)/tests && $(TEST_ENV) VORNDLE_UPDATE_GOLDENS=1 $(XVFB) ./test_post --gtest_filter='PostGolden*'
 	cd $(BUILD)/tests && $(TEST_ENV) VORNDLE_UPDATE_GOLDENS=1 $(XVFB) ./test_deferred --gtest_filter='LightGolden*:ExampleGolden*'
+
+# The README's contact sheet of the film: one still per phrase at 1280x720, labelled.
+SHEET_BEATS = 8,40,80,104,112,140,170,200,222,230,248,260
+sheet: build
+	mkdir -p $(BUILD)/docs/stills tests/data/production
+	cd $(BUILD) && $(TEST_ENV) $(XVFB) ./vorndle --no-dialog --stills $(SHEET_BEATS) --out docs/stills \
+	  --sheet $(CURDIR)/tests/data/production/contact_sheet.png --size 1280x720
 
 sanitize: deps
 	$(call configure,build-sanitize,-DVORNDLE_SANITIZE=ON)
