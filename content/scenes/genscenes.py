@@ -533,7 +533,6 @@ def outro():
     s.add(moon_disc((205, 78, -360), 12, 'moon'))
     s.add(terrain())
     landmarks(s, windows_lit=True)
-    s.add(meadow((20, -2), 3, [('meadow1', 'petal_daisy'), ('meadow2', 'petal_buttercup')]))
     s.add(sky())
     chimney_smoke(s, 8)
     h = FARM_HEADING
