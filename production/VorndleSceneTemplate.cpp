@@ -385,6 +385,10 @@ void VorndleSceneTemplate::render(Ref<Device>& device, float time, float step) {
         blit->effects[BlitEngine::kFlagGlow] = mode == 1;
         blit->effects[BlitEngine::kFlagRadialBlur] = mode == 2;
         blit->updatePermutation();
+        // The switches never choose the composites with ambient occlusion; the part's state asks
+        // for it with a non-zero pass count, and the occlusion pass runs every frame regardless.
+        if (blit->passCounts[BlitEngine::kAmbientOcclusion] > 0)
+            blit->forcePermutation(blit->permutation() | 1);
         if (mode == 2 && blit->engine(BlitEngine::kRadialBlur)) {
             Vec3 target;
             bool found = true;

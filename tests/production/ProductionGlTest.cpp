@@ -162,6 +162,11 @@ TEST_F(ProductionLoadTest, LoadsEveryPartAndDrivesTheSkyAndPostFromEnvelopes) {
 
     app.renderFrame(150.0f, 1.0f / 60);
     EXPECT_EQ(part(1).currentTime, 150.0f);
+    BlitEngine& windmillPost = *part(1).blitEngine();
+    ASSERT_GT(windmillPost.passCounts[BlitEngine::kAmbientOcclusion], 0);
+    EXPECT_EQ(windmillPost.permutation() & 1, 1) << "the state's occlusion pass reaches the composite";
+    EXPECT_EQ(windmillPost.permutation() & ~1, BlitEngine::permutationFor(windmillPost.effects))
+        << "the switches choose the rest";
     app.renderFrame(250.0f, 1.0f / 60);
     EXPECT_EQ(part(2).currentTime, 250.0f);
     EXPECT_EQ(app.quits, 0);
