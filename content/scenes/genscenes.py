@@ -238,15 +238,7 @@ def path_extrusion():
     # Rails: a squarish section at two heights along the fence line, a little above the ground.
     rails = []
     for height in (0.55, 1.05):
-        pts = []
-        for i in range(len(FENCE) - 1):
-            (x0, z0), (x1, z1) = FENCE[i], FENCE[i + 1]
-            steps = 4
-            for s in range(steps):
-                t = s / steps
-                x, z = x0 + (x1 - x0) * t, z0 + (z1 - z0) * t
-                pts.append((x, ground(x, z) + height, z))
-        pts.append((FENCE[-1][0], ground(*FENCE[-1]) + height, FENCE[-1][1]))
+        pts = [(x, ground(x, z) + height, z) for x, z in fence_line()]
         m = len(pts)
         square = ('<shape><point x="-1" y="-1" nx="-1" ny="0"/><point x="-1" y="1" nx="-1" ny="0"/>'
                   '<point x="-1" y="1" nx="0" ny="1"/><point x="1" y="1" nx="0" ny="1"/>'
@@ -261,18 +253,17 @@ def path_extrusion():
     return path, rail
 
 
+def fence_line(steps=4):
+    """Points along the fence, a post every quarter of each straight run, the last post included."""
+    for (x0, z0), (x1, z1) in zip(FENCE, FENCE[1:]):
+        for k in range(steps):
+            t = k / steps
+            yield x0 + (x1 - x0) * t, z0 + (z1 - z0) * t
+    yield FENCE[-1]
+
+
 def fence_posts():
-    items = []
-    for i in range(len(FENCE) - 1):
-        (x0, z0), (x1, z1) = FENCE[i], FENCE[i + 1]
-        steps = 4
-        for s in range(steps):
-            t = s / steps
-            x, z = x0 + (x1 - x0) * t, z0 + (z1 - z0) * t
-            items.append(((x, ground(x, z) + 0.5, z), rng.uniform(-0.1, 0.1), 1))
-    x, z = FENCE[-1]
-    items.append(((x, ground(x, z) + 0.5, z), 0.0, 1))
-    return items
+    return [((x, ground(x, z) + 0.5, z), rng.uniform(-0.1, 0.1), 1) for x, z in fence_line()]
 
 
 def sky():

@@ -1,6 +1,7 @@
 // The windmill part's flock, loaded with the built data tree: skinned birds whose skeletons follow
 // their paths round the mill, whose wings flap, and which the skinned material draws where the
 // skeletons are.
+#include "HeadlessVorndle.h"
 #include "Vorndle.h"
 #include "VorndleSceneTemplate.h"
 
@@ -23,18 +24,6 @@
 #include <sstream>
 
 namespace {
-
-class HeadlessVorndle : public Vorndle {
-public:
-    HeadlessVorndle() {
-        settings.width = 160;
-        settings.height = 90;
-        options.noSound = true;
-        options.noMessageBox = true;
-    }
-    void swapBuffers() override {}
-    void requestQuit() override {}
-};
 
 // Where a bone's palette entry puts a point given in the mesh's rest space.
 Vec3 skinned(const Skeleton& skeleton, int bone, const Vec3& rest) {
@@ -81,7 +70,7 @@ protected:
     const Skeleton& bird(size_t i) const { return static_cast<const Skeleton&>(*windmill->skeletons[i]); }
 
     DemoTree tree{VORNDLE_BINARY_DIR "/data"};
-    HeadlessVorndle app;
+    HeadlessVorndle app{160, 90};
     VorndleSceneTemplate* windmill = nullptr;
 };
 

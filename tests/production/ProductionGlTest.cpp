@@ -1,5 +1,6 @@
 // The production with a GL context: live material values, and the whole load of the built data
 // tree at a small size with a few frames of each part.
+#include "HeadlessVorndle.h"
 #include "Vorndle.h"
 #include "VorndleSceneLoaderHandler.h"
 #include "VorndleSceneTemplate.h"
@@ -45,20 +46,6 @@ void main() { colour = vec4(time + smoothness[3]) + sphere; }
 )";
 
 class LiveValuesTest : public GlTest {};
-
-// The production with the platform's presentation stubbed: frames are drawn, never shown.
-class HeadlessVorndle : public Vorndle {
-public:
-    HeadlessVorndle() {
-        settings.width = 320;
-        settings.height = 180;
-        options.noSound = true;
-        options.noMessageBox = true;
-    }
-    void swapBuffers() override {}
-    void requestQuit() override { ++quits; }
-    int quits = 0;
-};
 
 class ProductionLoadTest : public GlTest {
 protected:

@@ -1,5 +1,6 @@
 // The production's own scenes, loaded from the built data tree the way the program loads them: the
 // named nodes the scene template looks for, and the cameras over each part's beats.
+#include "HeadlessVorndle.h"
 #include "Vorndle.h"
 #include "VorndleSceneTemplate.h"
 
@@ -61,19 +62,6 @@ void PrintTo(const Expected& e, std::ostream* out) {
 
 // Beats between the samples of a part's envelopes: a quarter beat is finer than any cut.
 constexpr float kBeatStep = 0.25f;
-
-// The production with the platform's presentation stubbed, at a small size.
-class HeadlessVorndle : public Vorndle {
-public:
-    HeadlessVorndle() {
-        settings.width = 320;
-        settings.height = 180;
-        options.noSound = true;
-        options.noMessageBox = true;
-    }
-    void swapBuffers() override {}
-    void requestQuit() override {}
-};
 
 // The whole production loaded once per suite from build/data (nothing is changed, so no copy).
 class LoadedProduction : public ::testing::Test {
