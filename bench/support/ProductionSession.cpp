@@ -10,6 +10,7 @@
 #include "render/Framebuffer.h"
 #include "render/Program.h"
 #include "render/Texture.h"
+#include "support/RegistrySetAside.h"
 
 #include <filesystem>
 #include <unordered_map>
@@ -30,28 +31,13 @@ public:
     void requestQuit() override {}
 };
 
-template <class T> struct SetAside {
-    std::unordered_map<std::string, Ref<T>> entries;
-    void takeFrom(Registry<T>& registry) {
-        for (const std::string& name : registry.names())
-            entries.emplace(name, registry.find(name));
-        registry.clear();
-    }
-    void putBack(Registry<T>& registry) {
-        registry.clear();
-        for (const auto& entry : entries)
-            registry.insert(entry.first, entry.second);
-        entries.clear();
-    }
-};
-
 } // namespace
 
 struct ProductionSession::Saved {
-    SetAside<Texture> textures;
-    SetAside<Framebuffer> framebuffers;
-    SetAside<Program> programs;
-    SetAside<Mesh> meshes;
+    RegistrySetAside<Texture> textures;
+    RegistrySetAside<Framebuffer> framebuffers;
+    RegistrySetAside<Program> programs;
+    RegistrySetAside<Mesh> meshes;
     HeadlessVorndle app;
     bool loaded = false;
 };

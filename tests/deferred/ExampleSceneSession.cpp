@@ -12,6 +12,7 @@
 #include "render/CodeTables.h"
 #include "render/Program.h"
 #include "render/Texture2D.h"
+#include "support/RegistrySetAside.h"
 
 #include <cstring>
 #include <filesystem>
@@ -32,28 +33,13 @@ public:
     bool createParts(Ref<LoadingScreen>&) override { return true; }
 };
 
-template <class T> struct RegistryCopy {
-    std::unordered_map<std::string, Ref<T>> entries;
-    void takeFrom(Registry<T>& registry) {
-        for (const std::string& name : registry.names())
-            entries.emplace(name, registry.find(name));
-        registry.clear();
-    }
-    void putBack(Registry<T>& registry) {
-        registry.clear();
-        for (const auto& entry : entries)
-            registry.insert(entry.first, entry.second);
-        entries.clear();
-    }
-};
-
 } // namespace
 
 struct ExampleSceneSession::Saved {
-    RegistryCopy<Texture> textures;
-    RegistryCopy<Framebuffer> framebuffers;
-    RegistryCopy<Program> programs;
-    RegistryCopy<Mesh> meshes;
+    RegistrySetAside<Texture> textures;
+    RegistrySetAside<Framebuffer> framebuffers;
+    RegistrySetAside<Program> programs;
+    RegistrySetAside<Mesh> meshes;
     std::unique_ptr<DescriptionOnly> app;
 };
 
