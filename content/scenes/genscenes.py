@@ -486,8 +486,9 @@ def windmill():
     if os.path.exists(birds):
         s.add(open(birds).read().strip())
     mill_top = (MILL[0], ground(*MILL) + 11, MILL[1])
-    s.add(camera('mill wide', [(106, above(-60, 10, 4), mill_top), (122, above(-50, 0, 6), mill_top),
-                               (138, above(-40, -10, 7), mill_top), (186, above(-70, 20, 8), mill_top),
+    # Morning: from the east of the hill, the sun over the right shoulder out of the frame.
+    s.add(camera('mill wide', [(106, above(30, 34, 5), mill_top), (122, above(18, 22, 7), mill_top),
+                               (138, above(6, 12, 8), mill_top), (186, above(-70, 20, 8), mill_top),
                                (202, above(-40, 30, 14), mill_top), (224, above(-20, 40, 18), mill_top)], fov=50))
     s.add(camera('farm', [(122, above(62, 8, 3), above(FARM[0], FARM[1], 4)),
                           (138, above(58, 2, 4), above(FARM[0], FARM[1], 5)),
