@@ -297,16 +297,9 @@ void BM_StressSceneOnDriver(benchmark::State& state) {
 constexpr float kProductionBeats = 4.0f;
 
 void BM_ProductionStubbedGl(benchmark::State& state, double beat) {
-    if (!GlContext::ensure()) {
-        state.SkipWithError(GlContext::error().c_str());
-        return;
-    }
     ProductionSession session;
-    std::string error;
-    if (!session.open(&error)) {
-        state.SkipWithError(error.c_str());
+    if (!session.openFor(state))
         return;
-    }
     session.preroll(beat);
     const float first = float(beat), step = 1.0f / 60.0f, beatsPerFrame = float(session.bpm()) / 3600.0f;
     float at = first;

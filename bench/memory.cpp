@@ -8,7 +8,6 @@
 #include "app/FrameSchedule.h"
 #include "render/Gl.h"
 #include "support/GlCallRecorder.h"
-#include "support/GlContext.h"
 #include "support/ProductionSession.h"
 
 #include <benchmark/benchmark.h>
@@ -41,16 +40,9 @@ long residentKiB() {
 }
 
 void residentOverTheFilm(benchmark::State& state, int fps, bool stubGl) {
-    if (!GlContext::ensure()) {
-        state.SkipWithError(GlContext::error().c_str());
-        return;
-    }
     ProductionSession session;
-    std::string error;
-    if (!session.open(&error)) {
-        state.SkipWithError(error.c_str());
+    if (!session.openFor(state))
         return;
-    }
     float end = 0;
     for (const Vorndle::PartEntry& part : Vorndle::kParts)
         end = std::max(end, part.end);

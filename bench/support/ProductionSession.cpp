@@ -10,6 +10,7 @@
 #include "render/Framebuffer.h"
 #include "render/Program.h"
 #include "render/Texture.h"
+#include "support/GlContext.h"
 #include "support/RegistrySetAside.h"
 
 #include <filesystem>
@@ -46,6 +47,19 @@ ProductionSession::ProductionSession() = default;
 
 ProductionSession::~ProductionSession() {
     close();
+}
+
+bool ProductionSession::openFor(benchmark::State& state) {
+    if (!GlContext::ensure()) {
+        state.SkipWithError(GlContext::error().c_str());
+        return false;
+    }
+    std::string error;
+    if (!open(&error)) {
+        state.SkipWithError(error.c_str());
+        return false;
+    }
+    return true;
 }
 
 bool ProductionSession::open(std::string* error) {

@@ -2,6 +2,8 @@
 
 #include "Vorndle.h"
 
+#include <benchmark/benchmark.h>
+
 #include <memory>
 #include <string>
 
@@ -20,6 +22,9 @@ public:
 
     // Needs a current GL context. False, with the reason, when the data tree does not load.
     bool open(std::string* error);
+    // For a benchmark: makes the hidden GL context current and opens; on failure the benchmark
+    // is skipped with the reason and false comes back.
+    bool openFor(benchmark::State& state);
     void close();
 
     // Runs the simulation of the parts active at `beat` up to it, as --from and the stills do.
