@@ -19,35 +19,30 @@ vorndle_texture(clouds.png surface --size 256x256 --seed 31 --from 0,0,0 --to 1,
 vorndle_texture(detail.png surface --size 128x128 --seed 21 --from 0.36,0.36,0.36 --to 0.64,0.64,0.64)
 # The valley: 129 × 129 heights, one per vertex of the ground grid (128 cells of 3.125 m).
 vorndle_texture(heights.png hills --size 129x129 --seed 5 --channels 1)
-# The ground spreads grass and meadow once over its 400 m, where blades would smear into streaks:
-# they stay soft noise.
-vorndle_texture(grass.png surface --size 128x128 --seed 11 --from 0.3,0.45,0.16 --to 0.55,0.66,0.3)
-vorndle_texture(meadow.png surface --size 128x128 --seed 12 --from 0.5,0.55,0.25 --to 0.7,0.68,0.38)
+
+# A material's picture and, beside it, its normal map NAME_normal.png drawn from the same seed, so
+# its grooves and bumps sit on the picture's: vorndle_material(NAME PATTERN SEED STRENGTH).
+function(vorndle_material name pattern seed strength)
+    vorndle_texture(${name}.png ${pattern} --seed ${seed})
+    vorndle_texture(${name}_normal.png ${pattern} --seed ${seed} --normalmap --strength ${strength})
+    set(VORNDLE_SURFACES ${VORNDLE_SURFACES} PARENT_SCOPE)
+endfunction()
+
 # Materials, each picture 256 × 256 (petals, feathers and the window 128) in the material's own
-# colours unless its line says otherwise; a NAME_normal.png beside a picture is its normal map, drawn
-# from the same seed so its grooves and bumps sit on the picture's. turf and turf_dry are grass and
-# meadow seen close, for a ground that repeats them every few metres.
-vorndle_texture(turf.png grass --seed 11)
-vorndle_texture(turf_normal.png grass --seed 11 --normalmap --strength 3)
+# colours unless its line says otherwise. turf and turf_dry are grass and meadow seen close, for a
+# ground that repeats them every few metres.
+vorndle_material(turf grass 11 3)
 vorndle_texture(turf_dry.png meadow --seed 12)
-vorndle_texture(soil.png soil --seed 16)
 # A decal along the terrain: tiles along v only, its verges fade to nothing at the left and right.
 vorndle_texture(path.png path --seed 17 --channels 4)
-vorndle_texture(rock.png rock --seed 18)
-vorndle_texture(rock_normal.png rock --seed 18 --normalmap --strength 4)
-vorndle_texture(bark.png bark --seed 19)
-vorndle_texture(bark_normal.png bark --seed 19 --normalmap --strength 5)
+vorndle_material(rock rock 18 4)
+vorndle_material(bark bark 19 5)
 vorndle_texture(leaves.png leaves --seed 20)
-vorndle_texture(plaster.png plaster --seed 13)
-vorndle_texture(plaster_normal.png plaster --seed 13 --normalmap --strength 3)
-vorndle_texture(planks.png planks --seed 22)
-vorndle_texture(planks_normal.png planks --seed 22 --normalmap --strength 4)
-vorndle_texture(rooftiles.png rooftiles --seed 23)
-vorndle_texture(rooftiles_normal.png rooftiles --seed 23 --normalmap --strength 4)
-vorndle_texture(shingles.png shingles --seed 24)
-vorndle_texture(shingles_normal.png shingles --seed 24 --normalmap --strength 4)
-vorndle_texture(brick.png brick --seed 25)
-vorndle_texture(brick_normal.png brick --seed 25 --normalmap --strength 4)
+vorndle_material(plaster plaster 13 3)
+vorndle_material(planks planks 22 4)
+vorndle_material(rooftiles rooftiles 23 4)
+vorndle_material(shingles shingles 24 4)
+vorndle_material(brick brick 25 4)
 vorndle_texture(canvas.png canvas --seed 26)
 vorndle_texture(glass.png glass --seed 27)
 vorndle_texture(feathers.png feathers --seed 28)
@@ -56,9 +51,6 @@ vorndle_texture(petal_daisy.png petals --size 64x128 --channels 4)
 vorndle_texture(petal_poppy.png petals --channels 4 --from 0.12,0.05,0.05 --to 0.9,0.14,0.07)
 vorndle_texture(petal_cornflower.png petals --channels 4 --from 0.2,0.22,0.6 --to 0.36,0.52,0.96)
 vorndle_texture(petal_buttercup.png petals --channels 4 --from 0.85,0.62,0.05 --to 1,0.88,0.22)
-# The scenes' older names: the sails, fence and trunks' wood, and the cap, roof and chimney's roof.
-vorndle_texture(wood.png planks --size 128x128 --seed 14)
-vorndle_texture(roof.png rooftiles --size 128x128 --seed 15)
 
 # The kitchen window the projective light throws onto the yard at dusk, and the six faces of the
 # pierced-tin lantern's cube map (a grid of holes: bright squares on the dark tin).
@@ -79,11 +71,9 @@ endfunction()
 
 vorndle_mesh(ground.rmsh --flags position,normal,tangent,texcoord --size 400 --segments 128 --height 28
              plane:${VORNDLE_TEXTURES}/heights.png)
-vorndle_mesh(box.rmsh --size 1,1,1 box)
 # A fence post, 1.8 m from half a metre below the ground, centred on its middle.
 vorndle_mesh(post.rmsh --flags position,normal,tangent,texcoord --size 0.16,1.8,0.16 box)
 vorndle_mesh(sphere.rmsh --radius 1 --segments 32 --rings 16 sphere)
-vorndle_mesh(cylinder.rmsh --radius 1 --height 1 --segments 24 cylinder)
 vorndle_mesh(bird.rmsh --flags position,normal,texcoord,skin bird)
 
 # The film's models, built by meshtool (meshtool --help lists each one's index bins and anchors:
@@ -93,7 +83,6 @@ set(VORNDLE_TANGENTS --flags position,normal,tangent,texcoord)
 vorndle_mesh(windmill.rmsh ${VORNDLE_TANGENTS} windmill)
 vorndle_mesh(sails.rmsh ${VORNDLE_TANGENTS} sails)
 vorndle_mesh(farmhouse.rmsh ${VORNDLE_TANGENTS} farmhouse)
-vorndle_mesh(fence.rmsh fence)
 vorndle_mesh(tree1.rmsh ${VORNDLE_TANGENTS} --seed 1 tree)
 vorndle_mesh(tree2.rmsh ${VORNDLE_TANGENTS} --seed 2 tree)
 vorndle_mesh(tree3.rmsh ${VORNDLE_TANGENTS} --seed 4 tree)
