@@ -419,10 +419,9 @@ def above(x, z, height):
 
 # -------------------------------------------------------------------------------------------- intro
 def intro():
-    s = Scene('intro', 'Before dawn in the valley: the moon low in the south, pollen in the still air, the sun '
+    s = Scene('intro', 'Before dawn in the valley: the moon low in the west, pollen in the still air, the sun '
               'rising behind the windmill\'s hill; the cameras glide low over the flowers.')
-    s.add('<atmoslight name="atmospherical light" shadowcastermask="sun"><atmosphere><latitude value="50"/>'
-          '<timeofday value="3.6"/><turbidity value="2.5"/></atmosphere></atmoslight>')
+    s.add(sun(3.6))
     s.add('<ambientlight name="night sky" color.r="0.12" color.g="0.15" color.b="0.26">'
           '<intensity>%s</intensity>%s</ambientlight>' % (ramp([(0, 1.0), (64, 1.4), (106, 1.8)]),
                                                           transform((0, 50, 0))))
@@ -452,6 +451,20 @@ def intro():
     s.write('intro.xml')
 
 
+def sun(hour):
+    """The sun and the sky's light over the valley; the part's state file moves it through the day."""
+    return ('<atmoslight name="atmospherical light" shadowcastermask="sun"><atmosphere><latitude value="50"/>'
+            '<timeofday value="%s"/><turbidity value="2.5"/></atmosphere></atmoslight>' % f(hour))
+
+
+def glowing(s, name, position, maxparticles, emitter, operators=''):
+    """Soft glowing specks added to the picture after the lights (a "particlesystem" group)."""
+    s.add('<group name="particlesystem"><material name="%s"><program name="zul/particles"/>' % name +
+          samplers([('depth', 'backbuffer_depth')]) + uniforms([('viewport', 'viewport')]) +
+          '<group>%s<particlesystem maxparticles="%d">' % (transform(position), maxparticles) + emitter +
+          operators + '</particlesystem></group></material></group>')
+
+
 def moon_disc(pos, radius, name='moon disc'):
     return ('<material name="%s"><program name="zul/moon"/>%s<group name="%s">%s'
             '<vao mesh="sphere"><submodel indexbin="0"/></vao></group></material>' % (
@@ -459,21 +472,18 @@ def moon_disc(pos, radius, name='moon disc'):
 
 
 def pollen(s):
-    s.add('<group name="particlesystem"><material name="pollen"><program name="zul/particles"/>' +
-          samplers([('depth', 'backbuffer_depth')]) + uniforms([('viewport', 'viewport')]) +
-          '<group>%s<particlesystem maxparticles="300">' % transform(above(-4, 40, 2.0)) +
-          '<sphereemitter radius="16" radiusvariance="6"><particleprops><spawnrate value="30"/><lifespan value="0.1"/>'
-          '<mass value="1"/><speed value="0.999" variance="0"/><radius value="0.06" variance="0.03"/>'
-          '<energy value="1"/></particleprops></sphereemitter>'
-          '<radialforce radius="18" strength="0.02"/></particlesystem></group></material></group>')
+    glowing(s, 'pollen', above(-4, 40, 2.0), 300,
+            '<sphereemitter radius="16" radiusvariance="6"><particleprops><spawnrate value="30"/><lifespan value="0.1"/>'
+            '<mass value="1"/><speed value="0.999" variance="0"/><radius value="0.06" variance="0.03"/>'
+            '<energy value="1"/></particleprops></sphereemitter>',
+            '<radialforce radius="18" strength="0.02"/>')
 
 
 # ----------------------------------------------------------------------------------------- windmill
 def windmill():
     s = Scene('windmill', 'Full daylight: the windmill on its hill, sails turning and their shadow sweeping the slope, '
               'clouds drifting, the farm below with its smoking chimney; birds circle the hill.')
-    s.add('<atmoslight name="atmospherical light" shadowcastermask="sun"><atmosphere><latitude value="50"/>'
-          '<timeofday value="9"/><turbidity value="2.5"/></atmosphere></atmoslight>')
+    s.add(sun(9))
     s.add('<ambientlight name="sky light" color.r="0.12" color.g="0.15" color.b="0.2">%s</ambientlight>'
           % transform((0, 50, 0)))
     s.add(terrain())
@@ -486,7 +496,7 @@ def windmill():
     if os.path.exists(birds):
         s.add(open(birds).read().strip())
     mill_top = (MILL[0], ground(*MILL) + 11, MILL[1])
-    # Morning: from the east of the hill, the sun over the right shoulder out of the frame.
+    # Morning: from the south-east, the sun over the right shoulder out of the frame.
     s.add(camera('mill wide', [(106, above(30, 34, 5), mill_top), (122, above(18, 22, 7), mill_top),
                                (138, above(6, 12, 8), mill_top), (186, above(-70, 20, 8), mill_top),
                                (202, above(-40, 30, 14), mill_top), (224, above(-20, 40, 18), mill_top)], fov=50))
@@ -505,21 +515,19 @@ def windmill():
 
 def petals_falling(s):
     """Blossom blown off the trees by the farm: a rain emitter drifting in the breeze."""
-    s.add('<group name="particlesystem"><material name="blossom"><program name="zul/particles"/>' +
-          samplers([('depth', 'backbuffer_depth')]) + uniforms([('viewport', 'viewport')]) +
-          '<group>%s<particlesystem maxparticles="150">' % transform(above(50, -18, 9)) +
-          '<rainemitter min.x="-6" min.y="-1" min.z="-6" max.x="6" max.y="1" max.z="6"><particleprops><spawnrate value="14"/><lifespan value="0.12"/>'
-          '<mass value="1"/><speed value="0.3" variance="0.1"/><radius value="0.05" variance="0.02"/>'
-          '<energy value="1"/></particleprops></rainemitter>'
-          '<gravity strength="0.08"/></particlesystem></group></material></group>')
+    glowing(s, 'blossom', above(50, -18, 9), 150,
+            '<rainemitter min.x="-6" min.y="-1" min.z="-6" max.x="6" max.y="1" max.z="6"><particleprops>'
+            '<spawnrate value="14"/><lifespan value="0.12"/>'
+            '<mass value="1"/><speed value="0.3" variance="0.1"/><radius value="0.05" variance="0.02"/>'
+            '<energy value="1"/></particleprops></rainemitter>',
+            '<gravity strength="0.08"/>')
 
 
 # -------------------------------------------------------------------------------------------- outro
 def outro():
     s = Scene('outro', 'Sunset into dusk: warm light fading to blue, lamps and fireflies lighting up around the '
               'farm, the moon rising; the title and credits fade in over the end.')
-    s.add('<atmoslight name="atmospherical light" shadowcastermask="sun"><atmosphere><latitude value="50"/>'
-          '<timeofday value="19"/><turbidity value="2.5"/></atmosphere></atmoslight>')
+    s.add(sun(19))
     s.add('<ambientlight name="dusk sky" color.r="0.2" color.g="0.19" color.b="0.27">%s</ambientlight>'
           % transform((0, 50, 0)))
     s.add(moon_disc((205, 78, -360), 12, 'moon'))
@@ -563,15 +571,12 @@ def outro():
 
 
 def sparks(s):
-    """The fireflies' glimmer: tiny glowing specks over the meadow by the path, drawn after the lights."""
-    s.add('<group name="particlesystem"><material name="glimmer"><program name="zul/particles"/>' +
-          samplers([('depth', 'backbuffer_depth')]) + uniforms([('viewport', 'viewport')]) +
-          '<group>%s<particlesystem maxparticles="160">' % transform(above(12, 18, 1.2)) +
-          '<sphereemitter radius="12" radiusvariance="4"><particleprops><spawnrate><envelope pre="1" post="1">'
-          '<key type="3" time="224" value="0"/><key type="3" time="232" value="0"/><key type="3" time="240" value="20"/>'
-          '</envelope></spawnrate><lifespan value="0.15"/><mass value="1"/><speed value="0.999" variance="0"/>'
-          '<radius value="0.05" variance="0.02"/><energy value="1"/></particleprops></sphereemitter>'
-          '</particlesystem></group></material></group>')
+    """The fireflies' glimmer: tiny glowing specks over the grass by the path, drawn after the lights."""
+    glowing(s, 'glimmer', above(12, 18, 1.2), 160,
+            '<sphereemitter radius="12" radiusvariance="4"><particleprops><spawnrate><envelope pre="1" post="1">'
+            '<key type="3" time="224" value="0"/><key type="3" time="232" value="0"/><key type="3" time="240" value="20"/>'
+            '</envelope></spawnrate><lifespan value="0.15"/><mass value="1"/><speed value="0.999" variance="0"/>'
+            '<radius value="0.05" variance="0.02"/><energy value="1"/></particleprops></sphereemitter>')
 
 
 def fireflies(s):
