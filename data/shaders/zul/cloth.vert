@@ -1,15 +1,3 @@
 #version 430 core
 // Sail cloth: thin panels seen from both sides.
-in vec3 POSITION;
-in vec3 NORMAL;
-in vec2 TEXCOORD;
-uniform mat4 ModelViewProjectionMatrix;
-uniform mat3 NormalMatrix;
-out vec3 viewNormal;
-out vec2 uv;
-
-void main() {
-    viewNormal = NormalMatrix * NORMAL;
-    uv = TEXCOORD;
-    gl_Position = ModelViewProjectionMatrix * vec4(POSITION, 1.0);
-}
+#include <zul/textured_vertex.glsl>

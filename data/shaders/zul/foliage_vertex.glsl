@@ -10,6 +10,7 @@ in vec3 NORMAL;
 in vec2 TEXCOORD;
 uniform mat4 WorldMatrix;
 uniform mat4 ViewMatrix;
+uniform mat4 ViewMatrixInverse;
 uniform mat4 ProjectionMatrix;
 uniform float time;
 uniform vec2 patchGrid = vec2(3.0, 12.0);
@@ -29,8 +30,7 @@ void main() {
     mat2 r = mat2(cos(turn), sin(turn), -sin(turn), cos(turn));
     vec2 local = r * POSITION.xz + (cell - 0.5 * (patchGrid.x - 1.0)) * patchGrid.y;
     vec3 world = (WorldMatrix * vec4(local.x, 0.0, local.y, 1.0)).xyz;
-    vec3 cameraPosition = -transpose(mat3(ViewMatrix)) * ViewMatrix[3].xyz;
-    float fade = 1.0 - smoothstep(24.0, 40.0, distance(world.xz, cameraPosition.xz));
+    float fade = 1.0 - smoothstep(24.0, 40.0, distance(world.xz, ViewMatrixInverse[3].xz));
     float above = POSITION.y * fade;
     vec2 bend = breeze(world.xz, time) * 0.35 * above * above;
     world.xz += bend;
