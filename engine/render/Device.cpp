@@ -165,21 +165,7 @@ void Device::bindVertexBuffer(const Ref<VertexBuffer>& vertexBuffer) {
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_->glName());
     if (!program_)
         return;
-    for (int i = 0; i < vertexBuffer_->elementCount(); ++i) {
-        const VertexElement& element = vertexBuffer_->element(i);
-        const AttributeInfo* attribute = program_->findAttribute(codes::semanticName(element.semantic));
-        if (!attribute || attribute->location < 0)
-            continue;
-        const void* offset = reinterpret_cast<const void*>(intptr_t(element.offset));
-        // Integer inputs (a skin's influence references) must arrive unconverted.
-        if (attribute->baseType == GL_INT || attribute->baseType == GL_UNSIGNED_INT)
-            glVertexAttribIPointer(GLuint(attribute->location), attribute->components, attribute->baseType,
-                                   vertexBuffer_->stride(), offset);
-        else
-            glVertexAttribPointer(GLuint(attribute->location), attribute->components, attribute->baseType,
-                                  GL_FALSE, vertexBuffer_->stride(), offset);
-        glEnableVertexAttribArray(GLuint(attribute->location));
-    }
+    VertexArrayObject::pointAttributes(*program_, *vertexBuffer_);
 }
 
 void Device::bindIndexBuffer(const Ref<IndexBuffer>& indexBuffer) {

@@ -15,12 +15,7 @@ void VertexArrayObject::generate() {
         glGenVertexArrays(1, &glName_);
 }
 
-Ref<VertexArrayObject> VertexArrayObject::create(const Program& program, const VertexBuffer& vertexBuffer,
-                                                 const IndexBuffer* indexBuffer) {
-    Ref<VertexArrayObject> array = makeRef<VertexArrayObject>();
-    array->generate();
-    glBindVertexArray(array->glName_);
-    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer.glName());
+void VertexArrayObject::pointAttributes(const Program& program, const VertexBuffer& vertexBuffer) {
     for (int i = 0; i < vertexBuffer.elementCount(); ++i) {
         const VertexElement& element = vertexBuffer.element(i);
         const AttributeInfo* attribute = program.findAttribute(codes::semanticName(element.semantic));
@@ -36,6 +31,15 @@ Ref<VertexArrayObject> VertexArrayObject::create(const Program& program, const V
                                   GL_FALSE, vertexBuffer.stride(), offset);
         glEnableVertexAttribArray(GLuint(attribute->location));
     }
+}
+
+Ref<VertexArrayObject> VertexArrayObject::create(const Program& program, const VertexBuffer& vertexBuffer,
+                                                 const IndexBuffer* indexBuffer) {
+    Ref<VertexArrayObject> array = makeRef<VertexArrayObject>();
+    array->generate();
+    glBindVertexArray(array->glName_);
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer.glName());
+    pointAttributes(program, vertexBuffer);
     if (indexBuffer) {
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer->glName());
         if (indexBuffer->indexSize() == 2 || indexBuffer->indexSize() == 4)

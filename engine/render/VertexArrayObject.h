@@ -19,7 +19,11 @@ public:
     // given) in a new array; leaves array and buffer bindings at 0.
     static Ref<VertexArrayObject> create(const Program& program, const VertexBuffer& vertexBuffer,
                                          const IndexBuffer* indexBuffer);
-    // The same without a program: each element (floats) at the location of its semantic's code,
+    // Points every element of `vertexBuffer` (bound as the array buffer) at the attribute of its
+    // semantic in `program`, in the vertex array bound now, and enables it. Integer inputs (a
+    // skin's influence references) arrive unconverted.
+    static void pointAttributes(const Program& program, const VertexBuffer& vertexBuffer);
+    // The same as create without a program: each element (floats) at the location of its semantic's code,
     // where Program::link puts the attribute of that name in every program. Elements of the
     // "UNKNOWN" semantic are left out.
     static Ref<VertexArrayObject> createForSemantics(const VertexBuffer& vertexBuffer,
