@@ -156,6 +156,7 @@ bool DemoApplication::drawFrame(float beat, float step) {
     glClearColor(0, 0, 0, 0);
     glClearDepth(1.0);
     glClearStencil(0);
+    device->checkState();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     return Timeline::global().frame(device, beat, step);
 }

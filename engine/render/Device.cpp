@@ -14,7 +14,17 @@
 namespace {
 bool gVendorIsNvidia = false;
 bool gRendererIsSoftware = false;
+bool gDefaultStateChecking = false;
+bool gDefaultCachesEnabled = true;
 } // namespace
+
+void Device::setDefaultStateChecking(bool on) {
+    gDefaultStateChecking = on;
+}
+
+void Device::setDefaultCachesEnabled(bool on) {
+    gDefaultCachesEnabled = on;
+}
 
 bool Device::vendorIsNvidia() {
     return gVendorIsNvidia;
@@ -28,7 +38,7 @@ bool Device::rendererIsSoftware() {
     return gRendererIsSoftware;
 }
 
-Device::Device() {
+Device::Device() : stateChecking_(gDefaultStateChecking), cachesEnabled_(gDefaultCachesEnabled) {
     defaultVertexArray_ = makeRef<VertexArrayObject>();
     defaultVertexArray_->generate();
     glBindVertexArray(defaultVertexArray_->glName());
@@ -121,8 +131,14 @@ void Device::bindFramebuffer(const Ref<Framebuffer>& framebuffer) {
         glDrawBuffers(framebuffer_->drawBufferCount(), framebuffer_->drawBuffers());
         glReadBuffer(GL_BACK);
     }
-    glViewport(0, 0, framebuffer_->width(), framebuffer_->height());
-    glScissor(0, 0, framebuffer_->width(), framebuffer_->height());
+    setViewportAndScissor(framebuffer_->width(), framebuffer_->height());
+}
+
+void Device::setViewportAndScissor(int width, int height) {
+    glViewport(0, 0, width, height);
+    glScissor(0, 0, width, height);
+    viewportWidth_ = width;
+    viewportHeight_ = height;
 }
 
 void Device::bindDefaultFramebuffer(int width, int height) {
@@ -132,8 +148,7 @@ void Device::bindDefaultFramebuffer(int width, int height) {
     glDrawBuffer(GL_BACK);
     glReadBuffer(GL_BACK);
     framebuffer_ = nullptr;
-    glViewport(0, 0, width, height);
-    glScissor(0, 0, width, height);
+    setViewportAndScissor(width, height);
 }
 
 void Device::bindProgram(const Ref<Program>& program) {
