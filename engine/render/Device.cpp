@@ -44,6 +44,7 @@ Device::Device() : stateChecking_(gDefaultStateChecking), cachesEnabled_(gDefaul
     glBindVertexArray(defaultVertexArray_->glName());
     // The cache records culling as on, so GL has to agree from the start.
     glEnable(GL_CULL_FACE);
+    sendStartState();
     const GLubyte* vendor = glGetString(GL_VENDOR);
     gVendorIsNvidia = vendor && std::strstr(reinterpret_cast<const char*>(vendor), "NVIDIA");
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
@@ -53,6 +54,37 @@ Device::Device() : stateChecking_(gDefaultStateChecking), cachesEnabled_(gDefaul
 }
 
 Device::~Device() = default;
+
+// GL's own start state differs from what the caches record in the blend factors (one and zero
+// against zero and zero) and in the read clamp (fixed-point only against on), and a context an
+// earlier device used may hold anything: every value the caches record goes out once.
+void Device::sendStartState() {
+    glDisable(GL_BLEND);
+    glBlendFunc(GL_ZERO, GL_ZERO);
+    glBlendEquation(GL_FUNC_ADD);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDisable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glDepthMask(GL_TRUE);
+    glDisable(GL_DEPTH_CLAMP);
+    glDepthRange(0.0, 1.0);
+    glDisable(GL_STENCIL_TEST);
+    glStencilFunc(GL_ALWAYS, 0, ~0u);
+    glStencilMask(~0u);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+    glFrontFace(GL_CCW);
+    glCullFace(GL_BACK);
+    glDisable(GL_SCISSOR_TEST);
+    glPointSize(1.0f);
+    glLineWidth(1.0f);
+    // Core contexts keep only the read clamp.
+    glClampColor(GL_CLAMP_READ_COLOR, GL_TRUE);
+    for (GLenum mode : {GL_POLYGON_OFFSET_FILL, GL_POLYGON_OFFSET_LINE, GL_POLYGON_OFFSET_POINT})
+        glDisable(mode);
+    glPolygonOffset(0.0f, 0.0f);
+    glDisable(GL_RASTERIZER_DISCARD);
+    glDisable(GL_PROGRAM_POINT_SIZE);
+}
 
 void Device::unbindProgramArrays() {
     // The arrays bindVertexBuffer enabled live in the device's own vertex array; a vertex array

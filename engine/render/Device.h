@@ -121,6 +121,7 @@ private:
     template <bool Known> void sendDepthStencil(const DepthStencilState& state);
     template <bool Known> void sendRasterizer(const RasterizerState& state);
     void verifyState(const char* file, int line);
+    void sendStartState();
     void setViewportAndScissor(int width, int height);
     void unbindProgramArrays();
     void unbindSamplerSet();
