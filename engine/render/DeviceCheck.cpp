@@ -23,6 +23,13 @@ GLint getInt(GLenum name) {
     return value;
 }
 
+// Masks read as 64 bits: as a plain integer GL clamps an all-ones mask to the largest int.
+GLint64 getInt64(GLenum name) {
+    GLint64 value = 0;
+    glGetInteger64v(name, &value);
+    return value;
+}
+
 GLint getIndexedInt(GLenum name, GLuint index) {
     GLint value = 0;
     glGetIntegeri_v(name, index, &value);
@@ -166,8 +173,8 @@ void Device::verifyState(const char* file, int line) {
     c.flag("stencil test (GL_STENCIL_TEST)", d.stencilTest, GL_STENCIL_TEST);
     c.check(K::Enum, "stencil function", codes::compareFunction(d.stencilFunc), getInt(GL_STENCIL_FUNC));
     c.check(K::Number, "stencil reference", d.stencilRef, getInt(GL_STENCIL_REF));
-    c.check(K::Enum, "stencil compare mask", GLuint(d.stencilMask), GLuint(getInt(GL_STENCIL_VALUE_MASK)));
-    c.check(K::Enum, "stencil write mask", GLuint(d.stencilMask), GLuint(getInt(GL_STENCIL_WRITEMASK)));
+    c.check(K::Enum, "stencil compare mask", GLuint(d.stencilMask), getInt64(GL_STENCIL_VALUE_MASK));
+    c.check(K::Enum, "stencil write mask", GLuint(d.stencilMask), getInt64(GL_STENCIL_WRITEMASK));
     c.check(K::Enum, "stencil fail operation", codes::stencilOperation(d.stencilFail),
             getInt(GL_STENCIL_FAIL));
     c.check(K::Enum, "stencil depth-fail operation", codes::stencilOperation(d.stencilDepthFail),
