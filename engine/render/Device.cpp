@@ -44,6 +44,9 @@ Device::Device() : stateChecking_(gDefaultStateChecking), cachesEnabled_(gDefaul
     glBindVertexArray(defaultVertexArray_->glName());
     // The cache records culling as on, so GL has to agree from the start.
     glEnable(GL_CULL_FACE);
+    GLint contextFlags = 0;
+    glGetIntegerv(GL_CONTEXT_FLAGS, &contextFlags);
+    wideLines_ = !(contextFlags & GL_CONTEXT_FLAG_FORWARD_COMPATIBLE_BIT);
     sendStartState();
     const GLubyte* vendor = glGetString(GL_VENDOR);
     gVendorIsNvidia = vendor && std::strstr(reinterpret_cast<const char*>(vendor), "NVIDIA");

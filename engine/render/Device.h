@@ -152,6 +152,8 @@ private:
     // until the device first sets them.
     int viewportWidth_ = -1;
     int viewportHeight_ = -1;
+    // Whether line widths above one exist (not in forward-compatible contexts).
+    bool wideLines_ = true;
     bool stateChecking_;
     bool cachesEnabled_;
 };

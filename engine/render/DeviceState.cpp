@@ -212,10 +212,13 @@ template <bool Known> void Device::sendRasterizer(const RasterizerState& s) {
     } else {
         ++stateCallsRemoved_;
     }
-    if (!Known || std::fabs(s.lineWidth - c.lineWidth) > 0.1f) {
-        glLineWidth(s.lineWidth);
+    // Forward-compatible contexts refuse widths above one (GL keeps the old width and records an
+    // error), so there the widest line is one pixel.
+    const float lineWidth = wideLines_ ? s.lineWidth : std::min(s.lineWidth, 1.0f);
+    if (!Known || std::fabs(lineWidth - c.lineWidth) > 0.1f) {
+        glLineWidth(lineWidth);
         ++stateCalls_;
-        c.lineWidth = s.lineWidth;
+        c.lineWidth = lineWidth;
     } else {
         ++stateCallsRemoved_;
     }
