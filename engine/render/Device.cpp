@@ -47,6 +47,9 @@ Device::Device() : stateChecking_(gDefaultStateChecking), cachesEnabled_(gDefaul
     GLint contextFlags = 0;
     glGetIntegerv(GL_CONTEXT_FLAGS, &contextFlags);
     wideLines_ = !(contextFlags & GL_CONTEXT_FLAG_FORWARD_COMPATIBLE_BIT);
+    GLint profile = 0;
+    glGetIntegerv(GL_CONTEXT_PROFILE_MASK, &profile);
+    vertexFragmentClamps_ = (profile & GL_CONTEXT_COMPATIBILITY_PROFILE_BIT) != 0;
     sendStartState();
     const GLubyte* vendor = glGetString(GL_VENDOR);
     gVendorIsNvidia = vendor && std::strstr(reinterpret_cast<const char*>(vendor), "NVIDIA");

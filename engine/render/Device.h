@@ -154,6 +154,8 @@ private:
     int viewportHeight_ = -1;
     // Whether line widths above one exist (not in forward-compatible contexts).
     bool wideLines_ = true;
+    // Whether the vertex and fragment colour clamps exist (only in compatibility contexts).
+    bool vertexFragmentClamps_ = false;
     bool stateChecking_;
     bool cachesEnabled_;
 };

@@ -223,6 +223,10 @@ template <bool Known> void Device::sendRasterizer(const RasterizerState& s) {
         ++stateCallsRemoved_;
     }
     auto clamp = [this](bool wanted, bool& cached, GLenum target) {
+        // Core contexts have only the read clamp; without the caches the other two are not sent
+        // unasked (GL would refuse them with an error).
+        if (!Known && target != GL_CLAMP_READ_COLOR && !vertexFragmentClamps_)
+            return;
         if (!Known || wanted != cached) {
             glClampColor(target, wanted ? GL_TRUE : GL_FALSE);
             ++stateCalls_;
