@@ -162,6 +162,10 @@ bool DemoApplication::drawFrame(float beat, float step) {
 }
 
 bool DemoApplication::restartParts() {
+    // The device still holds the last frame's bindings; parts delete their GL objects as they
+    // unload (and GL unbinds what it deletes), so the device lets go of everything first.
+    if (device)
+        device->resetState();
     Timeline::global().unloadAll();
     Ref<LoadingScreen> none;
     return createParts(none) && Timeline::global().loadAll(none);
