@@ -8,9 +8,11 @@
 
 #include "atmosphere/AtmosphereModel.h"
 #include "atmosphere/AtmosphericalLight.h"
+#include "support/GlCallRecorder.h"
 #include "support/GlTest.h"
 #include "support/GoldenImage.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -91,6 +93,34 @@ TEST_F(ExampleGoldenTest, Beat16) {
 TEST_F(ExampleGoldenTest, Beat28) {
     auto px = session.render(28);
     EXPECT_TRUE(golden(28, px));
+}
+
+// The frame bench_frame counts, drawn with the checking mode off and on: the checking mode finds
+// GL as the device believes and changes nothing that is sent (its reads of texture units select
+// each unit, and are left out), so the calls the caches remove stay as many.
+TEST_F(ExampleGoldenTest, CheckingFindsNoDifferenceAndChangesNothingSent) {
+    ASSERT_TRUE(GlCallRecorder::wrapsDirectEntryPoints());
+    session.renderOnly(8);
+    std::vector<std::string> sent[2];
+    unsigned long calls[2], removed[2];
+    for (int checking = 0; checking < 2; ++checking) {
+        session.device->setStateChecking(checking == 1);
+        const unsigned long callsBefore = session.device->stateCallCount();
+        const unsigned long removedBefore = session.device->stateCallsRemovedCount();
+        GlCallRecorder rec;
+        session.renderOnly(8);
+        sent[checking] = rec.names();
+        calls[checking] = session.device->stateCallCount() - callsBefore;
+        removed[checking] = session.device->stateCallsRemovedCount() - removedBefore;
+        sent[checking].erase(std::remove(sent[checking].begin(), sent[checking].end(), "glActiveTexture"),
+                             sent[checking].end());
+    }
+    EXPECT_TRUE(session.device->stateChecking()) << "a difference was found (reported above)";
+    session.device->setStateChecking(false);
+    EXPECT_EQ(sent[0], sent[1]);
+    EXPECT_EQ(calls[0], calls[1]);
+    EXPECT_EQ(removed[0], removed[1]);
+    EXPECT_GT(removed[0], 300u) << "the caches remove most state calls of the frame";
 }
 
 } // namespace
