@@ -127,6 +127,10 @@ void Program::clearReflection() {
 
 void Program::reflect() {
     clearReflection();
+    // Programs link while loading, with the device's program bound: it is bound again afterwards,
+    // or uniforms the device sends next would go to no program.
+    GLint previous = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &previous);
     glUseProgram(glName_);
 
     GLint count = 0, maxLength = 0;
@@ -199,7 +203,7 @@ void Program::reflect() {
         blocks_.emplace(blockName.data(), UniformBlockInfo{GLint(index), dataSize});
     }
 
-    glUseProgram(0);
+    glUseProgram(GLuint(previous));
 
     for (int i = 0; i < kBuiltInCount; ++i)
         if (const UniformInfo* u = findUniform(codes::builtInMatrixName(i))) {
