@@ -90,6 +90,9 @@ void Device::sendStartState() {
     glPolygonOffset(0.0f, 0.0f);
     glDisable(GL_RASTERIZER_DISCARD);
     glDisable(GL_PROGRAM_POINT_SIZE);
+    // Nor is anything bound yet.
+    glUseProgram(0);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
 }
 
 void Device::unbindProgramArrays() {
