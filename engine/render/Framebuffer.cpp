@@ -57,6 +57,12 @@ void Framebuffer::setAttachment(int point, const Ref<Texture>& texture, int leve
 }
 
 bool Framebuffer::create() {
+    // Targets are made while loading and when a part first draws, perhaps with the device's draw
+    // framebuffer bound: both bindings are put back afterwards, or the device would go on drawing
+    // into the back buffer while it believes its target bound.
+    GLint draw = 0, read = 0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &draw);
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read);
     glGenFramebuffers(1, &glName_);
     glBindFramebuffer(GL_FRAMEBUFFER, glName_);
     drawBufferCount_ = width_ = height_ = 0;
@@ -105,7 +111,8 @@ bool Framebuffer::create() {
         glReadBuffer(GL_NONE);
     }
     const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, GLuint(draw));
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, GLuint(read));
     if (status == GL_FRAMEBUFFER_COMPLETE)
         return true;
     glDeleteFramebuffers(1, &glName_);
