@@ -90,9 +90,15 @@ public:
     bool differs() const { return !what_.empty(); }
     const std::string& report() const { return what_; }
 
-    void check(Kind kind, const std::string& state, long long believed, long long held) {
-        if (believed != held && !differs())
-            what_ = state + ": the cache believes " + text(kind, believed) + ", GL holds " + text(kind, held);
+    // `index` >= 0 numbers the state (a unit, a location, a binding point). Nothing is allocated
+    // unless the values differ.
+    void check(Kind kind, const char* state, long long believed, long long held, int index = -1) {
+        if (believed == held || differs())
+            return;
+        what_ = state;
+        if (index >= 0)
+            what_ += " " + std::to_string(index);
+        what_ += ": the cache believes " + text(kind, believed) + ", GL holds " + text(kind, held);
     }
     void flag(const char* state, bool believed, GLenum capability) {
         check(Flag, state, believed, glIsEnabled(capability) == GL_TRUE);
@@ -233,15 +239,15 @@ void Device::verifyState(const char* file, int line) {
                 if (!enabled)
                     continue;
                 glGetVertexAttribiv(location, GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING, &buffer);
-                c.check(K::Name, "vertex attribute " + std::to_string(location) + " buffer",
-                        vertexBuffer_->glName(), buffer);
+                c.check(K::Name, "buffer of vertex attribute", vertexBuffer_->glName(), buffer,
+                        int(location));
             }
     }
     if (bufferBindings_)
         for (const BufferBindings::Binding& binding : bufferBindings_->bindings())
             if (GLenum query = bufferBindingQuery(binding.buffer->glTarget()))
-                c.check(K::Name, "buffer on binding point " + std::to_string(binding.point),
-                        binding.buffer->glName(), getIndexedInt(query, binding.point));
+                c.check(K::Name, "buffer on binding point", binding.buffer->glName(),
+                        getIndexedInt(query, binding.point), int(binding.point));
 
     const bool texturesBound = samplerSet_ && !samplerSet_->bindings().empty();
     const bool samplersBound = program_ && !program_->samplerUnits().empty();
@@ -260,15 +266,14 @@ void Device::verifyState(const char* file, int line) {
                 if (replaced || !query)
                     continue;
                 glActiveTexture(GL_TEXTURE0 + GLenum(pairs[i].unit));
-                c.check(K::Name, "texture on unit " + std::to_string(pairs[i].unit),
-                        pairs[i].texture->glName(), getInt(query));
+                c.check(K::Name, "texture on unit", pairs[i].texture->glName(), getInt(query), pairs[i].unit);
             }
         }
         if (samplersBound)
             for (size_t i = 0; i < program_->samplerUnits().size(); ++i) {
                 glActiveTexture(GL_TEXTURE0 + program_->samplerUnits()[i]);
-                c.check(K::Name, "sampler object on unit " + std::to_string(program_->samplerUnits()[i]),
-                        program_->samplerObjects()[i]->glName(), getInt(GL_SAMPLER_BINDING));
+                c.check(K::Name, "sampler object on unit", program_->samplerObjects()[i]->glName(),
+                        getInt(GL_SAMPLER_BINDING), int(program_->samplerUnits()[i]));
             }
         glActiveTexture(GLenum(activeUnit));
     }
