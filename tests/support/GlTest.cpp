@@ -9,4 +9,5 @@ void GlTest::SetUp() {
     }
     // A device in checking mode that finds GL holding other state than it believes fails the test.
     Device::setStateDifferenceHandler([](const std::string& report) { ADD_FAILURE() << report; });
+    Device::setDefaultStateChecking(true);
 }
