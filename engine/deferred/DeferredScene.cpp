@@ -82,6 +82,11 @@ bool DeferredScene::load(Ref<LoadingScreen>& loadingScreen) {
 }
 
 void DeferredScene::unload() {
+    aerialVertexArray_ = nullptr;
+    aerialSamplerSet_ = nullptr;
+    aerialProgram_ = nullptr;
+    sky_ = nullptr;
+    skyIndex_ = -1;
     lightVertexArrays_.clear();
     lightPrograms_.clear();
     lightSamplerSets_.clear();
@@ -126,12 +131,11 @@ void DeferredScene::render(Ref<Device>& device, float time, float) {
         return;
     Camera& cam = static_cast<Camera&>(*camera);
     if (BlitEngine* blit = blitEngine()) {
-        const Mat4& inverseProjection = device->matrix(kProjectionInverse);
-        const float coefficients[5] = {inverseProjection[0], inverseProjection[5], inverseProjection[11],
-                                       inverseProjection[14], inverseProjection[15]};
+        // The occlusion pass rebuilds eye positions from depth with the whole inverse projection,
+        // and projects its samples back with the coefficients taken from it.
         if (blit->engine(BlitEngine::kAmbientOcclusion)) {
             blit->ssao().setNearFar(cam.nearZ, cam.farZ);
-            blit->ssao().setProjectionCoefficients(coefficients);
+            blit->ssao().setInverseProjection(device->matrix(kProjectionInverse));
         }
         blit->setCameraRange(cam.nearZ, cam.farZ);
         blit->noise[1] = time;
