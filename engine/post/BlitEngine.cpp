@@ -230,6 +230,8 @@ bool BlitEngine::setUp(const std::string& gradientTextureName, int width, int he
         u.cameraRange = location("CameraRange");
         u.dofParams = location("DOFParams");
         u.projCoeffs = location("projCoeffs");
+        u.tone = location("toneParams");
+        toneSent_[i] = false;
     }
     return true;
 }
@@ -293,6 +295,11 @@ void BlitEngine::run(Device& device) {
     glUniform1f(u.lutFade, lutFade);
     glUniform3fv(u.distort, 1, distortion);
     glUniform2fv(u.gamma, 1, gamma);
+    // A chain without a tone curve sends no tone values: the uniform starts out as zero.
+    if (tone[3] != 0.0f || toneSent_[permutation_]) {
+        glUniform4fv(u.tone, 1, tone);
+        toneSent_[permutation_] = tone[3] != 0.0f;
+    }
     const float r1 = nextNoise();
     const float r2 = nextNoise();
     glUniform3f(u.noise, r1, r2, noise[2]);
