@@ -44,11 +44,13 @@ test: build
 	cd $(BUILD) && $(TEST_ENV) $(XVFB) ctest --output-on-failure -j $(JOBS)
 
 # Rewrites the golden pictures of the post-processing and deferred tests (tests/data/post/,
-# tests/data/deferred/: each light kind alone and the deferred example's frames) after a
+# tests/data/deferred/: each light kind alone and the deferred example's frames; tests/data/production/:
+# six beats of the film) after a
 # deliberate change; look at every picture before committing it.
 goldens: build
 	cd $(BUILD)/tests && $(TEST_ENV) VORNDLE_UPDATE_GOLDENS=1 $(XVFB) ./test_post --gtest_filter='PostGolden*'
 	cd $(BUILD)/tests && $(TEST_ENV) VORNDLE_UPDATE_GOLDENS=1 $(XVFB) ./test_deferred --gtest_filter='LightGolden*:ExampleGolden*'
+	cd $(BUILD)/tests && $(TEST_ENV) VORNDLE_UPDATE_GOLDENS=1 $(XVFB) ./test_production --gtest_filter='ProductionGolden*'
 
 # The README's contact sheet of the film: one still per phrase at 1280x720, labelled.
 SHEET_BEATS = 8,40,80,104,112,140,170,200,222,230,248,260
