@@ -9,5 +9,6 @@ target_link_libraries(songsynth_core PUBLIC PkgConfig::FLUIDSYNTH PkgConfig::SND
 target_compile_options(songsynth_core PRIVATE ${VORNDLE_WARNINGS} -O3)
 
 add_executable(songsynth ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
-target_link_libraries(songsynth PRIVATE songsynth_core vorndle_version)
+target_link_libraries(songsynth PRIVATE songsynth_core)
+vorndle_tool_version(songsynth)
 target_compile_options(songsynth PRIVATE ${VORNDLE_WARNINGS})
