@@ -22,6 +22,7 @@ struct LaunchOptions {
     std::string capturePath;
     bool stats = false; // print start-up time and frame rate at the end
     bool help = false;
+    bool version = false; // --version: print the version and the commit
 
     // Capture: start at a beat, or render frames, a video or stills instead of playing.
     std::optional<double> fromBeat; // --from BEAT (live play and --render)
@@ -29,6 +30,7 @@ struct LaunchOptions {
     long fps = 60;                  // --fps F (--render)
     bool fpsGiven = false;
     std::string renderPath;         // --render OUT: a folder for PNG frames or a video file
+    bool shareVideo = false;        // --share: encode the .mp4 for video sites
     std::vector<double> stillBeats; // --stills B1,B2,...
     std::string stillsFolder;       // --out DIR
     std::string sheetPath;          // --sheet FILE.png

@@ -2,9 +2,13 @@
 #include "app/KeyCodes.h"
 #include "app/SimulationStep.h"
 #include "core/Paths.h"
+#include "core/Version.h"
+#include "support/TempDir.h"
 
 #include <SDL.h>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -78,6 +82,36 @@ TEST(PathsTest, DataPathsResolveAgainstTheRoot) {
     setDemoRoot("");
     EXPECT_EQ(resolveDataPath("data/demo.xml"), "data/demo.xml");
     EXPECT_FALSE(executableDirectory().empty());
+}
+
+// A build tree or an unpacked archive keeps data/ beside the program; an installed program in
+// PREFIX/games/NAME finds it in PREFIX/share/games/NAME; the program's own data wins.
+TEST(PathsTest, TheDemoRootIsBesideTheProgramOrInstalled) {
+    TempDir dir;
+    const std::string prefix = dir.path();
+    for (const char* folder :
+         {"/games", "/share", "/share/games", "/share/games/demo", "/share/games/demo/data"})
+        ASSERT_EQ(mkdir((prefix + folder).c_str(), 0755), 0) << folder;
+    EXPECT_EQ(demoRootFor(prefix + "/games/demo"), prefix + "/share/games/demo");
+    EXPECT_EQ(demoRootFor(prefix + "/games/other"), prefix + "/games") << "no data anywhere: beside it";
+    ASSERT_EQ(mkdir((prefix + "/games/data").c_str(), 0755), 0);
+    EXPECT_EQ(demoRootFor(prefix + "/games/demo"), prefix + "/games");
+    EXPECT_EQ(demoRootFor("/demo"), "/");
+    EXPECT_EQ(demoRootFor("demo"), ".");
+}
+
+TEST(LaunchOptionsTest, VersionNamesTheProjectAndTheCommit) {
+    LaunchOptions o;
+    std::string error;
+    ASSERT_TRUE(parse({"--no-dialog", "--version"}, o, error)) << error;
+    EXPECT_TRUE(o.version);
+    const std::string version = projectVersion();
+    EXPECT_EQ(std::count(version.begin(), version.end(), '.'), 2) << version;
+    EXPECT_FALSE(std::string(buildCommit()).empty());
+    const char* alone[] = {"tool", "--version"};
+    const char* withValue[] = {"meshtool", "--version", "0x0101"};
+    EXPECT_TRUE(versionRequested(2, alone));
+    EXPECT_FALSE(versionRequested(3, withValue)) << "a tool's own --version VALUE stays its own";
 }
 
 TEST(SimulationStepTest, StepsAreWholeSixtiethsWithACarry) {
