@@ -428,12 +428,14 @@ void VorndleSceneTemplate::drawOverlays(Device& device, float time) {
         glUniform1f(fadeLocation_, 1.0f);
     device.bindVertexArray(overlayVertexArray);
     device.bindSamplerSet(overlaySamplerSet);
+    device.checkState();
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     if (time > 245.0f) {
         device.applyBlend(blending(codes::kFactorOne, codes::kFactorOne));
         device.bindSamplerSet(outroSamplerSet);
         if (fadeLocation_ >= 0)
             glUniform1f(fadeLocation_, outroFade(time));
+        device.checkState();
         glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     }
     device.bindVertexArray(nullptr);

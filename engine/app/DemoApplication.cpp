@@ -156,11 +156,16 @@ bool DemoApplication::drawFrame(float beat, float step) {
     glClearColor(0, 0, 0, 0);
     glClearDepth(1.0);
     glClearStencil(0);
+    device->checkState();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     return Timeline::global().frame(device, beat, step);
 }
 
 bool DemoApplication::restartParts() {
+    // The device still holds the last frame's bindings; parts delete their GL objects as they
+    // unload (and GL unbinds what it deletes), so the device lets go of everything first.
+    if (device)
+        device->resetState();
     Timeline::global().unloadAll();
     Ref<LoadingScreen> none;
     return createParts(none) && Timeline::global().loadAll(none);

@@ -108,6 +108,10 @@ bool LaunchOptions::parse(int argc, const char* const* argv, std::string& error)
             shareVideo = true;
         } else if (arg == "--stats") {
             stats = true;
+        } else if (arg == "--check-state") {
+            checkState = true;
+        } else if (arg == "--no-state-cache") {
+            noStateCache = true;
         } else if (arg == "--no-message-box") {
             noMessageBox = true;
         } else if (arg == "--frames") {
@@ -253,6 +257,10 @@ const char* LaunchOptions::usage() {
            "  --stills B1,B2,... render one picture per beat into --out DIR as beat_<B>.png\n"
            "  --out DIR          the folder for --stills\n"
            "  --sheet FILE.png   with --stills: also a contact sheet of the pictures, labelled\n"
+           "  --check-state      read GL state back after every state change and before every draw;\n"
+           "                     the first difference from what the device believes is reported and\n"
+           "                     the program ends with exit code 3\n"
+           "  --no-state-cache   send every state call as if nothing were known of GL\n"
            "  --help             show this text\n"
            "  --version          show the version and the commit the program was built from\n";
 }

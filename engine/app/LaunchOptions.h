@@ -20,7 +20,9 @@ struct LaunchOptions {
     long frames = -1;                 // end after this many frames (-1: no limit)
     long captureFrame = -1;           // --capture N:FILE.png: save frame N (from 0) as it is presented
     std::string capturePath;
-    bool stats = false; // print start-up time and frame rate at the end
+    bool stats = false;        // print start-up time and frame rate at the end
+    bool checkState = false;   // --check-state: the device's checking mode
+    bool noStateCache = false; // --no-state-cache: the device's caches off
     bool help = false;
     bool version = false; // --version: print the version and the commit
 

@@ -4,6 +4,7 @@
 #include "app/LaunchOptions.h"
 #include "core/Paths.h"
 #include "core/Version.h"
+#include "render/Device.h"
 
 #include <SDL.h>
 #include <cstdio>
@@ -12,7 +13,8 @@
 // The program entry of a production: parses the command line, points the demo root at the
 // program's data (or --root), runs the application and ends with exit code 0 whatever happened
 // in play. A command line that cannot be read ends with 2 before anything starts; a capture (or a
-// start beat) that cannot be made ends with 1.
+// start beat) that cannot be made ends with 1; a run with --check-state whose device found GL state
+// differing from its caches ends with 3.
 template <class App> int playerMain(int argc, char** argv) {
     LaunchOptions options;
     std::string error;
@@ -41,6 +43,8 @@ template <class App> int playerMain(int argc, char** argv) {
         options.vsync = false;
     }
     setDemoRoot(options.root.empty() ? defaultDemoRoot() : options.root);
+    Device::setDefaultStateChecking(options.checkState);
+    Device::setDefaultCachesEnabled(!options.noStateCache);
     int status = 0;
     {
         std::unique_ptr<Application> app(new App());
@@ -49,6 +53,8 @@ template <class App> int playerMain(int argc, char** argv) {
         app->run();
         status = app->exitStatus;
     }
+    if (status == 0 && Device::stateDifferencesReported() > 0)
+        status = 3;
     SDL_Quit();
     return status;
 }

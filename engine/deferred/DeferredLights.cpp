@@ -409,6 +409,7 @@ void DeferredScene::drawOneByOne(Device& device, int type, int programIndex, int
                     device.bindTexture("shadowmap", *light.shadowMap);
             }
             bindBlockRange(GLuint(atmosphereBinding_[shadowed]), *sun.uniformBuffer);
+            device.checkState();
             glDrawArrays(GL_POINTS, i, 1);
             glBindBufferBase(GL_UNIFORM_BUFFER, GLuint(atmosphereBinding_[shadowed]), 0);
             continue;
@@ -416,6 +417,7 @@ void DeferredScene::drawOneByOne(Device& device, int type, int programIndex, int
         default:
             break;
         }
+        device.checkState();
         glDrawArrays(GL_POINTS, i, 1);
     }
 }
@@ -440,10 +442,12 @@ void DeferredScene::renderLights(Ref<Device>& device, float time) {
         case kTypeProjective:
         case kTypeAtmospherical: {
             if (plain > 0) {
-                if (t == kTypePoint || t == kTypeSpot)
+                if (t == kTypePoint || t == kTypeSpot) {
+                    device->checkState();
                     glDrawArrays(GL_POINTS, start, plain);
-                else
+                } else {
                     drawOneByOne(*device, t, t, start, start + plain, false);
+                }
             }
             const int shadowProgram = kLightTypes + t;
             if (start + plain < end && lightPrograms_[shadowProgram]) {
@@ -456,6 +460,7 @@ void DeferredScene::renderLights(Ref<Device>& device, float time) {
             drawOneByOne(*device, t, t, start, end, false);
             break;
         default:
+            device->checkState();
             glDrawArrays(GL_POINTS, start, end - start);
             break;
         }
@@ -472,6 +477,7 @@ void DeferredScene::renderLights(Ref<Device>& device, float time) {
         lightStates(*device);
         bindLightProgram(*device, kParticleProgram);
         lightPrograms_[kParticleProgram]->setFloat("radiusScale", radiusScale);
+        device->checkState();
         glDrawArrays(GL_POINTS, lightTypeStart_[kTypePoint], points);
         device->bindVertexArray(nullptr);
     }

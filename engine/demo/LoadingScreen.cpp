@@ -80,6 +80,7 @@ void LoadingScreen::draw(Ref<Device>& dev, float alpha) {
         program_->setVector2("params", alpha, progress);
     dev->bindSamplerSet(samplerSet_);
     dev->bindVertexArray(vertexArray_);
+    dev->checkState();
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     dev->bindVertexArray(nullptr);
     ++drawCount_;

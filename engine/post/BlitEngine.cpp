@@ -313,6 +313,7 @@ void BlitEngine::run(Device& device) {
     }
     device.bindSamplerSet(compositeSets_[permutation_]);
     device.bindVertexBuffer(quad_);
+    device.checkState();
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
 }
 
