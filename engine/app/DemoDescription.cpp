@@ -10,6 +10,7 @@
 #include "assets/ShaderLoader.h"
 #include "assets/TextureBuilders.h"
 #include "core/Diagnostics.h"
+#include "core/LoadPhases.h"
 #include "core/Paths.h"
 #include "core/XmlAttributes.h"
 #include "demo/LoadingScreen.h"
@@ -152,6 +153,7 @@ bool DescriptionLoader::load() {
 }
 
 bool DescriptionLoader::loadSong(const XMLElement* e) {
+    LoadPhaseScope phase(LoadPhases::Song);
     const char* file = xml::text(e, "file");
     int bpm = 0;
     if (!file)
@@ -371,6 +373,7 @@ bool DescriptionLoader::loadFbo(const XMLElement* e) {
 }
 
 bool DescriptionLoader::loadFramebuffers(const XMLElement* group) {
+    LoadPhaseScope phase(LoadPhases::Targets);
     setShare(group, shareFramebuffers);
     for (const char* kind : {"texture", "cubemap", "renderbuffer"})
         for (const XMLElement* e = group->FirstChildElement(kind); e; e = e->NextSiblingElement(kind))
@@ -493,6 +496,7 @@ bool DescriptionLoader::loadProgram(const ShaderLoader& loader, const XMLElement
 }
 
 bool DescriptionLoader::loadShaders(const XMLElement* group) {
+    LoadPhaseScope phase(LoadPhases::Programs);
     setShare(group, shareShaders);
     ShaderLoader loader(resolveDataPath("data/shaders/"));
     for (const XMLElement* e = group->FirstChildElement("program"); e; e = e->NextSiblingElement("program"))
@@ -585,6 +589,7 @@ bool DescriptionLoader::loadImage(const XMLElement* e, PNGLoader& png, JPEGLoade
 }
 
 bool DescriptionLoader::loadTextures(const XMLElement* group) {
+    LoadPhaseScope phase(LoadPhases::Textures);
     setShare(group, shareTextures);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     // Loading starts at the first image (else the first cube map, else the first array) and takes
@@ -603,6 +608,7 @@ bool DescriptionLoader::loadTextures(const XMLElement* group) {
 }
 
 bool DescriptionLoader::loadModels(const XMLElement* group) {
+    LoadPhaseScope phase(LoadPhases::Meshes);
     setShare(group, shareModels);
     RAWMeshLoader loader;
     for (const XMLElement* e = group->FirstChildElement("mesh"); e; e = e->NextSiblingElement("mesh")) {
