@@ -30,6 +30,7 @@
 
 #include <GL/glew.h>
 #include <cstring>
+#include <memory>
 #include <set>
 #include <tinyxml2.h>
 #include <vector>
@@ -75,7 +76,11 @@ private:
     void setShare(const XMLElement* group, float share);
     void advance();
 
-    bool loadSong(const XMLElement* e);
+    // The song's attributes are checked and its decoding started first; the rest loads meanwhile.
+    bool startSong(const XMLElement* e, std::unique_ptr<SongDecode>& decode);
+    bool finishSong(const XMLElement* e, SongDecode& decode);
+    bool loadResources(const XMLElement* framebuffers, const XMLElement* shaders, const XMLElement* textures,
+                       const XMLElement* models);
     bool loadFramebuffers(const XMLElement* group);
     bool readSize(const XMLElement* e, int& width, int& height, int& depth, int& format);
     template <class Params>
@@ -135,8 +140,26 @@ bool DescriptionLoader::load() {
     const XMLElement* models = root->FirstChildElement("models");
     if (!song)
         return fail("demo", "no <song> element");
-    if (!loadSong(song))
+    // The song decodes on a worker while the rest loads. Until it is known to play, what the rest
+    // has to say is held: had the song failed, loading would have stopped there.
+    std::unique_ptr<SongDecode> decode;
+    if (!startSong(song, decode))
         return false;
+    bool loaded = false;
+    std::vector<std::string> held;
+    {
+        DiagnosticHold hold;
+        loaded = loadResources(framebuffers, shaders, textures, models);
+        held = hold.take();
+    }
+    if (!finishSong(song, *decode))
+        return false;
+    sayHeld(held);
+    return loaded;
+}
+
+bool DescriptionLoader::loadResources(const XMLElement* framebuffers, const XMLElement* shaders,
+                                      const XMLElement* textures, const XMLElement* models) {
     if (!framebuffers)
         return fail("demo", "no <framebuffers> element");
     if (!loadFramebuffers(framebuffers))
@@ -152,7 +175,7 @@ bool DescriptionLoader::load() {
     return loadModels(models);
 }
 
-bool DescriptionLoader::loadSong(const XMLElement* e) {
+bool DescriptionLoader::startSong(const XMLElement* e, std::unique_ptr<SongDecode>& decode) {
     LoadPhaseScope phase(LoadPhases::Song);
     const char* file = xml::text(e, "file");
     int bpm = 0;
@@ -162,10 +185,23 @@ bool DescriptionLoader::loadSong(const XMLElement* e) {
         return fail("song", "missing or unreadable attribute \"bpm\"");
     if (!app_.soundDevice)
         return fail("song", "no sound device");
-    const unsigned said = diagnosticCount();
-    Ref<Song> song = createSong(resolveDataPath(std::string("data/") + file), *app_.soundDevice);
+    const std::string path = resolveDataPath(std::string("data/") + file);
+    if (!app_.soundDevice->mixer) {
+        diagnostic(path.c_str(), "open", "the audio output is not initialised");
+        return false;
+    }
+    decode = std::make_unique<SongDecode>(path, *app_.soundDevice);
+    return true;
+}
+
+bool DescriptionLoader::finishSong(const XMLElement* e, SongDecode& decode) {
+    LoadPhaseScope phase(LoadPhases::Song);
+    bool said = false;
+    Ref<Song> song = decode.finish(&said);
     if (!song)
-        return failUnlessSaid(said, "song", "the song cannot be opened");
+        return said ? false : fail("song", "the song cannot be opened");
+    int bpm = 0;
+    xml::queryInt(e, "bpm", bpm);
     song->bpm = bpm;
     song->beatsPerMs = static_cast<float>(bpm) * 0.016666668f * 0.001f;
     app_.song = song;

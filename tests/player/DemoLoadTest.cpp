@@ -287,6 +287,39 @@ TEST_F(DemoLoadTest, TargetsTheDriverCannotHoldFailTheLoad) {
     }
 }
 
+// The song decodes while the rest loads; a song that cannot play is still the first and only
+// failure reported, and without it the first broken item after it is.
+TEST_F(DemoLoadTest, TheSongFailsFirstThoughItDecodesAlongsideTheRest) {
+    tree.write("data/hello.ogg", "OggS but not a song at all");
+    tree.remove("data/textures/checker.png");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(loadDescription());
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find("hello.ogg"), std::string::npos) << err;
+    EXPECT_FALSE(app.song);
+    app.unload();
+
+    tree.write("data/hello.ogg", "");
+    tree.write("data/shaders/composite.frag", "#version 330 core\nnot glsl\n");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(loadDescription());
+    err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err.find("composite"), std::string::npos) << "the program's log is not said: " << err;
+    EXPECT_NE(err.find("hello.ogg"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+}
+
+TEST_F(DemoLoadTest, ABrokenItemAfterAGoodSongIsReportedOnce) {
+    tree.remove("data/textures/checker.png");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(loadDescription());
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find("checker.png"), std::string::npos) << err;
+    EXPECT_TRUE(app.song) << "the song was decoded and kept";
+}
+
 TEST(ScreenSizeTest, Expressions) {
     int v = 0;
     EXPECT_TRUE(parseScreenSize("screen/2", 1280, v));
