@@ -5,6 +5,7 @@
 #include "atmosphere/AtmosphericalLight.h"
 #include "core/Diagnostics.h"
 #include "core/GzipInputStream.h"
+#include "core/LoadPhases.h"
 #include "core/OutputStream.h"
 #include "core/Paths.h"
 #include "deferred/CascadedShadows.h"
@@ -237,6 +238,7 @@ Ref<Scene> VorndleSceneTemplate::loadScene(Ref<LoadingScreen>& loadingScreen) {
         return nullptr;
     }
     {
+        LoadPhaseScope phase(LoadPhases::StateFiles);
         GzipInputStream in(statePath);
         if (!in.isOpen()) {
             diagnostic(stateFile_.c_str(), "state", "cannot be opened as a gzip file");

@@ -7,6 +7,7 @@
 #include "app/SoundDevice.h"
 #include "app/TimelinePreroll.h"
 #include "assets/Mesh.h"
+#include "core/LoadPhases.h"
 #include "demo/LoadingScreen.h"
 #include "demo/Registries.h"
 #include "demo/Timeline.h"
@@ -37,8 +38,11 @@ DemoApplication::~DemoApplication() {
 
 bool DemoApplication::load() {
     loadingScreen = makeRef<LoadingScreen>();
-    if (!loadingScreen->load())
-        return false;
+    {
+        LoadPhaseScope phase(LoadPhases::LoadingScreen);
+        if (!loadingScreen->load())
+            return false;
+    }
 
     device = makeRef<Device>();
     device->resetState();
@@ -56,27 +60,47 @@ bool DemoApplication::load() {
     if (requestedAnisotropy > maximumAnisotropy)
         requestedAnisotropy = maximumAnisotropy;
 
+    // Loading presents frames without waiting for the display (the screen paces itself by the
+    // refresh period instead); the first frame of the demo swaps with the configured interval.
+    const int swapInterval = settings.vsync ? 1 : 0;
+    if (swapInterval != 0)
+        setSwapInterval(0);
     loadingScreen->device = device;
     loadingScreen->application = this;
     for (int i = 0; i < fadeFrames; ++i, ++fadeDraws)
         loadingScreen->draw(device, static_cast<float>(i) * fadeStep);
+    // The picture stands fully faded in while the first, slow items load.
+    loadingScreen->finish(device, 1.0f);
 
     soundDevice = makeRef<SoundDevice>();
-    if (!soundDevice->initialize(options.noSound))
-        return false;
+    {
+        LoadPhaseScope phase(LoadPhases::Sound);
+        if (!soundDevice->initialize(options.noSound))
+            return false;
+    }
 
-    if (!loadDemoDescription("data/demo.xml", *this) || !onDemoLoaded())
+    if (!loadDemoDescription("data/demo.xml", *this))
         return false;
-    if (!createParts(loadingScreen))
-        return false;
-    if (!Timeline::global().loadAll(loadingScreen))
-        return false;
+    {
+        LoadPhaseScope phase(LoadPhases::Production);
+        if (!onDemoLoaded() || !createParts(loadingScreen))
+            return false;
+    }
+    {
+        LoadPhaseScope phase(LoadPhases::Scenes);
+        if (!Timeline::global().loadAll(loadingScreen))
+            return false;
+    }
 
     device->resetState();
+    // The bar reaches its end when loading does, whatever the pacing skipped.
+    loadingScreen->finish(device, 1.0f);
     for (int i = 0; i < fadeFrames; ++i, ++fadeDraws)
         loadingScreen->draw(device, 1.0f - static_cast<float>(i) * fadeStep);
     loadingScreen->unload();
     loadingScreen = nullptr;
+    if (swapInterval != 0)
+        setSwapInterval(swapInterval);
 
     lastCounter = static_cast<int64_t>(SDL_GetPerformanceCounter());
     counterFrequency = static_cast<int64_t>(SDL_GetPerformanceFrequency());
@@ -96,6 +120,7 @@ bool DemoApplication::load() {
             return true;
         }
         // Before the music starts, so the catch-up does not eat into the first frames' time.
+        LoadPhaseScope phase(LoadPhases::Preroll);
         if (song)
             prerollTimeline(Timeline::global(), *options.fromBeat, song->bpm);
     }
