@@ -20,7 +20,10 @@ struct LaunchOptions {
     long frames = -1;                 // end after this many frames (-1: no limit)
     long captureFrame = -1;           // --capture N:FILE.png: save frame N (from 0) as it is presented
     std::string capturePath;
-    bool stats = false; // print start-up time and frame rate at the end
+    bool stats = false;          // print start-up time and frame rate at the end
+    bool profile = false;        // --profile: the pass table at the end
+    std::string profileJsonPath; // --profile-json FILE: one record per frame (profiles too)
+    bool profiling() const { return profile || !profileJsonPath.empty(); }
     bool help = false;
 
     // Capture: start at a beat, or render frames, a video or stills instead of playing.
