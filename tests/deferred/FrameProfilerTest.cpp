@@ -6,6 +6,7 @@
 
 #include "demo/Registries.h"
 #include "render/FrameProfiler.h"
+#include "render/Texture.h"
 #include "scene/Camera.h"
 #include "scene/DirectionalLight.h"
 #include "scene/Group.h"
@@ -266,6 +267,17 @@ TEST_F(MeshProfileTest, StatisticsCountTheDrawnMeshExactly) {
     EXPECT_FALSE(total.hasStatistics);
     EXPECT_GE(total.gpuNs, gbuffer->gpuNs + sun->gpuNs);
     EXPECT_GE(total.cpuNs, gbuffer->cpuNs + sun->cpuNs);
+
+    // Captures show the description's names.
+    ASSERT_TRUE(profiler->features().debugGroups) << "llvmpipe has KHR_debug";
+    const Ref<Texture> texture = textureRegistry().find("gb_diffuse");
+    ASSERT_TRUE(texture);
+    profiler->labelObject(GL_TEXTURE, texture->glName(), "gb_diffuse");
+    char label[64] = {};
+    GLsizei length = 0;
+    glGetObjectLabel(GL_TEXTURE, texture->glName(), sizeof label, &length, label);
+    EXPECT_STREQ(label, "gb_diffuse");
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
 } // namespace
