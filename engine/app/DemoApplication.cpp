@@ -101,8 +101,12 @@ bool DemoApplication::load() {
     loadingScreen->unload();
     loadingScreen = nullptr;
 
-    if (options.profiling() && !startProfiling())
-        return false;
+    // Like a capture that cannot be made: one line (from writeJson), exit status 1, no frame.
+    if (options.profiling() && !startProfiling()) {
+        exitStatus = 1;
+        halted = true;
+        return true;
+    }
 
     lastCounter = static_cast<int64_t>(SDL_GetPerformanceCounter());
     counterFrequency = static_cast<int64_t>(SDL_GetPerformanceFrequency());
