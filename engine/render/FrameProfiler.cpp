@@ -82,6 +82,8 @@ struct FrameProfiler::Pass {
     double gpuSumNs = 0, cpuSumNs = 0;
     uint64_t statistics[kStatisticCount] = {};
     uint64_t pixels = 0;
+    // Where in its frames the pass comes, on average: the table lists passes in frame order.
+    double positionSum = 0;
     // The sums of the frame being read (a pass may run more than once in a frame).
     long stamp = -1;
     PassResult frame;
@@ -333,13 +335,14 @@ void FrameProfiler::harvest(Slot& slot) {
     };
     touched_.clear();
     lastFrame_.clear();
-    auto add = [&](const PassResult& result) {
+    auto add = [&](const PassResult& result, int position) {
         Pass& pass = passes_[size_t(result.pass)];
         PassResult& sum = pass.frame;
         if (pass.stamp != slot.frame) {
             pass.stamp = slot.frame;
             sum = PassResult();
             sum.pass = result.pass;
+            pass.positionSum += position;
             touched_.push_back(result.pass);
         }
         sum.hasGpu = sum.hasGpu || result.hasGpu;
@@ -369,14 +372,14 @@ void FrameProfiler::harvest(Slot& slot) {
             }
         }
         lastFrame_.push_back(result);
-        add(result);
+        add(result, i);
     }
     PassResult frame;
     frame.pass = 0;
     frame.cpuNs = slot.cpuNs;
     frame.hasGpu = features_.timers;
     frame.gpuNs = features_.timers ? elapsed(slot.frameQueries[0], slot.frameQueries[1]) : 0;
-    add(frame);
+    add(frame, 0);
     lastFrameHasGpu_ = frame.hasGpu;
     lastFrameGpuNs_ = frame.gpuNs;
 
@@ -469,11 +472,21 @@ void FrameProfiler::labelObject(GLenum identifier, GLuint name, const std::strin
 }
 
 std::vector<FrameProfiler::PassSummary> FrameProfiler::summary() const {
+    // Parts in the order they first ran, and inside each its passes in their usual frame order.
+    std::vector<size_t> order;
+    for (size_t i = 1; i < passes_.size(); ++i)
+        if (passes_[i].frames > 0)
+            order.push_back(i);
+    std::stable_sort(order.begin(), order.end(), [this](size_t a, size_t b) {
+        const Pass& x = passes_[a];
+        const Pass& y = passes_[b];
+        if (x.part != y.part)
+            return x.part < y.part;
+        return x.positionSum / double(x.frames) < y.positionSum / double(y.frames);
+    });
     std::vector<PassSummary> rows;
-    for (size_t i = 1; i < passes_.size(); ++i) {
+    for (size_t i : order) {
         const Pass& pass = passes_[i];
-        if (pass.frames == 0)
-            continue;
         // A part's passes are shares of the part; passes outside every part, of the frame.
         const Pass* whole = &passes_[0];
         for (const Pass& other : passes_)
