@@ -82,8 +82,6 @@ struct FrameProfiler::Pass {
     double gpuSumNs = 0, cpuSumNs = 0;
     uint64_t statistics[kStatisticCount] = {};
     uint64_t pixels = 0;
-    // Where in its frames the pass comes, on average: the table lists passes in frame order.
-    double positionSum = 0;
     // The sums of the frame being read (a pass may run more than once in a frame).
     long stamp = -1;
     PassResult frame;
@@ -111,6 +109,7 @@ FrameProfiler::FrameProfiler() : FrameProfiler(Features()) {}
 FrameProfiler::FrameProfiler(const Features& allowed) {
     probe(allowed);
     passes_.reserve(256);
+    order_.reserve(256);
     passes_.emplace_back();
     passes_[0].name = "frame";
     ring_.resize(kRingFrames);
@@ -177,6 +176,10 @@ int FrameProfiler::findPass(const char* name, int part, bool partTotal) {
     pass.part = part;
     pass.partTotal = partTotal;
     passHint_ = count + 1;
+    // The table's order: a new pass goes right after the one opened before it in this frame, so
+    // passes that only some frames have (the cascades once the sun is up) still sit in place.
+    auto after = std::find(order_.begin(), order_.end(), previousPass_);
+    order_.insert(after == order_.end() ? order_.end() : after + 1, count);
     return count;
 }
 
@@ -207,6 +210,7 @@ void FrameProfiler::beginFrame(double beat) {
     current_ = index;
     currentPart_ = -1;
     partRecord_ = -1;
+    previousPass_ = -1;
     statisticsOwner_ = -1;
     if (features_.timers)
         glQueryCounter(slot.frameQueries[0], GL_TIMESTAMP);
@@ -266,6 +270,7 @@ int FrameProfiler::record(int pass, bool statistics) {
     Record& r = slot.used < int(slot.records.size()) ? slot.records[size_t(slot.used)] : addRecord(slot);
     const int index = slot.used++;
     r.pass = pass;
+    previousPass_ = pass;
     r.pixels = 0;
     r.statistics = statistics && features_.statistics && statisticsOwner_ < 0;
     if (features_.timers)
@@ -335,14 +340,13 @@ void FrameProfiler::harvest(Slot& slot) {
     };
     touched_.clear();
     lastFrame_.clear();
-    auto add = [&](const PassResult& result, int position) {
+    auto add = [&](const PassResult& result) {
         Pass& pass = passes_[size_t(result.pass)];
         PassResult& sum = pass.frame;
         if (pass.stamp != slot.frame) {
             pass.stamp = slot.frame;
             sum = PassResult();
             sum.pass = result.pass;
-            pass.positionSum += position;
             touched_.push_back(result.pass);
         }
         sum.hasGpu = sum.hasGpu || result.hasGpu;
@@ -372,14 +376,14 @@ void FrameProfiler::harvest(Slot& slot) {
             }
         }
         lastFrame_.push_back(result);
-        add(result, i);
+        add(result);
     }
     PassResult frame;
     frame.pass = 0;
     frame.cpuNs = slot.cpuNs;
     frame.hasGpu = features_.timers;
     frame.gpuNs = features_.timers ? elapsed(slot.frameQueries[0], slot.frameQueries[1]) : 0;
-    add(frame, 0);
+    add(frame);
     lastFrameHasGpu_ = frame.hasGpu;
     lastFrameGpuNs_ = frame.gpuNs;
 
@@ -472,21 +476,11 @@ void FrameProfiler::labelObject(GLenum identifier, GLuint name, const std::strin
 }
 
 std::vector<FrameProfiler::PassSummary> FrameProfiler::summary() const {
-    // Parts in the order they first ran, and inside each its passes in their usual frame order.
-    std::vector<size_t> order;
-    for (size_t i = 1; i < passes_.size(); ++i)
-        if (passes_[i].frames > 0)
-            order.push_back(i);
-    std::stable_sort(order.begin(), order.end(), [this](size_t a, size_t b) {
-        const Pass& x = passes_[a];
-        const Pass& y = passes_[b];
-        if (x.part != y.part)
-            return x.part < y.part;
-        return x.positionSum / double(x.frames) < y.positionSum / double(y.frames);
-    });
     std::vector<PassSummary> rows;
-    for (size_t i : order) {
-        const Pass& pass = passes_[i];
+    for (int i : order_) {
+        const Pass& pass = passes_[size_t(i)];
+        if (pass.frames == 0)
+            continue;
         // A part's passes are shares of the part; passes outside every part, of the frame.
         const Pass* whole = &passes_[0];
         for (const Pass& other : passes_)

@@ -122,6 +122,7 @@ private:
     GLint maxLabelLength_ = 0;
     GLint maxMessageLength_ = 0;
     std::vector<Pass> passes_;
+    std::vector<int> order_; // passes as the table lists them (frame order)
     std::vector<std::string> parts_;
     std::vector<Slot> ring_;
     std::vector<int> touched_;
@@ -133,6 +134,7 @@ private:
     int partRecord_ = -1;
     int statisticsOwner_ = -1;
     int passHint_ = 0;
+    int previousPass_ = -1;
     long frameCount_ = 0;
     long nextToCollect_ = 0;
     long framesCollected_ = 0;

@@ -143,9 +143,13 @@ TEST_F(ExampleProfileTest, PassesComeInTheFramesOrderWithTimesInsideTheFrame) {
     }
     EXPECT_EQ(lines, 3);
 
-    // The table names every pass once, with its statistics.
+    // The table names every pass once, in frame order, with its statistics.
     const std::vector<FrameProfiler::PassSummary> rows = profiler->summary();
-    ASSERT_EQ(rows.size(), expected.size() - 1) << "the two local maps are one pass";
+    std::vector<std::string> rowNames, once = expected;
+    once.erase(std::unique(once.begin(), once.end()), once.end());
+    for (const FrameProfiler::PassSummary& row : rows)
+        rowNames.push_back(row.name);
+    EXPECT_EQ(rowNames, once) << "the two local maps are one pass";
     for (const FrameProfiler::PassSummary& row : rows) {
         EXPECT_EQ(row.frames, 3) << row.name;
         EXPECT_GT(row.gpuMedianMs, 0.0) << row.name;
