@@ -21,6 +21,7 @@
 #include "render/Device.h"
 #include "render/Framebuffer.h"
 #include "render/Gl.h"
+#include "render/ProfileScope.h"
 #include "render/Program.h"
 #include "render/SamplerSet.h"
 #include "render/StateSet.h"
@@ -417,6 +418,7 @@ void VorndleSceneTemplate::render(Ref<Device>& device, float time, float step) {
 void VorndleSceneTemplate::drawOverlays(Device& device, float time) {
     if (!overlayProgram || !overlayVertexArray)
         return;
+    ProfileScope pass(device, "overlays");
     DepthStencilState noDepth;
     noDepth.depthTest = false;
     noDepth.depthWrite = false;

@@ -112,6 +112,13 @@ bool LaunchOptions::parse(int argc, const char* const* argv, std::string& error)
             checkState = true;
         } else if (arg == "--no-state-cache") {
             noStateCache = true;
+        } else if (arg == "--profile") {
+            profile = true;
+        } else if (arg == "--profile-json") {
+            const char* v = value("--profile-json");
+            if (!v)
+                return false;
+            profileJsonPath = v;
         } else if (arg == "--no-message-box") {
             noMessageBox = true;
         } else if (arg == "--frames") {
@@ -247,6 +254,9 @@ const char* LaunchOptions::usage() {
            "  --frames N         end after N frames, as if the window were closed\n"
            "  --capture N:FILE   save frame N (counted from 0) as a PNG picture\n"
            "  --stats            print the start-up time and the frame rate at the end\n"
+           "  --profile          time every pass of every frame (GPU and CPU) and count its work;\n"
+           "                     print a table per part at the end\n"
+           "  --profile-json F   write one JSON record per frame with its passes to F\n"
            "  --from BEAT        start playing (or rendering) at BEAT\n"
            "  --render OUT       render frames instead of playing: OUT is a folder (ends with /) for\n"
            "                     frame_000000.png ..., or a video file .mp4, .webm or .mkv (needs ffmpeg)\n"

@@ -20,9 +20,12 @@ struct LaunchOptions {
     long frames = -1;                 // end after this many frames (-1: no limit)
     long captureFrame = -1;           // --capture N:FILE.png: save frame N (from 0) as it is presented
     std::string capturePath;
-    bool stats = false;        // print start-up time and frame rate at the end
-    bool checkState = false;   // --check-state: the device's checking mode
-    bool noStateCache = false; // --no-state-cache: the device's caches off
+    bool stats = false;          // print start-up time and frame rate at the end
+    bool checkState = false;     // --check-state: the device's checking mode
+    bool noStateCache = false;   // --no-state-cache: the device's caches off
+    bool profile = false;        // --profile: the pass table at the end
+    std::string profileJsonPath; // --profile-json FILE: one record per frame (profiles too)
+    bool profiling() const { return profile || !profileJsonPath.empty(); }
     bool help = false;
     bool version = false; // --version: print the version and the commit
 

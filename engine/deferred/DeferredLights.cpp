@@ -9,6 +9,7 @@
 #include "render/CodeTables.h"
 #include "render/Device.h"
 #include "render/Framebuffer.h"
+#include "render/ProfileScope.h"
 #include "render/Program.h"
 #include "render/SamplerSet.h"
 #include "render/UniformBuffer.h"
@@ -63,6 +64,14 @@ enum : int {
 };
 constexpr int kSemanticPosition = 0, kSemanticNormal = 1, kSemanticColor = 2, kSemanticTexcoord = 4;
 constexpr int kUsageDynamicDraw = 6;
+
+// The profiler's names for each type's pass, without and with shadows.
+const char* const kLightPassNames[2][9] = {
+    {"light directional", "light point", "light spot", "light area", "light linear", "light cube",
+     "light ambient", "light projective", "light atmospherical"},
+    {"light directional shadowed", "light point shadowed", "light spot shadowed", "light area shadowed",
+     "light linear shadowed", "light cube shadowed", "light ambient shadowed", "light projective shadowed",
+     "light atmospherical shadowed"}};
 
 const char* const kSamplerBindings[][2] = {
     {"gb_diffuse", "gb_diffuse"}, {"gb_specular", "gb_specular"}, {"gb_normal", "gb_normal"},
@@ -435,6 +444,9 @@ void DeferredScene::renderLights(Ref<Device>& device, float time) {
         if (start >= end)
             continue;
         const int plain = firstShadowed_[t] < 0 ? end - start : firstShadowed_[t];
+        const bool split =
+            t == kTypePoint || t == kTypeSpot || t == kTypeProjective || t == kTypeAtmospherical;
+        ProfileScope pass(*device, kLightPassNames[split && plain == 0][t]);
         bindLightProgram(*device, t);
         switch (t) {
         case kTypePoint:
@@ -451,6 +463,8 @@ void DeferredScene::renderLights(Ref<Device>& device, float time) {
             }
             const int shadowProgram = kLightTypes + t;
             if (start + plain < end && lightPrograms_[shadowProgram]) {
+                if (plain > 0)
+                    pass.next(*device, kLightPassNames[1][t]);
                 bindLightProgram(*device, shadowProgram);
                 drawOneByOne(*device, t, shadowProgram, start + plain, end, true);
             }
@@ -470,10 +484,14 @@ void DeferredScene::renderLights(Ref<Device>& device, float time) {
     renderAerialPerspective(*device);
 
     const Camera& cam = static_cast<const Camera&>(*camera);
-    renderAfterLights(device, cam.view, time);
+    {
+        ProfileScope pass(*device, "after lights");
+        renderAfterLights(device, cam.view, time);
+    }
 
     const int points = lightTypeStart_[kTypePoint + 1] - lightTypeStart_[kTypePoint];
     if (lightParticles && lightPrograms_[kParticleProgram] && points > 0) {
+        ProfileScope pass(*device, "light particles");
         lightStates(*device);
         bindLightProgram(*device, kParticleProgram);
         lightPrograms_[kParticleProgram]->setFloat("radiusScale", radiusScale);

@@ -8,6 +8,7 @@
 #include "render/CodeTables.h"
 #include "render/Device.h"
 #include "render/Framebuffer.h"
+#include "render/ProfileScope.h"
 #include "render/Program.h"
 #include "render/SamplerSet.h"
 #include "render/StateSet.h"
@@ -159,6 +160,7 @@ void DeferredScene::render(Ref<Device>& device, float time, float) {
 void DeferredScene::renderGeometry(Ref<Device>& device, float time) {
     inverseTargetSize_[0] = 1.0f / float(gBuffer_->width());
     inverseTargetSize_[1] = 1.0f / float(gBuffer_->height());
+    ProfileScope pass(*device, "gbuffer");
     device->bindFramebuffer(gBuffer_);
     StateSet& states = *stateSet_;
     setBaseStates(states);
@@ -181,6 +183,7 @@ void DeferredScene::renderGeometry(Ref<Device>& device, float time) {
     scene_->render(cam.view, stateSet_, 0);
 
     if (decals) {
+        pass.next(*device, "decals");
         static const GLenum kDecalBuffers[2] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT2};
         glDrawBuffers(2, kDecalBuffers);
         BlendState decalBlend;

@@ -15,6 +15,7 @@
 #include "post/SSAOEngine.h"
 #include "render/Device.h"
 #include "render/Framebuffer.h"
+#include "render/ProfileScope.h"
 #include "render/Program.h"
 #include "render/QuadVertexBuffer.h"
 #include "render/SamplerSet.h"
@@ -262,10 +263,22 @@ float BlitEngine::nextNoise() {
 }
 
 void BlitEngine::run(Device& device) {
+    static const char* const kPassNames[kSlotCount] = {"post depth of field",
+                                                       "post glow",
+                                                       "post light streaks",
+                                                       "post slot 3",
+                                                       "post ambient occlusion",
+                                                       "post motion blur",
+                                                       "post radial blur",
+                                                       "post slot 7",
+                                                       "post slot 8",
+                                                       "post fxaa"};
     auto runSlot = [&](int slot, int passes) {
         MultiPassEngine& engine = *slots_[slot].engine;
-        if (engine.ready())
+        if (engine.ready()) {
+            ProfileScope pass(device, kPassNames[slot]);
             engine.render(device, slots_[slot].samplerSets, passes);
+        }
     };
     runSlot(kFXAA, 1);
     runSlot(kAmbientOcclusion, 1);
@@ -289,6 +302,7 @@ void BlitEngine::run(Device& device) {
     const Ref<Program>& program = programs_[permutation_];
     if (!program || !quad_)
         return;
+    ProfileScope pass(device, "composite");
     device.applyBlend(BlendState());
     device.bindProgram(program);
     const CompositeUniforms& u = uniforms_[permutation_];

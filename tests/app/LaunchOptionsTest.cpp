@@ -30,13 +30,15 @@ TEST(LaunchOptionsTest, NoOptionsChangeNothing) {
     EXPECT_TRUE(s.fullscreen);
     EXPECT_FALSE(o.noSound);
     EXPECT_EQ(o.frames, -1);
+    EXPECT_FALSE(o.profiling()) << "profiling is off unless asked for";
 }
 
 TEST(LaunchOptionsTest, OverridesApplyToTheDefaults) {
     LaunchOptions o;
     std::string error;
     ASSERT_TRUE(parse({"--size", "320x180", "--windowed", "--no-vsync", "--no-sound", "--frames", "12",
-                       "--root", "/tmp/demo", "--no-dialog", "--no-message-box", "--anisotropy", "4"},
+                       "--root", "/tmp/demo", "--no-dialog", "--no-message-box", "--anisotropy", "4",
+                       "--profile-json", "frames.json"},
                       o, error))
         << error;
     ApplicationSettings s;
@@ -54,6 +56,9 @@ TEST(LaunchOptionsTest, OverridesApplyToTheDefaults) {
     EXPECT_TRUE(o.noMessageBox);
     EXPECT_EQ(o.frames, 12);
     EXPECT_EQ(o.root, "/tmp/demo");
+    EXPECT_EQ(o.profileJsonPath, "frames.json");
+    EXPECT_TRUE(o.profiling()) << "a JSON profile needs the profiler";
+    EXPECT_FALSE(o.profile) << "the table only with --profile";
 }
 
 TEST(LaunchOptionsTest, BadOptionsAreRefusedWithAReason) {
@@ -67,7 +72,8 @@ TEST(LaunchOptionsTest, BadOptionsAreRefusedWithAReason) {
                                                                               {"--anisotropy", "3"},
                                                                               {"--anisotropy", "32"},
                                                                               {"--anisotropy", "0"},
-                                                                              {"--root"}}) {
+                                                                              {"--root"},
+                                                                              {"--profile-json"}}) {
         LaunchOptions o;
         std::string error;
         EXPECT_FALSE(parse(bad, o, error)) << bad[0];
