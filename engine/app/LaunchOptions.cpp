@@ -237,7 +237,7 @@ const char* LaunchOptions::usage() {
            "  --no-message-box   report failures on standard error only (no message box)\n"
            "  --frames N         end after N frames, as if the window were closed\n"
            "  --capture N:FILE   save frame N (counted from 0) as a PNG picture\n"
-           "  --stats            print the start-up time and the frame rate at the end\n"
+           "  --stats            print the start-up time, where it went, and the frame rate at the end\n"
            "  --from BEAT        start playing (or rendering) at BEAT\n"
            "  --render OUT       render frames instead of playing: OUT is a folder (ends with /) for\n"
            "                     frame_000000.png ..., or a video file .mp4, .webm or .mkv (needs ffmpeg)\n"
