@@ -253,7 +253,7 @@ const char* LaunchOptions::usage() {
            "  --no-message-box   report failures on standard error only (no message box)\n"
            "  --frames N         end after N frames, as if the window were closed\n"
            "  --capture N:FILE   save frame N (counted from 0) as a PNG picture\n"
-           "  --stats            print the start-up time and the frame rate at the end\n"
+           "  --stats            print the start-up time, where it went, and the frame rate at the end\n"
            "  --profile          time every pass of every frame (GPU and CPU) and count its work;\n"
            "                     print a table per part at the end\n"
            "  --profile-json F   write one JSON record per frame with its passes to F\n"
