@@ -9,6 +9,7 @@
 
 #include <string>
 
+class FrameProfiler;
 class Framebuffer;
 class Program;
 class VertexBuffer;
@@ -107,6 +108,10 @@ public:
     // held the value: one per call a device without caches would have sent for the same record
     // (each enable or disable, function, mask and parameter call it compares).
     unsigned long stateCallsRemovedCount() const { return stateCallsRemoved_; }
+    // The profiler that the passes of a frame report to (ProfileScope), or null: profiling off,
+    // and then the passes issue no call of their own. Not owned; the owner clears it first.
+    FrameProfiler* profiler() const { return profiler_; }
+    void setProfiler(FrameProfiler* profiler) { profiler_ = profiler; }
 
     // Whether the GL vendor string contains "NVIDIA": only then do programs get sampler objects.
     // Recorded by the constructor; tests may override it.
@@ -158,4 +163,5 @@ private:
     bool vertexFragmentClamps_ = false;
     bool stateChecking_;
     bool cachesEnabled_;
+    FrameProfiler* profiler_ = nullptr;
 };

@@ -4,6 +4,8 @@
 #include "app/Song.h"
 #include "app/SoundDevice.h"
 
+#include <algorithm>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
@@ -128,4 +130,35 @@ TEST(Song, StartSeeksAndLoopsOnlyFromAPositiveStart) {
         s.mix(44100 + 10);
         EXPECT_EQ(s.song->stream->position(), uint64_t(44100 + 10) * 4);
     }
+}
+
+// Decoded on a worker while the caller goes on: the same song createSong makes (converted to the
+// mixer's rate), and a file that cannot be decoded says its one line only when finished.
+TEST(Song, DecodedOnAWorkerLikeCreateSong) {
+    OfflineSong s(2, 60, 17);
+    ASSERT_TRUE(s.song);
+    ASSERT_TRUE(writeSound(s.dir.file("other.wav"), kWav16, 22050, 2, rampSamples(22050 * 2, 2)));
+    std::ofstream(s.dir.file("broken.wav")) << "RIFF, but nothing after it";
+    SongDecode same(s.dir.file("song.wav"), *s.device);
+    SongDecode converted(s.dir.file("other.wav"), *s.device);
+    testing::internal::CaptureStderr();
+    SongDecode broken(s.dir.file("broken.wav"), *s.device);
+    { SongDecode dropped(s.dir.file("broken.wav"), *s.device); }
+    bool said = true;
+    Ref<Song> song = same.finish(&said);
+    EXPECT_FALSE(said);
+    ASSERT_TRUE(song);
+    EXPECT_EQ(song->latency, 17u);
+    EXPECT_EQ(song->stream->length(), s.song->stream->length());
+    Ref<Song> other = converted.finish(&said);
+    ASSERT_TRUE(other);
+    EXPECT_DOUBLE_EQ(other->stream->bytesToSeconds(other->stream->length()), 2.0) << "at its own rate";
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "nothing said before finish";
+
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(broken.finish(&said));
+    EXPECT_TRUE(said);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("broken.wav"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
 }
