@@ -165,6 +165,11 @@ def placements(mesh, bin_, items, casters=True, cullable=True):
     return ''.join(out)
 
 
+TWO_SIDED = '<drawstate><rasterizer><culling enable="no"/></rasterizer></drawstate>'
+# Crowns of leaf cards: the breeze, and the sun that shines through the leaves.
+CROWN_UNIFORMS = [('time', 'time'), ('AtmosphereModel', 'atmosphere.uniforms')]
+
+
 def material(name, program, sampler_pairs, body, casters=True, uniform_pairs=None, extra=''):
     mask = ' shadowcastermask="sun"' if casters else ''
     u = uniforms(uniform_pairs) if uniform_pairs else ''
@@ -340,12 +345,13 @@ def landmarks(s, windows_lit=False):
         far = [it for it in items if it[0][2] <= -100]
         s.add(surface('bark %d' % kind, 'bark', 'bark_normal', 'tree%d' % kind, 0, near, 10))
         s.add(material('crown %d' % kind, 'zul/canopy', [('diffuse_map', 'leaves')],
-                       placements('tree%d' % kind, 1, near), True, [('time', 'time')]))
+                       placements('tree%d' % kind, 1, near), True, CROWN_UNIFORMS, TWO_SIDED))
         if far:
             woods.append(surface('far bark %d' % kind, 'bark', 'bark_normal', 'tree%d' % kind, 0, far, 10,
                                  casters=False))
             woods.append(material('far crown %d' % kind, 'zul/canopy', [('diffuse_map', 'leaves')],
-                                  placements('tree%d' % kind, 1, far, casters=False), False, [('time', 'time')]))
+                                  placements('tree%d' % kind, 1, far, casters=False), False, CROWN_UNIFORMS,
+                                  TWO_SIDED))
     s.comment('The woods behind the windmill\'s hill, hidden from most of the valley: switched by the '
               'visibility an occlusion query measured over the whole film (content/scenes/culling/).')
     s.add(occluded(s.part, 'woods', ''.join(woods)))

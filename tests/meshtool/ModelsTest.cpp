@@ -239,14 +239,54 @@ bool closed(const Geometry& g, size_t bin) {
     return std::all_of(edges.begin(), edges.end(), [](const auto& e) { return e.second == 2; });
 }
 
-TEST(Models, CanopiesRocksAndClothAreClosed) {
+TEST(Models, RocksFlowerHeartsAndClothAreClosed) {
     for (uint32_t seed : {1u, 2u, 3u, 4u}) {
-        EXPECT_TRUE(closed(build("tree", seed).g, TreeCanopy)) << seed;
         EXPECT_TRUE(closed(build("rock", seed).g, 0)) << seed;
         EXPECT_TRUE(closed(build("flower", seed).g, FlowerHeart)) << seed;
     }
     EXPECT_TRUE(closed(build("sails").g, SailsCloth));
     EXPECT_FALSE(closed(build("grass").g, 0)) << "blades are open strips, shown from both sides";
+}
+
+// A crown is a cloud of separate leaf cards: flat quads that each show the whole leaf picture,
+// fronts turned out of the crown (its shading leans on that), and a few hundred of them.
+TEST(Models, CrownsAreLeafCardsFacingOutOfTheCrown) {
+    for (uint32_t seed : {1u, 2u, 3u, 4u}) {
+        Model tree = build("tree", seed);
+        const Geometry& g = tree.g;
+        const Geometry::Group& crown = g.groups[TreeCanopy];
+        ASSERT_EQ(crown.count % 6, 0u) << seed;
+        const size_t cards = crown.count / 6;
+        EXPECT_GE(cards, 400u) << seed;
+        EXPECT_LE(tree.mesh.indexCount / 3, 2500u) << "leaves room under the budget; seed " << seed;
+        Box box = binBox(g, TreeCanopy);
+        const Vec3 middle = (box.lo + box.hi) * 0.5f;
+        size_t outwards = 0;
+        for (size_t c = 0; c < cards; ++c) {
+            const uint32_t* q = &g.indices[crown.first + c * 6];
+            std::vector<uint32_t> corners(q, q + 6);
+            std::sort(corners.begin(), corners.end());
+            corners.erase(std::unique(corners.begin(), corners.end()), corners.end());
+            ASSERT_EQ(corners.size(), 4u) << "card " << c << " seed " << seed;
+            Vec2 lo{1, 1}, hi{0, 0};
+            Vec3 centre;
+            for (uint32_t v : corners) {
+                const Vec2& t = g.texCoords[v];
+                lo = {std::min(lo.x, t.x), std::min(lo.y, t.y)};
+                hi = {std::max(hi.x, t.x), std::max(hi.y, t.y)};
+                EXPECT_NEAR((g.normals[v] - g.normals[corners[0]]).length(), 0.0f, 1e-5f);
+                centre = centre + g.positions[v] * 0.25f;
+            }
+            EXPECT_TRUE(lo.x == 0 && lo.y == 0 && hi.x == 1 && hi.y == 1) << "card " << c << " seed " << seed;
+            const Vec3 front = faceNormal(g, crown.first + c * 6).normalized();
+            EXPECT_NEAR(std::fabs(front.dot(faceNormal(g, crown.first + c * 6 + 3).normalized())), 1.0f,
+                        1e-3f)
+                << "flat; card " << c;
+            EXPECT_GT(front.dot(g.normals[corners[0]]), 0.2f) << "the front is the lit side; card " << c;
+            outwards += g.normals[corners[0]].dot(centre - middle) > 0;
+        }
+        EXPECT_GT(outwards, cards * 8 / 10) << seed;
+    }
 }
 
 TEST(Models, WindmillHasItsSizeAndHub) {

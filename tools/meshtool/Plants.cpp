@@ -10,6 +10,7 @@ using namespace modelkit;
 namespace {
 
 constexpr int treeBudget = 4000;
+constexpr int leafCards = 560;
 
 // Where a tube's path is at height y, between its rings (trunks only climb).
 Vec3 pathAt(const std::vector<Ring>& rings, float y) {
@@ -23,6 +24,46 @@ Vec3 pathAt(const std::vector<Ring>& rings, float y) {
 
 size_t triangles(const Geometry& g) {
     return g.indices.size() / 3;
+}
+
+// `count` leaf cards through the ellipsoid of `radii` about `centre`, most of them in its outer
+// half so the crown keeps its outline and shows gaps within. Each card is a square of the leaf
+// picture (u across, v from the twig's foot to its tip) facing out of the crown with some
+// scatter, its twig pointing outwards and up. Its normal leans from the card's own facing towards
+// the crown's surface normal there, so a crown of flat cards shades like a rounded mass. Cards
+// have one face: the crown's material draws both.
+void addLeafCards(Geometry& g, Random& rng, const Vec3& centre, const Vec3& radii, int count) {
+    for (int i = 0; i < count; ++i) {
+        float z = rng.range(-1, 1), a = rng.range(0, 2 * pi), ring = std::sqrt(1 - z * z);
+        Vec3 dir = {ring * std::cos(a), z, ring * std::sin(a)};
+        float reach = 0.45f + 0.55f * std::sqrt(rng.unit());
+        Vec3 at = centre + Vec3(dir.x * radii.x, dir.y * radii.y, dir.z * radii.z) * reach;
+        Vec3 out = Vec3(dir.x / radii.x, dir.y / radii.y, dir.z / radii.z).normalized();
+        Vec3 jitter = {rng.range(-1, 1), rng.range(-1, 1), rng.range(-1, 1)};
+        Vec3 facing = (out + jitter * 0.7f).normalized();
+        if (facing.dot(out) < 0.2f)
+            facing = (facing + out).normalized();
+        // The twig runs along the card, outwards and upwards as far as the card's plane allows.
+        Vec3 grow = out + Vec3(0, 0.8f, 0) + Vec3(rng.range(-0.6f, 0.6f), 0, rng.range(-0.6f, 0.6f));
+        Vec3 up = grow - facing * grow.dot(facing);
+        if (up.length() < 1e-3f)
+            up = facing.cross(Vec3(1, 0, 0));
+        up = up.normalized();
+        Vec3 side = up.cross(facing);
+        float size = rng.range(0.85f, 1.25f);
+        Vec3 foot = at - up * (size * 0.45f), tip = at + up * (size * 0.55f), half = side * (size * 0.5f);
+        Vec3 normal = (out * 1.5f + facing).normalized();
+        uint32_t first = uint32_t(g.positions.size());
+        const Vec3 corners[4] = {foot - half, foot + half, tip + half, tip - half};
+        const Vec2 uvs[4] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+        for (int k = 0; k < 4; ++k) {
+            g.positions.push_back(corners[k]);
+            g.normals.push_back(normal);
+            g.texCoords.push_back(uvs[k]);
+        }
+        for (uint32_t k : {0u, 1u, 2u, 0u, 2u, 3u})
+            g.indices.push_back(first + k);
+    }
 }
 
 // One blade of grass: a tapering strip that leans out and arches over, `segments` long; v is the
@@ -181,10 +222,17 @@ void buildTree(std::vector<Geometry>& bins, const ModelOptions& o) {
     }
     clusters.push_back({trunk.back().centre + Vec3(0, 0.1f, 0), rng.range(2.0f, 2.4f)});
 
-    size_t canopyBudget = treeBudget - triangles(bark) - 40;
-    int frequency = clusters.size() * 320 <= canopyBudget ? 4 : 3;
+    // The leaves: cards shared among the clusters by their surface, enough for a crown that
+    // light still shows through here and there.
+    size_t cards = std::min<size_t>(leafCards, (treeBudget - triangles(bark)) / 2);
+    float surface = 0;
     for (const Cluster& c : clusters)
-        addBlob(canopy, c.centre, {c.radius, c.radius * 0.78f, c.radius}, frequency, 0.2f, 1.4f, rng.fork());
+        surface += c.radius * c.radius;
+    for (const Cluster& c : clusters) {
+        Random cluster(rng.fork());
+        int count = int(float(cards) * c.radius * c.radius / surface);
+        addLeafCards(canopy, cluster, c.centre, {c.radius, c.radius * 0.78f, c.radius}, count);
+    }
 
     // Branch ends and noise move the crown's top: scale a tree that leaves 7.2..10.8 m back into
     // that range about its foot.
