@@ -324,9 +324,10 @@ def landmarks(s, windows_lit=False):
                 name, samplers([('diffuse_map', tex), ('normal_map', normal)]),
                 uniforms([('smoothness', 'material.smooth[%d]' % slot)]), turning + body + '</group>'))
         else:
-            s.add('<material name="%s" shadowcastermask="sun"><program name="zul/cloth"/>%s'
+            s.add('<material name="%s" shadowcastermask="sun"><program name="zul/cloth"/>%s%s'
                   '<drawstate><rasterizer><culling enable="no"/></rasterizer></drawstate>%s</material>' % (
-                      name, samplers([('diffuse_map', tex)]), turning + body + '</group>'))
+                      name, samplers([('diffuse_map', tex)]), uniforms([('AtmosphereModel', 'atmosphere.uniforms')]),
+                      turning + body + '</group>'))
 
     farm = on_ground(FARM[0], FARM[1], 0.4)
     heading = FARM_HEADING

@@ -29,10 +29,11 @@ void main() {
     }
     vec3 toEye = normalize(-viewPosition);
     vec3 sun = normalize(SunDirection + vec3(1e-6));
+    vec3 sunLight = SunColor.rgb * SunColor.a;
     // Light through the leaf: on the sides of the crown turned from the sun, strongest when the
     // viewer looks into the sun.
     float against = pow(max(dot(-toEye, sun), 0.0), 3.0);
     float through = max(dot(-n, sun), 0.0);
-    vec3 transmitted = albedo * SunColor.rgb * through * (0.06 + 0.4 * against);
+    vec3 transmitted = albedo * sunLight * through * (0.06 + 0.4 * against);
     writeGBuffer(albedo, vec3(0.03), 0.3, n, transmitted);
 }
