@@ -288,8 +288,9 @@ def terrain():
                            ('smoothness', 'terrain.smooth'), ('EmissionSphere', 'EmissionSphere')])
 
 
-def meadow(centre, grid, seedmeshes, size=12.0):
-    """Instanced meadow patches around centre: grid × grid patches of `size` metres."""
+def meadow(centre, seedmeshes, grid=5, size=12.0):
+    """Instanced meadow patches around centre: grid × grid patches of `size` metres (the foliage
+    shaders' patchGrid says the same)."""
     out = []
     for mesh, petals in seedmeshes:
         for bin_, tex in ((0, 'turf'), (1, petals), (2, 'petal_buttercup')):
@@ -438,7 +439,7 @@ def intro():
     s.add(moon_disc((-400, 92, 66), 15))
     s.add(terrain())
     landmarks(s)
-    s.add(meadow((-6, 36), 3, [('meadow1', 'petal_daisy'), ('meadow2', 'petal_poppy')]))
+    s.add(meadow((-6, 36), [('meadow1', 'petal_daisy'), ('meadow2', 'petal_poppy')]))
     # The sky last among the solid materials: the depth test leaves it only the pixels nothing covers.
     s.add(sky())
     chimney_smoke(s, 6)
@@ -495,7 +496,7 @@ def windmill():
           % transform((0, 50, 0)))
     s.add(terrain())
     landmarks(s)
-    s.add(meadow((-4, -30), 3, [('meadow1', 'petal_buttercup'), ('meadow2', 'petal_cornflower')]))
+    s.add(meadow((-4, -30), [('meadow1', 'petal_buttercup'), ('meadow2', 'petal_cornflower')]))
     s.add(sky())
     chimney_smoke(s, 12)
     petals_falling(s)

@@ -458,6 +458,37 @@ TEST(Models, SeedsRepeatExactlyAndVary) {
     EXPECT_EQ(bytes("windmill", 1), bytes("windmill", 2)) << "the buildings do not vary";
 }
 
+// The meadow's plants carry their rank in u, so a shader can thin the meadow out by whole plants:
+// every triangle has one rank, every rank is used about as often, a flower's heart has the rank of
+// its petals, and what is left of u once the rank is taken off is the plant's own.
+TEST(Models, MeadowPlantsCarryOneRankEach) {
+    Model m = build("meadow", 2, 160);
+    auto rank = [&](uint32_t v) { return std::lround(m.g.texCoords[v].x / meadowRankStride); };
+    std::vector<size_t> uses(meadowRanks, 0);
+    for (size_t t = 0; t < m.g.indices.size(); t += 3) {
+        const long r = rank(m.g.indices[t]);
+        ASSERT_TRUE(r >= 0 && r < meadowRanks) << "triangle " << t / 3;
+        ++uses[size_t(r)];
+        for (int k = 0; k < 3; ++k) {
+            const uint32_t v = m.g.indices[t + k];
+            ASSERT_EQ(rank(v), r) << "triangle " << t / 3;
+            ASSERT_LE(std::fabs(m.g.texCoords[v].x - meadowRankStride * float(r)), 1.01f);
+        }
+    }
+    const size_t triangles = m.g.indices.size() / 3;
+    for (int r = 0; r < meadowRanks; ++r)
+        EXPECT_GT(uses[size_t(r)], triangles / meadowRanks / 3) << "rank " << r;
+    const std::vector<uint32_t> petals = binVertices(m.g, FlowerPetals);
+    for (uint32_t h : binVertices(m.g, FlowerHeart)) {
+        const Vec3& p = m.g.positions[h];
+        uint32_t nearest = petals[0];
+        for (uint32_t q : petals)
+            if ((m.g.positions[q] - p).length() < (m.g.positions[nearest] - p).length())
+                nearest = q;
+        ASSERT_EQ(rank(h), rank(nearest)) << "heart vertex " << h;
+    }
+}
+
 TEST(Models, MeshtoolWritesThemWithSeedAndCount) {
     TempDir dir;
     auto run = [&](const std::string& args) {

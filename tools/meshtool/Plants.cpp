@@ -293,26 +293,37 @@ void buildFlower(std::vector<Geometry>& bins, const ModelOptions& o) {
 
 // Plants scattered over a square patch centred on the origin, each turned and scaled at random
 // and standing on y = 0 (the scene's vertex shader lifts every vertex onto the terrain by its x, z
-// and sways it by its height). Every fifth plant, starting with the first, is a flower.
+// and sways it by its height). Every fifth plant, starting with the first, is a flower. Each plant
+// carries its rank 0..meadowRanks-1 (the plants in turn) in its texture coordinates: u is moved by
+// meadowRankStride × rank (its own u stays within ±1), so a shader that thins the meadow out with
+// distance keeps whole plants (rank below the density): rank = round(u / stride).
 void buildMeadow(std::vector<Geometry>& bins, const ModelOptions& o) {
     float size = o.size > 0 ? o.size : meadowDefaultSize;
     int count = o.count > 0 ? o.count : meadowDefaultCount;
     Random rng(o.seed * 3266489917u + 374761393u);
+    auto ranked = [](Geometry& bin, const Geometry& plant, const Frame& place, int rank) {
+        size_t first = bin.positions.size();
+        append(bin, plant, place);
+        bin.texCoords.resize(bin.positions.size());
+        for (size_t v = first; v < bin.texCoords.size(); ++v)
+            bin.texCoords[v].x += meadowRankStride * float(rank);
+    };
     for (int i = 0; i < count; ++i) {
         Vec3 at = {rng.range(-0.5f, 0.5f) * size, 0, rng.range(-0.5f, 0.5f) * size};
         Frame place = Frame::turned(at, rng.range(0, 2 * pi));
         uint32_t seed = rng.fork();
+        int rank = i % meadowRanks;
         if (i % 5 == 0) {
             Geometry green, petals, heart;
             growFlower(green, petals, heart, seed);
             place = place.scaled(Vec3(1, 1, 1) * rng.range(0.85f, 1.15f));
-            append(bins[FlowerGreen], green, place);
-            append(bins[FlowerPetals], petals, place);
-            append(bins[FlowerHeart], heart, place);
+            ranked(bins[FlowerGreen], green, place, rank);
+            ranked(bins[FlowerPetals], petals, place, rank);
+            ranked(bins[FlowerHeart], heart, place, rank);
         } else {
             Geometry clump;
             growGrass(clump, seed, 3);
-            append(bins[0], clump, place.scaled(Vec3(1, 1, 1) * rng.range(0.75f, 1.25f)));
+            ranked(bins[0], clump, place.scaled(Vec3(1, 1, 1) * rng.range(0.75f, 1.25f)), rank);
         }
     }
 }
