@@ -299,8 +299,7 @@ def meadow(centre, seedmeshes, grid=5, size=12.0):
                 [('diffuse_map', tex), ('heights', 'heights')],
                 '<group>%s<vao mesh="%s"><submodel indexbin="%d" instances="%d"/></vao></group>' % (
                     transform((centre[0], 0, centre[1])), mesh, bin_, grid * grid),
-                False, [('time', 'time')],
-                '<drawstate><rasterizer><culling enable="no"/></rasterizer></drawstate>'))
+                False, [('time', 'time'), ('AtmosphereModel', 'atmosphere.uniforms')], TWO_SIDED))
     return ''.join(out)
 
 

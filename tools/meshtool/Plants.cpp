@@ -67,8 +67,9 @@ void addLeafCards(Geometry& g, Random& rng, const Vec3& centre, const Vec3& radi
 }
 
 // One blade of grass: a tapering strip that leans out and arches over, `segments` long; v is the
-// height above the ground in metres, so a shader can sway it by height.
-void addBlade(Geometry& g, Random& rng, const Vec3& root, float azimuth, int segments) {
+// height above the ground in metres, so a shader can sway it by height. Without `twoFaced` the
+// blade has its front face only, for the meadow's material that draws both faces.
+void addBlade(Geometry& g, Random& rng, const Vec3& root, float azimuth, int segments, bool twoFaced) {
     float height = rng.range(0.4f, 0.7f);
     float reach = height * rng.range(0.15f, 0.55f);
     float droop = rng.range(0.0f, 0.45f);
@@ -87,22 +88,22 @@ void addBlade(Geometry& g, Random& rng, const Vec3& root, float azimuth, int seg
         right.push_back(c + across * w);
         v.push_back(y);
     }
-    addStrip(g, left, right, v);
+    addStrip(g, left, right, v, twoFaced);
 }
 
-void growGrass(Geometry& g, uint32_t seed, int segments) {
+void growGrass(Geometry& g, uint32_t seed, int segments, bool twoFaced) {
     Random rng(seed * 747796405u + 2891336453u);
     int blades = rng.between(7, 12);
     for (int b = 0; b < blades; ++b) {
         float a = rng.range(0, 2 * pi);
         float r = rng.range(0, 0.06f);
         Vec3 root = {std::sin(a) * r, 0, std::cos(a) * r};
-        addBlade(g, rng, root, a + rng.range(-0.6f, 0.6f), segments);
+        addBlade(g, rng, root, a + rng.range(-0.6f, 0.6f), segments, twoFaced);
     }
 }
 
 // A leaf from the stem: narrow at the stem, widest a third along, pointed at the tip.
-void addLeaf(Geometry& g, Random& rng, const Vec3& base, float azimuth) {
+void addLeaf(Geometry& g, Random& rng, const Vec3& base, float azimuth, bool twoFaced) {
     float length = rng.range(0.12f, 0.19f), width = rng.range(0.024f, 0.034f);
     Vec3 out = {std::sin(azimuth), 0, std::cos(azimuth)};
     Vec3 across = Vec3(0, 1, 0).cross(out);
@@ -116,10 +117,10 @@ void addLeaf(Geometry& g, Random& rng, const Vec3& base, float azimuth) {
         right.push_back(c + across * (width * 0.5f * wide[i]));
         v.push_back(c.y);
     }
-    addStrip(g, left, right, v);
+    addStrip(g, left, right, v, twoFaced);
 }
 
-void growFlower(Geometry& green, Geometry& petals, Geometry& heart, uint32_t seed) {
+void growFlower(Geometry& green, Geometry& petals, Geometry& heart, uint32_t seed, bool twoFaced) {
     Random rng(seed * 2246822519u + 3266489917u);
     float height = rng.range(0.3f, 0.46f);
     Vec3 lean = {rng.range(-0.06f, 0.06f), 0, rng.range(-0.06f, 0.06f)};
@@ -132,8 +133,8 @@ void growFlower(Geometry& green, Geometry& petals, Geometry& heart, uint32_t see
     }
     addTube(green, stem, 5, 1);
     float turn = rng.range(0, 2 * pi);
-    addLeaf(green, rng, {0, rng.range(0.04f, 0.08f), 0}, turn);
-    addLeaf(green, rng, {0, rng.range(0.09f, 0.15f), 0}, turn + pi + rng.range(-0.5f, 0.5f));
+    addLeaf(green, rng, {0, rng.range(0.04f, 0.08f), 0}, turn, twoFaced);
+    addLeaf(green, rng, {0, rng.range(0.09f, 0.15f), 0}, turn + pi + rng.range(-0.5f, 0.5f), twoFaced);
 
     // The head faces along the stem's end; petals fan out from its rim, cupped a little upwards,
     // each with texture coordinates 0..1 over the petal (u across, v from the heart outwards).
@@ -157,7 +158,7 @@ void growFlower(Geometry& green, Geometry& petals, Geometry& heart, uint32_t see
             right.push_back(c + side * (width * 0.5f * wide[i]));
             v.push_back(t);
         }
-        addStrip(petals, left, right, v);
+        addStrip(petals, left, right, v, twoFaced);
     }
     float r = rng.range(0.013f, 0.018f);
     addBlob(heart, top + head.y * (r * 0.3f), {r, r * 0.7f, r}, 2, 0.12f, 2.0f, rng.fork());
@@ -284,11 +285,11 @@ void buildRock(std::vector<Geometry>& bins, const ModelOptions& o) {
 }
 
 void buildGrass(std::vector<Geometry>& bins, const ModelOptions& o) {
-    growGrass(bins[0], o.seed, 4);
+    growGrass(bins[0], o.seed, 4, true);
 }
 
 void buildFlower(std::vector<Geometry>& bins, const ModelOptions& o) {
-    growFlower(bins[FlowerGreen], bins[FlowerPetals], bins[FlowerHeart], o.seed);
+    growFlower(bins[FlowerGreen], bins[FlowerPetals], bins[FlowerHeart], o.seed, true);
 }
 
 // Plants scattered over a square patch centred on the origin, each turned and scaled at random
@@ -296,7 +297,8 @@ void buildFlower(std::vector<Geometry>& bins, const ModelOptions& o) {
 // and sways it by its height). Every fifth plant, starting with the first, is a flower. Each plant
 // carries its rank 0..meadowRanks-1 (the plants in turn) in its texture coordinates: u is moved by
 // meadowRankStride × rank (its own u stays within ±1), so a shader that thins the meadow out with
-// distance keeps whole plants (rank below the density): rank = round(u / stride).
+// distance keeps whole plants (rank below the density): rank = round(u / stride). Blades, leaves
+// and petals have their front faces only: the meadow's material draws both faces.
 void buildMeadow(std::vector<Geometry>& bins, const ModelOptions& o) {
     float size = o.size > 0 ? o.size : meadowDefaultSize;
     int count = o.count > 0 ? o.count : meadowDefaultCount;
@@ -315,14 +317,14 @@ void buildMeadow(std::vector<Geometry>& bins, const ModelOptions& o) {
         int rank = i % meadowRanks;
         if (i % 5 == 0) {
             Geometry green, petals, heart;
-            growFlower(green, petals, heart, seed);
+            growFlower(green, petals, heart, seed, false);
             place = place.scaled(Vec3(1, 1, 1) * rng.range(0.85f, 1.15f));
             ranked(bins[FlowerGreen], green, place, rank);
             ranked(bins[FlowerPetals], petals, place, rank);
             ranked(bins[FlowerHeart], heart, place, rank);
         } else {
             Geometry clump;
-            growGrass(clump, seed, 3);
+            growGrass(clump, seed, 3, false);
             ranked(bins[0], clump, place.scaled(Vec3(1, 1, 1) * rng.range(0.75f, 1.25f)), rank);
         }
     }

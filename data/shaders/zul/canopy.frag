@@ -2,11 +2,12 @@
 // Tree crowns: leaf cards cut out by the picture's alpha and seen from both sides. A card's normal
 // leans towards the crown's surface; seen from behind it is mirrored in the card's plane, so the
 // leaf's back is lit like its front while the crown still shades as a rounded mass. Looking
-// towards the sun, some sunlight comes through the thin leaves as light of their own. Leaves are
+// towards the sun, some sunlight comes through the thin leaves (zul/leaflight.glsl). Leaves are
 // darker low in the crown and lighter at the top, where the young leaves are.
 //   AtmosphereModel   the sun's colour and view-space direction
 #include <materials/gbuffer.glsl>
 #include <deferred/atmosphere_block.glsl>
+#include <zul/leaflight.glsl>
 uniform sampler2D diffuse_map;
 in vec3 viewNormal;
 in vec3 viewPosition;
@@ -27,13 +28,5 @@ void main() {
         vec3 card = normalize(cross(dFdx(viewPosition), dFdy(viewPosition)));
         n = normalize(reflect(n, card));
     }
-    vec3 toEye = normalize(-viewPosition);
-    vec3 sun = normalize(SunDirection + vec3(1e-6));
-    vec3 sunLight = SunColor.rgb * SunColor.a;
-    // Light through the leaf: on the sides of the crown turned from the sun, strongest when the
-    // viewer looks into the sun.
-    float against = pow(max(dot(-toEye, sun), 0.0), 3.0);
-    float through = max(dot(-n, sun), 0.0);
-    vec3 transmitted = albedo * sunLight * through * (0.06 + 0.4 * against);
-    writeGBuffer(albedo, vec3(0.03), 0.3, n, transmitted);
+    writeGBuffer(albedo, vec3(0.03), 0.3, n, albedo * lightThrough(n, viewPosition, 0.06, 0.4));
 }

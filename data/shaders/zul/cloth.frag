@@ -1,10 +1,12 @@
 #version 430 core
 // Sail cloth: the back face shows the same weave with its normal turned to the viewer. Canvas is
 // thin: with the sun beyond it, much of the sunlight comes through as light of its own, most when
-// the viewer looks towards the sun, so a sail against the bright sky glows instead of darkening.
+// the viewer looks towards the sun (zul/leaflight.glsl), so a sail against the bright sky glows
+// instead of darkening.
 //   AtmosphereModel   the sun's colour and view-space direction
 #include <materials/gbuffer.glsl>
 #include <deferred/atmosphere_block.glsl>
+#include <zul/leaflight.glsl>
 uniform sampler2D diffuse_map;
 in vec3 viewNormal;
 in vec3 viewPosition;
@@ -16,11 +18,5 @@ void main() {
         n = -n;
     vec3 albedo = texture(diffuse_map, uv).rgb;
     albedo *= albedo;
-    vec3 sun = normalize(SunDirection + vec3(1e-6));
-    // The sunlight as the light pass gives it: the model's colour times the sun's intensity.
-    vec3 sunLight = SunColor.rgb * SunColor.a;
-    float through = max(dot(-n, sun), 0.0);
-    float against = pow(max(dot(normalize(viewPosition), sun), 0.0), 2.0);
-    vec3 glow = albedo * (sunLight * through * (0.7 + 0.8 * against) + 0.04);
-    writeGBuffer(albedo, vec3(0.03), 0.15, n, glow);
+    writeGBuffer(albedo, vec3(0.03), 0.15, n, albedo * (0.04 + lightThrough(n, viewPosition, 0.7, 0.8)));
 }

@@ -21,6 +21,7 @@ const float kRanks = 16.0;
 const float kThinStart = 14.0;
 const float kThinEnd = 58.0;
 out vec3 viewNormal;
+out vec3 viewPosition;
 out vec2 uv;
 out float shade;
 
@@ -47,7 +48,9 @@ void main() {
     viewNormal = mat3(ViewMatrix) * normalize(n + vec3(0.0, 0.6, 0.0));
     uv = vec2(TEXCOORD.x - 8.0 * rank, TEXCOORD.y);
     shade = 0.55 + 0.45 * clamp(POSITION.y * 2.0, 0.0, 1.0);
-    gl_Position = ProjectionMatrix * ViewMatrix * vec4(world, 1.0);
+    vec4 view = ViewMatrix * vec4(world, 1.0);
+    viewPosition = view.xyz;
+    gl_Position = ProjectionMatrix * view;
     // Beyond the fade every vertex of a plant lands outside the clip volume: nothing is drawn.
     if (fade <= 0.0)
         gl_Position = vec4(2.0, 2.0, 2.0, 1.0);
