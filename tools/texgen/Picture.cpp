@@ -116,7 +116,7 @@ bool drawTitleCard(const Options& o, std::vector<Colour>& image, std::string& er
         return smoothstep(top - soft, top + soft, y) * smoothstep(bottom + soft, bottom - soft, y);
     };
     const Colour glowColour{0.55f, 0.3f, 0.12f, 1};
-    const Colour lineColour{kWarmWhite.r * 0.8f, kWarmWhite.g * 0.8f, kWarmWhite.b * 0.8f, 1};
+    const Colour lineColour{kWarmWhite.r * 0.95f, kWarmWhite.g * 0.95f, kWarmWhite.b * 0.95f, 1};
     for (size_t i = 0; i < image.size(); ++i) {
         Colour& c = image[i];
         const float g = glow.at(i);
