@@ -6,6 +6,10 @@
 #   make tsan      the audio tests under ThreadSanitizer
 #   make bench     build and run the benchmarks
 #   make fuzz      build the libFuzzer targets with clang and run each for FUZZ_SECONDS
+#   make package   the Debian package build/vorndle_<version>_amd64.deb
+#   make dist      the portable archive build/vorndle-<version>-linux-x86_64.tar.gz
+#   make video     the film as build/vorndle-<version>-1080p60.mp4 (video-preview: 640x360, 30 fps;
+#                  VIDEO_FROM=BEAT VIDEO_TO=BEAT render a part)
 
 BUILD        ?= build
 JOBS         ?= $(shell nproc)
@@ -18,7 +22,8 @@ XVFB         := xvfb-run -a -s "-screen 0 1920x1080x24 -noreset"
 # shows up in leak reports with no module to name.
 TEST_ENV     := SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=x11
 
-.PHONY: all deps build run test goldens sheet sanitize tsan bench fuzz format format-check clean
+.PHONY: all deps build run test goldens sheet sanitize tsan bench fuzz format format-check clean \
+        package dist video video-preview
 
 all: build
 
@@ -43,12 +48,21 @@ run: build
 test: build
 	cd $(BUILD) && $(TEST_ENV) $(XVFB) ctest --output-on-failure -j $(JOBS)
 
+package dist: build
+	cmake --build $(BUILD) --target $@
+
+# Renders on the desktop's display, or on a virtual one when there is none.
+video video-preview: build
+	VIDEO_FROM=$(VIDEO_FROM) VIDEO_TO=$(VIDEO_TO) $(if $(DISPLAY),,$(XVFB)) cmake --build $(BUILD) --target $@
+
 # Rewrites the golden pictures of the post-processing and deferred tests (tests/data/post/,
-# tests/data/deferred/: each light kind alone and the deferred example's frames) after a
+# tests/data/deferred/: each light kind alone and the deferred example's frames; tests/data/production/:
+# six beats of the film) after a
 # deliberate change; look at every picture before committing it.
 goldens: build
 	cd $(BUILD)/tests && $(TEST_ENV) VORNDLE_UPDATE_GOLDENS=1 $(XVFB) ./test_post --gtest_filter='PostGolden*'
 	cd $(BUILD)/tests && $(TEST_ENV) VORNDLE_UPDATE_GOLDENS=1 $(XVFB) ./test_deferred --gtest_filter='LightGolden*:ExampleGolden*'
+	cd $(BUILD)/tests && $(TEST_ENV) VORNDLE_UPDATE_GOLDENS=1 $(XVFB) ./test_production --gtest_filter='ProductionGolden*'
 
 # The README's contact sheet of the film: one still per phrase at 1280x720, labelled.
 SHEET_BEATS = 8,40,80,104,112,140,170,200,222,230,248,260

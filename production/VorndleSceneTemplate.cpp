@@ -5,6 +5,7 @@
 #include "atmosphere/AtmosphericalLight.h"
 #include "core/Diagnostics.h"
 #include "core/GzipInputStream.h"
+#include "core/LoadPhases.h"
 #include "core/OutputStream.h"
 #include "core/Paths.h"
 #include "deferred/CascadedShadows.h"
@@ -20,6 +21,7 @@
 #include "render/Device.h"
 #include "render/Framebuffer.h"
 #include "render/Gl.h"
+#include "render/ProfileScope.h"
 #include "render/Program.h"
 #include "render/SamplerSet.h"
 #include "render/StateSet.h"
@@ -221,6 +223,10 @@ Ref<Scene> VorndleSceneTemplate::loadScene(Ref<LoadingScreen>& loadingScreen) {
         return nullptr;
     blit->passCounts[BlitEngine::kDepthOfFieldBlur] = 2;
     blit->gamma[1] = 2.2f;
+    // A filmic curve after exposure: a soft toe, and a shoulder that lets the bright sky and the
+    // sun's glow roll off instead of clipping.
+    const float tone[4] = {0.2f, 0.35f, 1.1f, 1.0f};
+    std::copy(tone, tone + 4, blit->tone);
     blit->updatePermutation();
     setBlitEngine(blit);
 
@@ -233,6 +239,7 @@ Ref<Scene> VorndleSceneTemplate::loadScene(Ref<LoadingScreen>& loadingScreen) {
         return nullptr;
     }
     {
+        LoadPhaseScope phase(LoadPhases::StateFiles);
         GzipInputStream in(statePath);
         if (!in.isOpen()) {
             diagnostic(stateFile_.c_str(), "state", "cannot be opened as a gzip file");
@@ -384,11 +391,9 @@ void VorndleSceneTemplate::render(Ref<Device>& device, float time, float step) {
         const int mode = effectMode(valueAt(effectModeEnvelope, time, 0.0f));
         blit->effects[BlitEngine::kFlagGlow] = mode == 1;
         blit->effects[BlitEngine::kFlagRadialBlur] = mode == 2;
+        // The composite reads the occlusion pass's result, which already holds the occlusion: the
+        // composites that multiply it in again are for colour that skipped that pass.
         blit->updatePermutation();
-        // The switches never choose the composites with ambient occlusion; the part's state asks
-        // for it with a non-zero pass count, and the occlusion pass runs every frame regardless.
-        if (blit->passCounts[BlitEngine::kAmbientOcclusion] > 0)
-            blit->forcePermutation(blit->permutation() | 1);
         if (mode == 2 && blit->engine(BlitEngine::kRadialBlur)) {
             Vec3 target;
             bool found = true;
@@ -413,6 +418,7 @@ void VorndleSceneTemplate::render(Ref<Device>& device, float time, float step) {
 void VorndleSceneTemplate::drawOverlays(Device& device, float time) {
     if (!overlayProgram || !overlayVertexArray)
         return;
+    ProfileScope pass(device, "overlays");
     DepthStencilState noDepth;
     noDepth.depthTest = false;
     noDepth.depthWrite = false;
@@ -426,6 +432,7 @@ void VorndleSceneTemplate::drawOverlays(Device& device, float time) {
         glUniform1f(fadeLocation_, 1.0f);
     device.bindVertexArray(overlayVertexArray);
     device.bindSamplerSet(overlaySamplerSet);
+    device.checkState();
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     if (time > 245.0f) {
         // The outro screen darkens the frame behind its text by its alpha, then adds the text.
@@ -433,8 +440,10 @@ void VorndleSceneTemplate::drawOverlays(Device& device, float time) {
         if (fadeLocation_ >= 0)
             glUniform1f(fadeLocation_, outroFade(time));
         device.applyBlend(blending(codes::kFactorZero, codes::kFactorOneMinusSrcAlpha));
+        device.checkState();
         glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
         device.applyBlend(blending(codes::kFactorOne, codes::kFactorOne));
+        device.checkState();
         glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     }
     device.bindVertexArray(nullptr);

@@ -428,7 +428,8 @@ def above(x, z, height):
 def intro():
     s = Scene('intro', 'Before dawn in the valley: the moon low in the west, pollen in the still air, the sun '
               'rising behind the windmill\'s hill; the cameras glide low over the flowers.')
-    s.add(sun(3.6))
+    s.add(sun(3.6, 0.004, 0.04, 5.0))
+    s.add(daylight())
     s.add('<ambientlight name="night sky" color.r="0.12" color.g="0.15" color.b="0.26">'
           '<intensity>%s</intensity>%s</ambientlight>' % (ramp([(0, 1.0), (64, 1.4), (106, 1.8)]),
                                                           transform((0, 50, 0))))
@@ -458,10 +459,20 @@ def intro():
     s.write('intro.xml')
 
 
-def sun(hour):
-    """The sun and the sky's light over the valley; the part's state file moves it through the day."""
+def sun(hour, haze, mist=0.0, mist_height=4.0):
+    """The sun and the sky's light over the valley; the part's state file moves it through the day.
+    The air fades what is far towards the sky's colour (haze, per metre), and mist lies in the
+    valley's floor (its extinction per metre at the height of the meadow, thinning with height)."""
     return ('<atmoslight name="atmospherical light" shadowcastermask="sun"><atmosphere><latitude value="50"/>'
-            '<timeofday value="%s"/><turbidity value="2.5"/></atmosphere></atmoslight>' % f(hour))
+            '<timeofday value="%s"/><turbidity value="2.5"/>'
+            '<aerial haze="%s" mist="%s" mistbase="0" mistheight="%s"><nightsky r="0.035" g="0.045" b="0.09"/></aerial>'
+            '</atmosphere></atmoslight>' % (f(hour), f(haze), f(mist), f(mist_height)))
+
+
+def daylight(intensity=0.35):
+    """The sky's light from above and the meadow's bounced light from below, following the sun."""
+    return ('<ambientlight name="daylight" sky="yes" ground.r="0.26" ground.g="0.3" ground.b="0.16" '
+            'intensity="%s">%s</ambientlight>' % (f(intensity), transform((0, 50, 0))))
 
 
 def glowing(s, name, position, maxparticles, emitter, operators=''):
@@ -490,7 +501,8 @@ def pollen(s):
 def windmill():
     s = Scene('windmill', 'Full daylight: the windmill on its hill, sails turning and their shadow sweeping the slope, '
               'clouds drifting, the farm below with its smoking chimney; birds circle the hill.')
-    s.add(sun(9))
+    s.add(sun(9, 0.0025))
+    s.add(daylight())
     s.add('<ambientlight name="sky light" color.r="0.12" color.g="0.15" color.b="0.2">%s</ambientlight>'
           % transform((0, 50, 0)))
     s.add(terrain())
@@ -534,8 +546,9 @@ def petals_falling(s):
 def outro():
     s = Scene('outro', 'Sunset into dusk: warm light fading to blue, lamps and fireflies lighting up around the '
               'farm, the moon rising; the title and credits fade in over the end.')
-    s.add(sun(19))
-    s.add('<ambientlight name="dusk sky" color.r="0.2" color.g="0.19" color.b="0.27">%s</ambientlight>'
+    s.add(sun(19, 0.003, 0.01, 3.0))
+    s.add(daylight())
+    s.add('<ambientlight name="dusk sky" color.r="0.3" color.g="0.28" color.b="0.38">%s</ambientlight>'
           % transform((0, 50, 0)))
     s.add(moon_disc((205, 78, -360), 12, 'moon'))
     s.add(terrain())

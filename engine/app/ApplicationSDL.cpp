@@ -3,6 +3,7 @@
 #include "app/KeyCodes.h"
 #include "app/ScreenCapture.h"
 #include "core/Diagnostics.h"
+#include "core/LoadPhases.h"
 #include "core/SanitizerSupport.h"
 
 #include <GL/glew.h>
@@ -33,6 +34,7 @@ ApplicationSDL::~ApplicationSDL() {
 
 bool ApplicationSDL::run() {
     const Uint64 started = SDL_GetPerformanceCounter();
+    LoadPhases::global().start(LoadPhases::Clock::now());
     if (!setup())
         return false;
     if (!initialize())
@@ -40,9 +42,16 @@ bool ApplicationSDL::run() {
     const Uint64 loaded = SDL_GetPerformanceCounter();
     Uint64 firstFrame = 0;
     while (pumpMessages()) {
-        frame();
-        if (++frameCount_ == 1)
+        if (frameCount_ == 0) {
+            LoadPhaseScope phase(LoadPhases::FirstFrame);
+            frame();
+        } else {
+            frame();
+        }
+        if (++frameCount_ == 1) {
             firstFrame = SDL_GetPerformanceCounter();
+            LoadPhases::global().finish();
+        }
         // A frame limit ends the loop like a closed window, but exactly after the N-th frame.
         if (options.frames > 0 && frameCount_ >= options.frames)
             break;
@@ -55,6 +64,8 @@ bool ApplicationSDL::run() {
                      frameCount_ ? static_cast<double>(firstFrame - started) * 1000.0 / frequency : 0.0,
                      static_cast<double>(loaded - started) * 1000.0 / frequency, frameCount_, playing,
                      playing > 0 ? static_cast<double>(frameCount_) / playing : 0.0);
+        if (frameCount_)
+            LoadPhases::global().print(stderr);
     }
     shutdown();
     destroyContext();
@@ -63,6 +74,21 @@ bool ApplicationSDL::run() {
 }
 
 bool ApplicationSDL::initialize() {
+    LoadPhases::global().begin(LoadPhases::Window);
+    const bool ready = createWindowAndContext();
+    LoadPhases::global().end();
+    if (!ready)
+        return false;
+    if (load())
+        return true;
+    showMessage("Failed to load demo");
+    unload();
+    destroyContext();
+    destroyWindow();
+    return false;
+}
+
+bool ApplicationSDL::createWindowAndContext() {
     keepGlDriverMapped();
     if (!videoInitialized_) {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
@@ -101,8 +127,11 @@ bool ApplicationSDL::initialize() {
         glEnable(GL_MULTISAMPLE);
     if (settings.srgb)
         glEnable(GL_FRAMEBUFFER_SRGB);
-    // Some servers (Xvfb) offer no swap control; the swap is then simply unthrottled.
-    SDL_GL_SetSwapInterval(settings.vsync ? 1 : 0);
+    setSwapInterval(settings.vsync ? 1 : 0);
+    SDL_DisplayMode current;
+    const int display = SDL_GetWindowDisplayIndex(window_);
+    if (display >= 0 && SDL_GetCurrentDisplayMode(display, &current) == 0 && current.refresh_rate > 0)
+        refreshPeriod_ = 1.0 / current.refresh_rate;
 
     glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
     glHint(GL_POLYGON_SMOOTH_HINT, GL_NICEST);
@@ -115,14 +144,7 @@ bool ApplicationSDL::initialize() {
     // On Linux new threads inherit the creating thread's processor affinity, so the pin waits
     // until the GL driver's worker threads exist; otherwise they would all share processor 0.
     pinApplicationThread();
-
-    if (load())
-        return true;
-    showMessage("Failed to load demo");
-    unload();
-    destroyContext();
-    destroyWindow();
-    return false;
+    return true;
 }
 
 void ApplicationSDL::shutdown() {
@@ -151,6 +173,10 @@ void ApplicationSDL::swapBuffers() {
         options.captureFrame = -1; // once: the loading screen presents through here too
     }
     SDL_GL_SwapWindow(window_);
+}
+
+void ApplicationSDL::setSwapInterval(int interval) {
+    SDL_GL_SetSwapInterval(interval);
 }
 
 void ApplicationSDL::requestQuit() {

@@ -22,6 +22,11 @@ public:
     void swapBuffers() override;
     void requestQuit() override;
     void* windowHandle() override { return window_; }
+    // The display's refresh period (1/60 s where the display does not say), read with the window.
+    double refreshPeriod() const override { return refreshPeriod_; }
+    // Sets how many display refreshes a swap waits for (0: none). Best effort: some servers
+    // (Xvfb) offer no swap control, and swaps are then unthrottled.
+    virtual void setSwapInterval(int interval);
 
     // Shows one of the program's three messages: on standard error always, and in a message box
     // with the caption "Drevanth" unless the command line asked for none.
@@ -34,6 +39,8 @@ public:
     long frameCount() const { return frameCount_; }
 
 protected:
+    // Steps before loading: the window, the context, extension loading and the GL set-up.
+    bool createWindowAndContext();
     bool createWindow();
     bool createContext();
     void destroyContext();
@@ -47,6 +54,7 @@ private:
     std::unique_ptr<uint8_t[]> keyState_;
     bool videoInitialized_ = false;
     long frameCount_ = 0;
+    double refreshPeriod_ = 1.0 / 60.0;
 };
 
 // Pins the calling thread to the first processor and raises its priority, each best effort.

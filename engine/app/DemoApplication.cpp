@@ -7,13 +7,17 @@
 #include "app/SoundDevice.h"
 #include "app/TimelinePreroll.h"
 #include "assets/Mesh.h"
+#include "core/LoadPhases.h"
 #include "demo/LoadingScreen.h"
 #include "demo/Registries.h"
 #include "demo/Timeline.h"
 #include "render/Device.h"
+#include "render/FrameProfiler.h"
 #include "render/Framebuffer.h"
+#include "render/IndexBuffer.h"
 #include "render/Program.h"
 #include "render/Texture.h"
+#include "render/VertexBuffer.h"
 
 #include <GL/glew.h>
 #include <SDL.h>
@@ -23,12 +27,32 @@
 namespace {
 constexpr float fadeStep = 0.032258064f; // 1/31 in single precision
 constexpr int fadeFrames = 32;
+
+// Frame captures show the names of the demo description and the scene files.
+void labelRegisteredObjects(const FrameProfiler& profiler) {
+    for (const std::string& name : textureRegistry().names())
+        profiler.labelObject(GL_TEXTURE, textureRegistry().find(name)->glName(), name);
+    for (const std::string& name : framebufferRegistry().names())
+        profiler.labelObject(GL_FRAMEBUFFER, framebufferRegistry().find(name)->glName(), name);
+    for (const std::string& name : programRegistry().names())
+        profiler.labelObject(GL_PROGRAM, programRegistry().find(name)->glName(), name);
+    for (const std::string& name : meshRegistry().names()) {
+        const Ref<Mesh> mesh = meshRegistry().find(name);
+        if (mesh->vertexBuffer())
+            profiler.labelObject(GL_BUFFER, mesh->vertexBuffer()->glName(), name + " vertices");
+        if (mesh->indexBuffer())
+            profiler.labelObject(GL_BUFFER, mesh->indexBuffer()->glName(), name + " indices");
+    }
+}
 } // namespace
 
 DemoApplication::DemoApplication() = default;
 
 DemoApplication::~DemoApplication() {
     capture = nullptr;
+    if (device)
+        device->setProfiler(nullptr);
+    profiler = nullptr;
     loadingScreen = nullptr;
     device = nullptr;
     song = nullptr;
@@ -37,8 +61,11 @@ DemoApplication::~DemoApplication() {
 
 bool DemoApplication::load() {
     loadingScreen = makeRef<LoadingScreen>();
-    if (!loadingScreen->load())
-        return false;
+    {
+        LoadPhaseScope phase(LoadPhases::LoadingScreen);
+        if (!loadingScreen->load())
+            return false;
+    }
 
     device = makeRef<Device>();
     device->resetState();
@@ -56,27 +83,54 @@ bool DemoApplication::load() {
     if (requestedAnisotropy > maximumAnisotropy)
         requestedAnisotropy = maximumAnisotropy;
 
+    // Loading presents frames without waiting for the display (the screen paces itself by the
+    // refresh period instead); the first frame of the demo swaps with the configured interval.
+    const int swapInterval = settings.vsync ? 1 : 0;
+    if (swapInterval != 0)
+        setSwapInterval(0);
     loadingScreen->device = device;
     loadingScreen->application = this;
     for (int i = 0; i < fadeFrames; ++i, ++fadeDraws)
         loadingScreen->draw(device, static_cast<float>(i) * fadeStep);
+    // The picture stands fully faded in while the first, slow items load.
+    loadingScreen->finish(device, 1.0f);
 
     soundDevice = makeRef<SoundDevice>();
-    if (!soundDevice->initialize(options.noSound))
-        return false;
+    {
+        LoadPhaseScope phase(LoadPhases::Sound);
+        if (!soundDevice->initialize(options.noSound))
+            return false;
+    }
 
-    if (!loadDemoDescription("data/demo.xml", *this) || !onDemoLoaded())
+    if (!loadDemoDescription("data/demo.xml", *this))
         return false;
-    if (!createParts(loadingScreen))
-        return false;
-    if (!Timeline::global().loadAll(loadingScreen))
-        return false;
+    {
+        LoadPhaseScope phase(LoadPhases::Production);
+        if (!onDemoLoaded() || !createParts(loadingScreen))
+            return false;
+    }
+    {
+        LoadPhaseScope phase(LoadPhases::Scenes);
+        if (!Timeline::global().loadAll(loadingScreen))
+            return false;
+    }
 
     device->resetState();
+    // The bar reaches its end when loading does, whatever the pacing skipped.
+    loadingScreen->finish(device, 1.0f);
     for (int i = 0; i < fadeFrames; ++i, ++fadeDraws)
         loadingScreen->draw(device, 1.0f - static_cast<float>(i) * fadeStep);
     loadingScreen->unload();
     loadingScreen = nullptr;
+    if (swapInterval != 0)
+        setSwapInterval(swapInterval);
+
+    // Like a capture that cannot be made: one line (from writeJson), exit status 1, no frame.
+    if (options.profiling() && !startProfiling()) {
+        exitStatus = 1;
+        halted = true;
+        return true;
+    }
 
     lastCounter = static_cast<int64_t>(SDL_GetPerformanceCounter());
     counterFrequency = static_cast<int64_t>(SDL_GetPerformanceFrequency());
@@ -96,6 +150,7 @@ bool DemoApplication::load() {
             return true;
         }
         // Before the music starts, so the catch-up does not eat into the first frames' time.
+        LoadPhaseScope phase(LoadPhases::Preroll);
         if (song)
             prerollTimeline(Timeline::global(), *options.fromBeat, song->bpm);
     }
@@ -111,6 +166,7 @@ void DemoApplication::unload() {
     if (capture && !capture->finish())
         exitStatus = 1;
     capture = nullptr;
+    finishProfiling();
     Timeline::global().unloadAll();
     textureRegistry().clear();
     framebufferRegistry().clear();
@@ -156,11 +212,44 @@ bool DemoApplication::drawFrame(float beat, float step) {
     glClearColor(0, 0, 0, 0);
     glClearDepth(1.0);
     glClearStencil(0);
+    device->checkState();
+    if (profiler)
+        profiler->beginFrame(beat);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    return Timeline::global().frame(device, beat, step);
+    const bool active = Timeline::global().frame(device, beat, step);
+    if (profiler)
+        profiler->endFrame();
+    return active;
+}
+
+bool DemoApplication::startProfiling() {
+    profiler = makeRef<FrameProfiler>();
+    if (!options.profileJsonPath.empty() && !profiler->writeJson(options.profileJsonPath)) {
+        profiler = nullptr;
+        return false;
+    }
+    labelRegisteredObjects(*profiler);
+    device->setProfiler(profiler.get());
+    return true;
+}
+
+void DemoApplication::finishProfiling() {
+    if (!profiler)
+        return;
+    profiler->collect(true);
+    if (options.profile)
+        profiler->printTable(stderr);
+    profiler->closeJson();
+    if (device)
+        device->setProfiler(nullptr);
+    profiler = nullptr;
 }
 
 bool DemoApplication::restartParts() {
+    // The device still holds the last frame's bindings; parts delete their GL objects as they
+    // unload (and GL unbinds what it deletes), so the device lets go of everything first.
+    if (device)
+        device->resetState();
     Timeline::global().unloadAll();
     Ref<LoadingScreen> none;
     return createParts(none) && Timeline::global().loadAll(none);

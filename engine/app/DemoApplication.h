@@ -7,6 +7,7 @@
 
 class CaptureJob;
 class Device;
+class FrameProfiler;
 class LoadingScreen;
 class Song;
 class SoundDevice;
@@ -47,6 +48,11 @@ public:
     // Replaces the parts by freshly made ones (a simulation from scratch): unloads them, calls
     // createParts again (with no loading screen) and loads the new ones.
     bool restartParts();
+    // --profile / --profile-json: a profiler on the device from the first frame, the registered
+    // GL objects labelled with their names; false when the JSON file cannot be written.
+    bool startProfiling();
+    // Reads the last frames' results, prints the table (--profile) and takes the profiler away.
+    void finishProfiling();
 
     Ref<SoundDevice> soundDevice;
     Ref<Song> song;
@@ -54,6 +60,8 @@ public:
     float songStop = 0;
     bool looping = false;
     Ref<Device> device;
+    // Null unless the command line asks for a profile.
+    Ref<FrameProfiler> profiler;
     int64_t lastCounter = 0;
     int64_t counterFrequency = 0;
     double frameSeconds = 0;

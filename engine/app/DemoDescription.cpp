@@ -10,6 +10,7 @@
 #include "assets/ShaderLoader.h"
 #include "assets/TextureBuilders.h"
 #include "core/Diagnostics.h"
+#include "core/LoadPhases.h"
 #include "core/Paths.h"
 #include "core/XmlAttributes.h"
 #include "demo/LoadingScreen.h"
@@ -29,6 +30,7 @@
 
 #include <GL/glew.h>
 #include <cstring>
+#include <memory>
 #include <set>
 #include <tinyxml2.h>
 #include <vector>
@@ -74,7 +76,11 @@ private:
     void setShare(const XMLElement* group, float share);
     void advance();
 
-    bool loadSong(const XMLElement* e);
+    // The song's attributes are checked and its decoding started first; the rest loads meanwhile.
+    bool startSong(const XMLElement* e, std::unique_ptr<SongDecode>& decode);
+    bool finishSong(const XMLElement* e, SongDecode& decode);
+    bool loadResources(const XMLElement* framebuffers, const XMLElement* shaders, const XMLElement* textures,
+                       const XMLElement* models);
     bool loadFramebuffers(const XMLElement* group);
     bool readSize(const XMLElement* e, int& width, int& height, int& depth, int& format);
     template <class Params>
@@ -134,8 +140,26 @@ bool DescriptionLoader::load() {
     const XMLElement* models = root->FirstChildElement("models");
     if (!song)
         return fail("demo", "no <song> element");
-    if (!loadSong(song))
+    // The song decodes on a worker while the rest loads. Until it is known to play, what the rest
+    // has to say is held: had the song failed, loading would have stopped there.
+    std::unique_ptr<SongDecode> decode;
+    if (!startSong(song, decode))
         return false;
+    bool loaded = false;
+    std::vector<std::string> held;
+    {
+        DiagnosticHold hold;
+        loaded = loadResources(framebuffers, shaders, textures, models);
+        held = hold.take();
+    }
+    if (!finishSong(song, *decode))
+        return false;
+    sayHeld(held);
+    return loaded;
+}
+
+bool DescriptionLoader::loadResources(const XMLElement* framebuffers, const XMLElement* shaders,
+                                      const XMLElement* textures, const XMLElement* models) {
     if (!framebuffers)
         return fail("demo", "no <framebuffers> element");
     if (!loadFramebuffers(framebuffers))
@@ -151,7 +175,8 @@ bool DescriptionLoader::load() {
     return loadModels(models);
 }
 
-bool DescriptionLoader::loadSong(const XMLElement* e) {
+bool DescriptionLoader::startSong(const XMLElement* e, std::unique_ptr<SongDecode>& decode) {
+    LoadPhaseScope phase(LoadPhases::Song);
     const char* file = xml::text(e, "file");
     int bpm = 0;
     if (!file)
@@ -160,10 +185,23 @@ bool DescriptionLoader::loadSong(const XMLElement* e) {
         return fail("song", "missing or unreadable attribute \"bpm\"");
     if (!app_.soundDevice)
         return fail("song", "no sound device");
-    const unsigned said = diagnosticCount();
-    Ref<Song> song = createSong(resolveDataPath(std::string("data/") + file), *app_.soundDevice);
+    const std::string path = resolveDataPath(std::string("data/") + file);
+    if (!app_.soundDevice->mixer) {
+        diagnostic(path.c_str(), "open", "the audio output is not initialised");
+        return false;
+    }
+    decode = std::make_unique<SongDecode>(path, *app_.soundDevice);
+    return true;
+}
+
+bool DescriptionLoader::finishSong(const XMLElement* e, SongDecode& decode) {
+    LoadPhaseScope phase(LoadPhases::Song);
+    bool said = false;
+    Ref<Song> song = decode.finish(&said);
     if (!song)
-        return failUnlessSaid(said, "song", "the song cannot be opened");
+        return said ? false : fail("song", "the song cannot be opened");
+    int bpm = 0;
+    xml::queryInt(e, "bpm", bpm);
     song->bpm = bpm;
     song->beatsPerMs = static_cast<float>(bpm) * 0.016666668f * 0.001f;
     app_.song = song;
@@ -371,6 +409,7 @@ bool DescriptionLoader::loadFbo(const XMLElement* e) {
 }
 
 bool DescriptionLoader::loadFramebuffers(const XMLElement* group) {
+    LoadPhaseScope phase(LoadPhases::Targets);
     setShare(group, shareFramebuffers);
     for (const char* kind : {"texture", "cubemap", "renderbuffer"})
         for (const XMLElement* e = group->FirstChildElement(kind); e; e = e->NextSiblingElement(kind))
@@ -493,6 +532,7 @@ bool DescriptionLoader::loadProgram(const ShaderLoader& loader, const XMLElement
 }
 
 bool DescriptionLoader::loadShaders(const XMLElement* group) {
+    LoadPhaseScope phase(LoadPhases::Programs);
     setShare(group, shareShaders);
     ShaderLoader loader(resolveDataPath("data/shaders/"));
     for (const XMLElement* e = group->FirstChildElement("program"); e; e = e->NextSiblingElement("program"))
@@ -585,6 +625,7 @@ bool DescriptionLoader::loadImage(const XMLElement* e, PNGLoader& png, JPEGLoade
 }
 
 bool DescriptionLoader::loadTextures(const XMLElement* group) {
+    LoadPhaseScope phase(LoadPhases::Textures);
     setShare(group, shareTextures);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     // Loading starts at the first image (else the first cube map, else the first array) and takes
@@ -603,6 +644,7 @@ bool DescriptionLoader::loadTextures(const XMLElement* group) {
 }
 
 bool DescriptionLoader::loadModels(const XMLElement* group) {
+    LoadPhaseScope phase(LoadPhases::Meshes);
     setShare(group, shareModels);
     RAWMeshLoader loader;
     for (const XMLElement* e = group->FirstChildElement("mesh"); e; e = e->NextSiblingElement("mesh")) {

@@ -66,9 +66,10 @@ std::string FfmpegPipe::partialName(const std::string& path) {
     return path.substr(0, path.size() - ext.size()) + ".partial" + path.substr(path.size() - ext.size());
 }
 
-FfmpegPipe::FfmpegPipe(std::string output, Container container, int width, int height, int fps)
-    : output_(std::move(output)), partial_(partialName(output_)), container_(container), width_(width),
-      height_(height), fps_(fps), rows_(static_cast<size_t>(height)) {}
+FfmpegPipe::FfmpegPipe(std::string output, Container container, int width, int height, int fps,
+                       Encoding encoding)
+    : output_(std::move(output)), partial_(partialName(output_)), container_(container), encoding_(encoding),
+      width_(width), height_(height), fps_(fps), rows_(static_cast<size_t>(height)) {}
 
 FfmpegPipe::~FfmpegPipe() {
     if (pipe_ >= 0)
@@ -89,22 +90,32 @@ std::vector<std::string> FfmpegPipe::arguments(const std::string& executable,
                                   std::to_string(width_) + "x" + std::to_string(height_), "-framerate",
                                   std::to_string(fps_), "-i", "pipe:0", "-i", soundPath, "-map", "0:v:0",
                                   "-map", "1:a:0"};
-    // H.264 at its fastest preset: the encoder shares the processors with drawing (all of them when
-    // drawing is in software), quality at CRF 16 stays high, and only the files grow.
-    switch (container_) {
-    case Container::Mp4:
-        a.insert(a.end(), {"-c:v", "libx264", "-preset", "ultrafast", "-crf", "16", "-pix_fmt", "yuv420p",
-                           "-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart", "-f", "mp4"});
-        break;
-    case Container::Webm:
-        a.insert(a.end(), {"-c:v", "libvpx-vp9", "-crf", "30",      "-b:v", "0",        "-deadline",
-                           "good", "-cpu-used",  "5",    "-row-mt", "1",    "-pix_fmt", "yuv420p",
-                           "-c:a", "libopus",    "-b:a", "160k",    "-f",   "webm"});
-        break;
-    case Container::Mkv:
-        a.insert(a.end(), {"-c:v", "libx264", "-preset", "ultrafast", "-crf", "16", "-pix_fmt", "yuv420p",
-                           "-c:a", "flac", "-f", "matroska"});
-        break;
+    if (encoding_ == Encoding::Share && container_ == Container::Mp4) {
+        // The frames are RGB: they are converted with BT.709's matrix, which the colour tags then name.
+        const std::string gop = std::to_string(std::max(1, fps_ / 2));
+        a.insert(a.end(), {"-vf", "scale=out_color_matrix=bt709:out_range=tv,format=yuv420p", "-pix_fmt", "yuv420p"});
+        a.insert(a.end(), {"-c:v", "libx264", "-preset", "medium", "-profile:v", "high", "-crf", "18"});
+        a.insert(a.end(), {"-bf", "2", "-g", gop, "-flags", "+cgop"});
+        a.insert(a.end(), {"-color_primaries", "bt709", "-color_trc", "bt709", "-colorspace", "bt709"});
+        a.insert(a.end(), {"-c:a", "aac", "-b:a", "320k", "-movflags", "+faststart", "-f", "mp4"});
+    } else {
+        // H.264 at its fastest preset: the encoder shares the processors with drawing (all of them
+        // when drawing is in software), quality at CRF 16 stays high, and only the files grow.
+        switch (container_) {
+        case Container::Mp4:
+            a.insert(a.end(), {"-c:v", "libx264", "-preset", "ultrafast", "-crf", "16", "-pix_fmt", "yuv420p",
+                               "-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart", "-f", "mp4"});
+            break;
+        case Container::Webm:
+            a.insert(a.end(), {"-c:v", "libvpx-vp9", "-crf", "30",      "-b:v", "0",        "-deadline",
+                               "good", "-cpu-used",  "5",    "-row-mt", "1",    "-pix_fmt", "yuv420p",
+                               "-c:a", "libopus",    "-b:a", "160k",    "-f",   "webm"});
+            break;
+        case Container::Mkv:
+            a.insert(a.end(), {"-c:v", "libx264", "-preset", "ultrafast", "-crf", "16", "-pix_fmt", "yuv420p",
+                               "-c:a", "flac", "-f", "matroska"});
+            break;
+        }
     }
     // The sound lasts exactly as long as the frames; when a render stops early the video ends
     // with its last frame.

@@ -62,6 +62,8 @@ bool LaunchOptions::parse(int argc, const char* const* argv, std::string& error)
         };
         if (arg == "--help" || arg == "-h") {
             help = true;
+        } else if (arg == "--version") {
+            version = true;
         } else if (arg == "--root") {
             const char* v = value("--root");
             if (!v)
@@ -102,8 +104,21 @@ bool LaunchOptions::parse(int argc, const char* const* argv, std::string& error)
             noDialog = true;
         } else if (arg == "--no-sound") {
             noSound = true;
+        } else if (arg == "--share") {
+            shareVideo = true;
         } else if (arg == "--stats") {
             stats = true;
+        } else if (arg == "--check-state") {
+            checkState = true;
+        } else if (arg == "--no-state-cache") {
+            noStateCache = true;
+        } else if (arg == "--profile") {
+            profile = true;
+        } else if (arg == "--profile-json") {
+            const char* v = value("--profile-json");
+            if (!v)
+                return false;
+            profileJsonPath = v;
         } else if (arg == "--no-message-box") {
             noMessageBox = true;
         } else if (arg == "--frames") {
@@ -180,8 +195,8 @@ bool LaunchOptions::checkCapture(std::string& error) const {
         error = "--render and --stills cannot be combined";
         return false;
     }
-    if (renderPath.empty() && (toBeat || fpsGiven)) {
-        error = std::string(toBeat ? "--to" : "--fps") + " only applies to --render";
+    if (renderPath.empty() && (toBeat || fpsGiven || shareVideo)) {
+        error = std::string(toBeat ? "--to" : fpsGiven ? "--fps" : "--share") + " only applies to --render";
         return false;
     }
     if (fps <= 0 || fps > 1000) {
@@ -224,7 +239,8 @@ void LaunchOptions::applyTo(ApplicationSettings& settings) const {
 
 const char* LaunchOptions::usage() {
     return "Options:\n"
-           "  --root DIR         demo root that holds data/ (default: the program's folder)\n"
+           "  --root DIR         demo root that holds data/ (default: the program's folder, or when that\n"
+           "                     has no data/, PREFIX/share/games/NAME for PREFIX/games/NAME)\n"
            "  --size WxH         window or full-screen size\n"
            "  --fullscreen       full screen (falls back to a window if the mode is refused)\n"
            "  --windowed         in a window\n"
@@ -238,13 +254,23 @@ const char* LaunchOptions::usage() {
            "  --frames N         end after N frames, as if the window were closed\n"
            "  --capture N:FILE   save frame N (counted from 0) as a PNG picture\n"
            "  --stats            print the start-up time and the frame rate at the end\n"
+           "  --profile          time every pass of every frame (GPU and CPU) and count its work;\n"
+           "                     print a table per part at the end\n"
+           "  --profile-json F   write one JSON record per frame with its passes to F\n"
            "  --from BEAT        start playing (or rendering) at BEAT\n"
            "  --render OUT       render frames instead of playing: OUT is a folder (ends with /) for\n"
            "                     frame_000000.png ..., or a video file .mp4, .webm or .mkv (needs ffmpeg)\n"
            "  --to BEAT          with --render: stop before BEAT (default: the end of the timeline)\n"
            "  --fps F            with --render: frames per second of song time (default 60)\n"
+           "  --share            with --render to .mp4: encode for video sites (H.264 High profile,\n"
+           "                     AAC at 320 kb/s) instead of the fastest encoding\n"
            "  --stills B1,B2,... render one picture per beat into --out DIR as beat_<B>.png\n"
            "  --out DIR          the folder for --stills\n"
            "  --sheet FILE.png   with --stills: also a contact sheet of the pictures, labelled\n"
-           "  --help             show this text\n";
+           "  --check-state      read GL state back after every state change and before every draw;\n"
+           "                     the first difference from what the device believes is reported and\n"
+           "                     the program ends with exit code 3\n"
+           "  --no-state-cache   send every state call as if nothing were known of GL\n"
+           "  --help             show this text\n"
+           "  --version          show the version and the commit the program was built from\n";
 }

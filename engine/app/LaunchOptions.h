@@ -20,8 +20,14 @@ struct LaunchOptions {
     long frames = -1;                 // end after this many frames (-1: no limit)
     long captureFrame = -1;           // --capture N:FILE.png: save frame N (from 0) as it is presented
     std::string capturePath;
-    bool stats = false; // print start-up time and frame rate at the end
+    bool stats = false;          // print start-up time and frame rate at the end
+    bool checkState = false;     // --check-state: the device's checking mode
+    bool noStateCache = false;   // --no-state-cache: the device's caches off
+    bool profile = false;        // --profile: the pass table at the end
+    std::string profileJsonPath; // --profile-json FILE: one record per frame (profiles too)
+    bool profiling() const { return profile || !profileJsonPath.empty(); }
     bool help = false;
+    bool version = false; // --version: print the version and the commit
 
     // Capture: start at a beat, or render frames, a video or stills instead of playing.
     std::optional<double> fromBeat; // --from BEAT (live play and --render)
@@ -29,6 +35,7 @@ struct LaunchOptions {
     long fps = 60;                  // --fps F (--render)
     bool fpsGiven = false;
     std::string renderPath;         // --render OUT: a folder for PNG frames or a video file
+    bool shareVideo = false;        // --share: encode the .mp4 for video sites
     std::vector<double> stillBeats; // --stills B1,B2,...
     std::string stillsFolder;       // --out DIR
     std::string sheetPath;          // --sheet FILE.png

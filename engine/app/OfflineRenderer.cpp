@@ -87,6 +87,8 @@ bool OfflineRenderer::startVideo(const std::string& path) {
     if (ffmpeg.empty())
         return fail(path + ": ffmpeg is not on the PATH; install it (Debian package ffmpeg) to make "
                            "videos, or render PNG frames into a folder");
+    if (app_.options.shareVideo && container != FfmpegPipe::Container::Mp4)
+        return fail(path + ": --share makes .mp4 videos");
     if (app_.clientWidth % 2 || app_.clientHeight % 2)
         return fail(path + ": a video needs an even width and height, not " +
                     std::to_string(app_.clientWidth) + "x" + std::to_string(app_.clientHeight));
@@ -104,8 +106,9 @@ bool OfflineRenderer::startVideo(const std::string& path) {
                           error))
         return fail(error);
 
-    auto pipe =
-        std::make_unique<FfmpegPipe>(path, container, app_.clientWidth, app_.clientHeight, schedule_->fps());
+    auto pipe = std::make_unique<FfmpegPipe>(
+        path, container, app_.clientWidth, app_.clientHeight, schedule_->fps(),
+        app_.options.shareVideo ? FfmpegPipe::Encoding::Share : FfmpegPipe::Encoding::Fast);
     if (!pipe->start(ffmpeg, sound, error))
         return fail(error);
     sink_ = std::move(pipe);

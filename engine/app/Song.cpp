@@ -3,7 +3,11 @@
 #include "app/SoundDevice.h"
 #include "core/Diagnostics.h"
 
+#include "app/audio/Mixer.h"
+#include "app/audio/SoundDecoder.h"
+
 #include <cmath>
+#include <thread>
 
 namespace {
 
@@ -34,6 +38,57 @@ Ref<Song> createSong(const std::string& path, SoundDevice& device) {
     Ref<Song> song = makeRef<Song>();
     song->stream = stream;
     song->latency = uint32_t(device.latency);
+    return song;
+}
+
+struct SongDecode::Work {
+    std::string path;
+    SoundDevice* device;
+    audio::DecodedSound sound;
+    std::vector<std::string> lines;
+    bool decoded = false;
+    std::thread worker;
+};
+
+SongDecode::SongDecode(std::string path, SoundDevice& device) : work_(std::make_unique<Work>()) {
+    work_->path = std::move(path);
+    work_->device = &device;
+    const int rate = device.mixer->rate();
+    Work* work = work_.get();
+    work->worker = std::thread([work, rate] {
+        DiagnosticHold hold;
+        const audio::DecodedSound& sound = work->sound;
+        // A layout the stream refuses is refused silently, before any conversion, as it would be
+        // when the stream is opened directly.
+        work->decoded = audio::decodeSoundFile(work->path, work->sound) && sound.channels >= 1 &&
+                        sound.channels <= 2 && !sound.samples.empty() && sound.fileFrames != 0 &&
+                        audio::resampleSound(work->sound, rate, work->path.c_str());
+        work->lines = hold.take();
+    });
+}
+
+SongDecode::~SongDecode() {
+    if (work_->worker.joinable())
+        work_->worker.join();
+}
+
+Ref<Song> SongDecode::finish(bool* said) {
+    if (work_->worker.joinable())
+        work_->worker.join();
+    sayHeld(work_->lines);
+    *said = !work_->lines.empty();
+    work_->lines.clear();
+    if (!work_->decoded)
+        return nullptr;
+    // Already at the mixer's rate: this only checks the layout and hands the samples over.
+    Ref<audio::Stream> stream =
+        audio::Stream::fromSound(*work_->device->mixer, std::move(work_->sound), work_->path.c_str());
+    work_->decoded = false;
+    if (!stream)
+        return nullptr;
+    Ref<Song> song = makeRef<Song>();
+    song->stream = stream;
+    song->latency = uint32_t(work_->device->latency);
     return song;
 }
 

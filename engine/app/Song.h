@@ -4,6 +4,7 @@
 #include "core/Object.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class SoundDevice;
@@ -36,6 +37,27 @@ public:
 // Opens the song file; null (after a diagnostic line) if it cannot be read or the device has no
 // output.
 Ref<Song> createSong(const std::string& path, SoundDevice& device);
+
+// A song decoded on a worker thread while loading goes on, so the decoding (a second or so of
+// work) overlaps the GL thread's. What the decoding has to say is held and said by `finish`, on
+// the thread that calls it, so the lines come out where createSong would have said them.
+class SongDecode {
+public:
+    // Starts decoding at once. The device must have its output open.
+    SongDecode(std::string path, SoundDevice& device);
+    // Waits for the worker; the song is dropped unless `finish` took it.
+    ~SongDecode();
+    SongDecode(const SongDecode&) = delete;
+    SongDecode& operator=(const SongDecode&) = delete;
+
+    // Waits for the worker and says its diagnostic lines. The song, or null when it cannot be
+    // played; `said` tells whether the decoding printed why.
+    Ref<Song> finish(bool* said);
+
+private:
+    struct Work;
+    std::unique_ptr<Work> work_;
+};
 
 // Loops playback between two beats and seeks to the start. The stop is clamped to the song's
 // end, a negative start to 0; a previous loop is removed.

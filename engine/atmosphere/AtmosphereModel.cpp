@@ -3,6 +3,7 @@
 #include "render/Gl.h"
 #include "render/UniformBuffer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -147,4 +148,52 @@ bool AtmosphereModel::upload(UniformBuffer& buffer) const {
     const bool kept = glUnmapBuffer(buffer.glTarget()) == GL_TRUE;
     buffer.unbind();
     return kept;
+}
+
+Vec3 AtmosphereModel::skyRadiance(const Vec3& w) const {
+    // The same single-scattering layer the sky dome is drawn with: the path through the air is
+    // longest along the horizon, and what scatters towards the eye is dimmed by the same extinction.
+    const float path = skyAirHeight / (std::max(w.y, 0.0f) + 0.08f);
+    const float cosTheta = w.dot(sunDirection);
+    const float g = directionality;
+    const float rayleighPhase = 1.0f + cosTheta * cosTheta;
+    const float x = std::max(1.0f + g * g - 2.0f * g * cosTheta, 1e-4f);
+    const float miePhase = (1.0f - g) * (1.0f - g) / (x * std::sqrt(x));
+    const Vec3 beta = betaRayleigh + betaMie;
+    const float sun = sunIntensity * colourScale * colourScale * skyExposure;
+    const float scattered[3] = {betaRayleighTheta.x * rayleighPhase + betaMieTheta.x * miePhase,
+                                betaRayleighTheta.y * rayleighPhase + betaMieTheta.y * miePhase,
+                                betaRayleighTheta.z * rayleighPhase + betaMieTheta.z * miePhase};
+    const float b[3] = {beta.x, beta.y, beta.z};
+    const float colour[3] = {sunColour.x, sunColour.y, sunColour.z};
+    float out[3];
+    for (int i = 0; i < 3; ++i) {
+        const float extinction = std::exp(-b[i] * path);
+        out[i] = finiteOrZero(sun * colour[i] * scattered[i] / std::max(b[i], 1e-9f) * (1.0f - extinction));
+    }
+    return Vec3(out[0], out[1], out[2]);
+}
+
+Vec3 AtmosphereModel::skyIrradiance() const {
+    // The zenith and two rings of eight directions, each weighted by its cosine to the vertical.
+    Vec3 sum(0, 0, 0);
+    float weights = 0.0f;
+    const float rings[2] = {0.35f, 0.87f}; // elevations (radians) of about 20 and 50 degrees
+    for (float elevation : rings) {
+        const float c = std::cos(elevation), y = std::sin(elevation);
+        for (int i = 0; i < 8; ++i) {
+            const float a = float(i) * 0.78539816f;
+            sum += skyRadiance(Vec3(c * std::cos(a), y, c * std::sin(a))) * y;
+            weights += y;
+        }
+    }
+    sum += skyRadiance(Vec3(0, 1, 0)) * 2.0f;
+    weights += 2.0f;
+    return sum * (1.0f / weights);
+}
+
+Vec3 AtmosphereModel::sunIrradiance() const {
+    const float up = std::max(sunDirection.y, 0.0f) * colourScale;
+    return Vec3(finiteOrZero(sunColour.x * up), finiteOrZero(sunColour.y * up),
+                finiteOrZero(sunColour.z * up));
 }

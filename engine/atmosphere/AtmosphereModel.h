@@ -42,11 +42,24 @@ public:
     // Writes the block at the start of the buffer (mapped write-only). False when it cannot be mapped.
     bool upload(UniformBuffer& buffer) const;
 
+    // The sky's light arriving from direction `w` (world space, unit, y up): single scattering
+    // by air and haze over a layer `skyAirHeight` thick, lit by the model's sun and scaled by
+    // `skyExposure`; zero once the sun has set.
+    Vec3 skyRadiance(const Vec3& w) const;
+    // The sky's light averaged over the upper half of the sky, weighted as a horizontal surface
+    // receives it: what an upward-facing surface sees of the sky.
+    Vec3 skyIrradiance() const;
+    // The sun's light on a horizontal surface (transmitted colour x intensity x cosine).
+    Vec3 sunIrradiance() const;
+
     // Applies the children of an "atmosphere" element, each holding a "value": "juliandate",
     // "latitude", "longitude", "meridian" (degrees), "turbidity", "directionality", then
     // "scattering" ("rayleighfactor" and "miefactor"), "sundistancetoplanet" and last "timeofday",
-    // so the sun is placed with every other input. A present child whose number does not read fails
-    // with one diagnostic line naming `file`, the line and the child.
+    // so the sun is placed with every other input. The air between the eye and what it sees comes
+    // from "aerial": "haze" (extinction per unit of distance, the same at every height), "mist"
+    // (extinction at the height "mistbase", thinning by 1/e every "mistheight" above it) and
+    // "nightsky" (r, g, b: the colour of the air once the sun's light is gone). A present child whose number
+    // does not read fails with one diagnostic line naming `file`, the line and the child.
     bool configureFromElement(const tinyxml2::XMLElement* atmosphere, const char* file);
 
     Vec3 sunColour;
@@ -77,4 +90,14 @@ public:
     float meridian = 0;    // standard meridian, radians
     float colourScale = 1.0f;
     float azimuthOffset = 0; // radians, about the vertical axis
+    // The sky layer of skyRadiance: its thickness at the zenith and the brightness of its light.
+    float skyAirHeight = 50.0f;
+    float skyExposure = 8.0f;
+    // Aerial perspective: haze and mist extinction (per unit of distance, 0 for clear air), the
+    // mist's base height and its 1/e thickness, and the air's own colour at night.
+    float aerialHaze = 0.0f;
+    float aerialMist = 0.0f;
+    float aerialMistBase = 0.0f;
+    float aerialMistHeight = 10.0f;
+    Vec3 aerialNight;
 };

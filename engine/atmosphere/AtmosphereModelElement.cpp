@@ -7,6 +7,7 @@
 
 #include <tinyxml2.h>
 
+#include <cmath>
 #include <string>
 
 namespace {
@@ -78,6 +79,36 @@ bool AtmosphereModel::configureFromElement(const tinyxml2::XMLElement* atmospher
         return false;
     if (present)
         sunDistance = float(v);
+    if (const tinyxml2::XMLElement* aerial = atmosphere->FirstChildElement("aerial")) {
+        // Extinctions may be zero (clear air) but never negative; the mist needs a thickness.
+        struct {
+            const char* name;
+            float* value;
+            double low;
+        } const fields[] = {{"haze", &aerialHaze, 0.0},
+                            {"mist", &aerialMist, 0.0},
+                            {"mistbase", &aerialMistBase, -1e6},
+                            {"mistheight", &aerialMistHeight, 1e-3}};
+        for (const auto& field : fields) {
+            double value = *field.value;
+            if (aerial->Attribute(field.name) && (!xml::queryDouble(aerial, field.name, value) ||
+                                                  !std::isfinite(value) || value < field.low || value > 1e6))
+                return fail(file, aerial,
+                            std::string("\"") + field.name + "\" must be a number of at least " +
+                                (field.low < -1.0 ? std::string("-1e6") : std::to_string(field.low)));
+            *field.value = float(value);
+        }
+        if (const tinyxml2::XMLElement* night = aerial->FirstChildElement("nightsky")) {
+            double rgb[3] = {0, 0, 0};
+            const char* names[3] = {"r", "g", "b"};
+            for (int i = 0; i < 3; ++i)
+                if (!xml::queryDouble(night, names[i], rgb[i]) || !std::isfinite(rgb[i]) || rgb[i] < 0 ||
+                    rgb[i] > 1e3)
+                    return fail(file, night,
+                                std::string("\"") + names[i] + "\" must be a colour value of at least 0");
+            aerialNight = Vec3(float(rgb[0]), float(rgb[1]), float(rgb[2]));
+        }
+    }
     if (!childValue(file, atmosphere, "timeofday", present, v))
         return false;
     if (present)

@@ -7,7 +7,33 @@
 
 namespace {
 std::atomic<unsigned> printed{0};
+thread_local DiagnosticHold* currentHold = nullptr;
 } // namespace
+
+DiagnosticHold::DiagnosticHold() : outer_(currentHold) {
+    currentHold = this;
+}
+
+DiagnosticHold::~DiagnosticHold() {
+    stop();
+}
+
+void DiagnosticHold::stop() {
+    // Holds end in the reverse order they began on their thread.
+    if (holding_ && currentHold == this)
+        currentHold = outer_;
+    holding_ = false;
+}
+
+std::vector<std::string> DiagnosticHold::take() {
+    stop();
+    return std::move(lines_);
+}
+
+void sayHeld(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines)
+        std::fputs(line.c_str(), stderr);
+}
 
 unsigned diagnosticCount() {
     return printed.load();
@@ -30,6 +56,11 @@ void diagnostic(const char* file, const char* place, const char* reasonFormat, .
             *c = '?';
     }
     std::strcat(line, "\n");
+    if (currentHold) {
+        currentHold->lines_.emplace_back(line);
+        ++printed;
+        return;
+    }
     // One write, so the line comes out whole even if another thread writes too.
     std::fputs(line, stderr);
     ++printed;

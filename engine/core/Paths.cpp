@@ -42,6 +42,38 @@ std::string executableDirectory() {
     return slash == std::string::npos ? std::string() : path.substr(0, slash ? slash : 1);
 }
 
+namespace {
+bool isDirectory(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+} // namespace
+
+std::string demoRootFor(const std::string& executable) {
+    const size_t slash = executable.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    const std::string folder = executable.substr(0, slash ? slash : 1);
+    if (isDirectory(folder + "/data"))
+        return folder;
+    const std::string name = executable.substr(slash + 1);
+    const size_t up = executable.rfind('/', slash ? slash - 1 : 0);
+    if (slash && up != std::string::npos) {
+        const std::string installed = executable.substr(0, up) + "/share/games/" + name;
+        if (isDirectory(installed + "/data"))
+            return installed;
+    }
+    return folder;
+}
+
+std::string defaultDemoRoot() {
+    char buffer[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0)
+        return std::string();
+    return demoRootFor(std::string(buffer, static_cast<size_t>(n)));
+}
+
 std::string unreadableFileReason(const std::string& path) {
     struct stat link {};
     if (lstat(path.c_str(), &link) != 0)

@@ -8,6 +8,7 @@
 #include "render/CodeTables.h"
 #include "render/Device.h"
 #include "render/Framebuffer.h"
+#include "render/ProfileScope.h"
 #include "render/Program.h"
 #include "render/StateSet.h"
 #include "scene/Camera.h"
@@ -172,9 +173,13 @@ void CascadedShadows::update(const Camera& camera, AtmosphericalLight& light, De
     light.shadowIntensity = shadowIntensity;
     if (!fit(camera, light.model->sunDirection, screenAspect))
         return;
-    for (int i = 0; i < kCascades; ++i)
+    static const char* const kPassNames[kCascades] = {"shadow cascade 0", "shadow cascade 1",
+                                                      "shadow cascade 2", "shadow cascade 3"};
+    for (int i = 0; i < kCascades; ++i) {
+        ProfileScope pass(*device, kPassNames[i]);
         renderShadowPass(framebuffers[i], cascades[i].lightView, scene, device, cascades[i].projection,
                          light.shadowCasterMask, light.cascadeMatrices[i], cascades[i].viewVolume);
+    }
     const Mat4& P = camera.projection;
     for (int i = 0; i < kCascades; ++i) {
         const float d = cascades[i].farZ;

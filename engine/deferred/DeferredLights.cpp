@@ -9,11 +9,13 @@
 #include "render/CodeTables.h"
 #include "render/Device.h"
 #include "render/Framebuffer.h"
+#include "render/ProfileScope.h"
 #include "render/Program.h"
 #include "render/SamplerSet.h"
 #include "render/UniformBuffer.h"
 #include "render/VertexArrayObject.h"
 #include "render/VertexBuffer.h"
+#include "scene/AmbientLight.h"
 #include "scene/AreaLight.h"
 #include "scene/Camera.h"
 #include "scene/CubeLight.h"
@@ -63,6 +65,14 @@ enum : int {
 constexpr int kSemanticPosition = 0, kSemanticNormal = 1, kSemanticColor = 2, kSemanticTexcoord = 4;
 constexpr int kUsageDynamicDraw = 6;
 
+// The profiler's names for each type's pass, without and with shadows.
+const char* const kLightPassNames[2][9] = {
+    {"light directional", "light point", "light spot", "light area", "light linear", "light cube",
+     "light ambient", "light projective", "light atmospherical"},
+    {"light directional shadowed", "light point shadowed", "light spot shadowed", "light area shadowed",
+     "light linear shadowed", "light cube shadowed", "light ambient shadowed", "light projective shadowed",
+     "light atmospherical shadowed"}};
+
 const char* const kSamplerBindings[][2] = {
     {"gb_diffuse", "gb_diffuse"}, {"gb_specular", "gb_specular"}, {"gb_normal", "gb_normal"},
     {"gb_depth", "gb_depth"},     {"gb_light", "gb_light"},       {"cubemaps/viruslight", "cubemap"},
@@ -78,6 +88,10 @@ void set3(float* out, float x, float y, float z) {
 Vec3 transform3(const Mat3& m, const Vec3& v) {
     return Vec3(m.m[0] * v.x + m.m[1] * v.y + m.m[2] * v.z, m.m[3] * v.x + m.m[4] * v.y + m.m[5] * v.z,
                 m.m[6] * v.x + m.m[7] * v.y + m.m[8] * v.z);
+}
+
+Vec3 times(const Vec3& a, const Vec3& b) {
+    return Vec3(a.x * b.x, a.y * b.y, a.z * b.z);
 }
 
 // World-space +Z of the light's node, from its position (not normalised).
@@ -207,11 +221,41 @@ bool DeferredScene::setUpLights() {
             atmosphereBinding_[shadowed] = binding;
         }
     }
+
+    const int skyStart = lightTypeStart_[kTypeAtmospherical];
+    skyIndex_ = skyStart < lightTypeStart_[kTypeAtmospherical + 1] ? skyStart : -1;
+    sky_ = skyIndex_ >= 0 ? static_cast<AtmosphericalLight*>(lights_[size_t(skyIndex_)]) : nullptr;
+    aerialProgram_ = programRegistry().find("deferred/aerial");
+    aerialSamplerSet_ = nullptr;
+    aerialVertexArray_ = nullptr;
+    aerialBinding_ = -1;
+    if (aerialProgram_) {
+        const UniformBlockInfo* block = aerialProgram_->findUniformBlock("AtmosphereModel");
+        aerialVertexArray_ = VertexArrayObject::create(*aerialProgram_, *lightVertexBuffer_, nullptr);
+        if (!block || !aerialVertexArray_) {
+            diagnostic(
+                "data/demo.xml", "deferred/aerial",
+                "the aerial program needs the block \"AtmosphereModel\" and the light record's inputs");
+            return false;
+        }
+        GLint binding = 0;
+        glGetActiveUniformBlockiv(aerialProgram_->glName(), GLuint(block->index), GL_UNIFORM_BLOCK_BINDING,
+                                  &binding);
+        aerialBinding_ = binding;
+        aerialSamplerSet_ = makeRef<SamplerSet>();
+        for (const auto& pair : kSamplerBindings)
+            addByName(*aerialSamplerSet_, pair[0], aerialProgram_.get(), pair[1]);
+        const char* const names[3] = {"haze", "mist", "nightSky"};
+        for (int i = 0; i < 3; ++i) {
+            const UniformInfo* u = aerialProgram_->findUniform(names[i]);
+            aerialLocations_[i] = u ? int(u->location) : -1;
+        }
+    }
     return true;
 }
 
 void DeferredScene::writeRecord(const Light& light, const Mat4& view, const Mat3& normalMatrix,
-                                LightRecord& r) {
+                                LightRecord& r, const AtmosphericalLight* sky) {
     const Vec3 viewPosition = Mat4::transformPoint(view, light.transform.worldPosition);
     set3(r.position, viewPosition);
     set3(r.colour, light.colour * light.intensity);
@@ -254,7 +298,23 @@ void DeferredScene::writeRecord(const Light& light, const Mat4& view, const Mat3
         set3(r.vector, transform3(normalMatrix, lightAxis(light)));
         break;
     }
-    default: // ambient, atmospherical
+    case kTypeAmbient: {
+        // "COLOR" is the light from above, "TEXCOORD" the light from below.
+        const auto& l = static_cast<const AmbientLight&>(light);
+        const Vec3 scale = light.colour * light.intensity;
+        set3(r.params, 0, 0, 0);
+        if (l.followsSky && sky && sky->model) {
+            const AtmosphereModel& air = *sky->model;
+            const Vec3 fromSky = air.skyIrradiance();
+            const Vec3 onGround = times(air.sunIrradiance(), sky->colour * sky->intensity) + fromSky;
+            set3(r.colour, times(fromSky, scale));
+            set3(r.vector, times(times(onGround, l.groundAlbedo), scale));
+        } else {
+            set3(r.vector, scale * 0.5f);
+        }
+        break;
+    }
+    default: // atmospherical
         set3(r.params, 0, 0, 0);
         break;
     }
@@ -273,7 +333,7 @@ void DeferredScene::fillLightRecords() {
         Light& light = *lights_[i];
         LightRecord record;
         std::memcpy(record.vector, vector, sizeof vector);
-        writeRecord(light, cam.view, normalMatrix, record);
+        writeRecord(light, cam.view, normalMatrix, record, sky_);
         std::memcpy(vector, record.vector, sizeof vector);
         if (light.kind() == KindProjectiveLight) {
             static_cast<ProjectiveLight&>(light).updateProjectionTextureMatrix(cam.view);
@@ -358,6 +418,7 @@ void DeferredScene::drawOneByOne(Device& device, int type, int programIndex, int
                     device.bindTexture("shadowmap", *light.shadowMap);
             }
             bindBlockRange(GLuint(atmosphereBinding_[shadowed]), *sun.uniformBuffer);
+            device.checkState();
             glDrawArrays(GL_POINTS, i, 1);
             glBindBufferBase(GL_UNIFORM_BUFFER, GLuint(atmosphereBinding_[shadowed]), 0);
             continue;
@@ -365,6 +426,7 @@ void DeferredScene::drawOneByOne(Device& device, int type, int programIndex, int
         default:
             break;
         }
+        device.checkState();
         glDrawArrays(GL_POINTS, i, 1);
     }
 }
@@ -382,6 +444,9 @@ void DeferredScene::renderLights(Ref<Device>& device, float time) {
         if (start >= end)
             continue;
         const int plain = firstShadowed_[t] < 0 ? end - start : firstShadowed_[t];
+        const bool split =
+            t == kTypePoint || t == kTypeSpot || t == kTypeProjective || t == kTypeAtmospherical;
+        ProfileScope pass(*device, kLightPassNames[split && plain == 0][t]);
         bindLightProgram(*device, t);
         switch (t) {
         case kTypePoint:
@@ -389,13 +454,17 @@ void DeferredScene::renderLights(Ref<Device>& device, float time) {
         case kTypeProjective:
         case kTypeAtmospherical: {
             if (plain > 0) {
-                if (t == kTypePoint || t == kTypeSpot)
+                if (t == kTypePoint || t == kTypeSpot) {
+                    device->checkState();
                     glDrawArrays(GL_POINTS, start, plain);
-                else
+                } else {
                     drawOneByOne(*device, t, t, start, start + plain, false);
+                }
             }
             const int shadowProgram = kLightTypes + t;
             if (start + plain < end && lightPrograms_[shadowProgram]) {
+                if (plain > 0)
+                    pass.next(*device, kLightPassNames[1][t]);
                 bindLightProgram(*device, shadowProgram);
                 drawOneByOne(*device, t, shadowProgram, start + plain, end, true);
             }
@@ -405,21 +474,62 @@ void DeferredScene::renderLights(Ref<Device>& device, float time) {
             drawOneByOne(*device, t, t, start, end, false);
             break;
         default:
+            device->checkState();
             glDrawArrays(GL_POINTS, start, end - start);
             break;
         }
         device->bindVertexArray(nullptr);
     }
 
+    renderAerialPerspective(*device);
+
     const Camera& cam = static_cast<const Camera&>(*camera);
-    renderAfterLights(device, cam.view, time);
+    {
+        ProfileScope pass(*device, "after lights");
+        renderAfterLights(device, cam.view, time);
+    }
 
     const int points = lightTypeStart_[kTypePoint + 1] - lightTypeStart_[kTypePoint];
     if (lightParticles && lightPrograms_[kParticleProgram] && points > 0) {
+        ProfileScope pass(*device, "light particles");
         lightStates(*device);
         bindLightProgram(*device, kParticleProgram);
         lightPrograms_[kParticleProgram]->setFloat("radiusScale", radiusScale);
+        device->checkState();
         glDrawArrays(GL_POINTS, lightTypeStart_[kTypePoint], points);
         device->bindVertexArray(nullptr);
     }
+}
+
+void DeferredScene::renderAerialPerspective(Device& device) {
+    if (!aerialProgram_ || !sky_ || !sky_->model || !sky_->uniformBuffer)
+        return;
+    const AtmosphereModel& air = *sky_->model;
+    if (!(air.aerialHaze > 0.0f) && !(air.aerialMist > 0.0f))
+        return;
+    // What lies behind loses light to the air (the alpha, its transmittance) and gains the air's
+    // own (the colour): destination x alpha + colour.
+    BlendState blend;
+    blend.enabled = true;
+    blend.equation = codes::kEquationAdd;
+    blend.srcRGB = blend.srcAlpha = codes::kFactorOne;
+    blend.dstRGB = blend.dstAlpha = codes::kFactorSrcAlpha;
+    blend.colorMask[3] = false;
+    device.applyBlend(blend);
+    device.bindProgram(aerialProgram_);
+    aerialProgram_->setVector2("viewport", inverseTargetSize_[0], inverseTargetSize_[1]);
+    aerialProgram_->setFloatArray5("projCoeffs", projCoeffs_);
+    if (aerialLocations_[0] >= 0)
+        glUniform1f(aerialLocations_[0], air.aerialHaze);
+    if (aerialLocations_[1] >= 0)
+        glUniform3f(aerialLocations_[1], air.aerialMist, air.aerialMistBase, air.aerialMistHeight);
+    if (aerialLocations_[2] >= 0)
+        glUniform3f(aerialLocations_[2], air.aerialNight.x, air.aerialNight.y, air.aerialNight.z);
+    device.bindSamplerSet(aerialSamplerSet_);
+    device.bindVertexArray(aerialVertexArray_);
+    bindBlockRange(GLuint(aerialBinding_), *sky_->uniformBuffer);
+    glDrawArrays(GL_POINTS, skyIndex_, 1);
+    glBindBufferBase(GL_UNIFORM_BUFFER, GLuint(aerialBinding_), 0);
+    device.bindVertexArray(nullptr);
+    lightStates(device);
 }

@@ -8,6 +8,7 @@
 #include "render/CodeTables.h"
 #include "render/Device.h"
 #include "render/Framebuffer.h"
+#include "render/ProfileScope.h"
 #include "render/Program.h"
 #include "render/SamplerSet.h"
 #include "render/StateSet.h"
@@ -82,6 +83,11 @@ bool DeferredScene::load(Ref<LoadingScreen>& loadingScreen) {
 }
 
 void DeferredScene::unload() {
+    aerialVertexArray_ = nullptr;
+    aerialSamplerSet_ = nullptr;
+    aerialProgram_ = nullptr;
+    sky_ = nullptr;
+    skyIndex_ = -1;
     lightVertexArrays_.clear();
     lightPrograms_.clear();
     lightSamplerSets_.clear();
@@ -126,12 +132,11 @@ void DeferredScene::render(Ref<Device>& device, float time, float) {
         return;
     Camera& cam = static_cast<Camera&>(*camera);
     if (BlitEngine* blit = blitEngine()) {
-        const Mat4& inverseProjection = device->matrix(kProjectionInverse);
-        const float coefficients[5] = {inverseProjection[0], inverseProjection[5], inverseProjection[11],
-                                       inverseProjection[14], inverseProjection[15]};
+        // The occlusion pass rebuilds eye positions from depth with the whole inverse projection,
+        // and projects its samples back with the coefficients taken from it.
         if (blit->engine(BlitEngine::kAmbientOcclusion)) {
             blit->ssao().setNearFar(cam.nearZ, cam.farZ);
-            blit->ssao().setProjectionCoefficients(coefficients);
+            blit->ssao().setInverseProjection(device->matrix(kProjectionInverse));
         }
         blit->setCameraRange(cam.nearZ, cam.farZ);
         blit->noise[1] = time;
@@ -155,6 +160,7 @@ void DeferredScene::render(Ref<Device>& device, float time, float) {
 void DeferredScene::renderGeometry(Ref<Device>& device, float time) {
     inverseTargetSize_[0] = 1.0f / float(gBuffer_->width());
     inverseTargetSize_[1] = 1.0f / float(gBuffer_->height());
+    ProfileScope pass(*device, "gbuffer");
     device->bindFramebuffer(gBuffer_);
     StateSet& states = *stateSet_;
     setBaseStates(states);
@@ -177,6 +183,7 @@ void DeferredScene::renderGeometry(Ref<Device>& device, float time) {
     scene_->render(cam.view, stateSet_, 0);
 
     if (decals) {
+        pass.next(*device, "decals");
         static const GLenum kDecalBuffers[2] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT2};
         glDrawBuffers(2, kDecalBuffers);
         BlendState decalBlend;

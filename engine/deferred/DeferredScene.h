@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+class AtmosphericalLight;
 class BlitEngine;
 class Envelope;
 class Framebuffer;
@@ -65,8 +66,13 @@ public:
     void renderGeometry(Ref<Device>& device, float time);
 
     // The record of one light for a camera view and its normal matrix; pure, for tests and tools.
+    // An ambient light that follows the sky takes its colours from `sky`'s atmosphere.
     static void writeRecord(const Light& light, const Mat4& view, const Mat3& normalMatrix,
-                            LightRecord& record);
+                            LightRecord& record, const AtmosphericalLight* sky = nullptr);
+    // Aerial perspective after the lights: what lies far off loses light to the air and gains the
+    // sky's, by its distance (the atmosphere's haze and mist). Drawn by the optional program
+    // "deferred/aerial" over the first atmospherical light, when that light's air is not clear.
+    void renderAerialPerspective(Device& device);
 
     const std::vector<Ref<Program>>& lightPrograms() const { return lightPrograms_; }
     const std::vector<Light*>& lights() const { return lights_; }
@@ -114,4 +120,13 @@ private:
     void drawOneByOne(Device& device, int type, int programIndex, int first, int last, bool shadowed);
 
     int atmosphereBinding_[2] = {-1, -1};
+    // The scene's first atmospherical light: the sky for ambient lights that follow it, and the air
+    // of the aerial pass.
+    AtmosphericalLight* sky_ = nullptr;
+    int skyIndex_ = -1;
+    Ref<Program> aerialProgram_;
+    Ref<SamplerSet> aerialSamplerSet_;
+    Ref<VertexArrayObject> aerialVertexArray_;
+    int aerialBinding_ = -1;
+    int aerialLocations_[3] = {-1, -1, -1};
 };

@@ -1,6 +1,8 @@
 #include "demo/Timeline.h"
 
 #include "demo/LoadingScreen.h"
+#include "render/Device.h"
+#include "render/FrameProfiler.h"
 
 Timeline& Timeline::global() {
     static Timeline timeline;
@@ -39,8 +41,13 @@ bool Timeline::frame(Ref<Device>& device, float time, float step) {
     for (TimelineEntry& entry : entries_) {
         // Half-open interval; a NaN time fails both comparisons and activates nothing.
         if (entry.part && time >= entry.start && time < entry.end) {
+            FrameProfiler* profiler = device ? device->profiler() : nullptr;
+            if (profiler)
+                profiler->beginPart(entry.name.c_str());
             entry.part->update(time, step);
             entry.part->render(device, time, step);
+            if (profiler)
+                profiler->endPart();
             ++active;
         }
     }

@@ -15,6 +15,7 @@
 #include "post/SSAOEngine.h"
 #include "render/Device.h"
 #include "render/Framebuffer.h"
+#include "render/ProfileScope.h"
 #include "render/Program.h"
 #include "render/QuadVertexBuffer.h"
 #include "render/SamplerSet.h"
@@ -230,6 +231,8 @@ bool BlitEngine::setUp(const std::string& gradientTextureName, int width, int he
         u.cameraRange = location("CameraRange");
         u.dofParams = location("DOFParams");
         u.projCoeffs = location("projCoeffs");
+        u.tone = location("toneParams");
+        toneSent_[i] = false;
     }
     return true;
 }
@@ -260,10 +263,22 @@ float BlitEngine::nextNoise() {
 }
 
 void BlitEngine::run(Device& device) {
+    static const char* const kPassNames[kSlotCount] = {"post depth of field",
+                                                       "post glow",
+                                                       "post light streaks",
+                                                       "post slot 3",
+                                                       "post ambient occlusion",
+                                                       "post motion blur",
+                                                       "post radial blur",
+                                                       "post slot 7",
+                                                       "post slot 8",
+                                                       "post fxaa"};
     auto runSlot = [&](int slot, int passes) {
         MultiPassEngine& engine = *slots_[slot].engine;
-        if (engine.ready())
+        if (engine.ready()) {
+            ProfileScope pass(device, kPassNames[slot]);
             engine.render(device, slots_[slot].samplerSets, passes);
+        }
     };
     runSlot(kFXAA, 1);
     runSlot(kAmbientOcclusion, 1);
@@ -287,12 +302,18 @@ void BlitEngine::run(Device& device) {
     const Ref<Program>& program = programs_[permutation_];
     if (!program || !quad_)
         return;
+    ProfileScope pass(device, "composite");
     device.applyBlend(BlendState());
     device.bindProgram(program);
     const CompositeUniforms& u = uniforms_[permutation_];
     glUniform1f(u.lutFade, lutFade);
     glUniform3fv(u.distort, 1, distortion);
     glUniform2fv(u.gamma, 1, gamma);
+    // A chain without a tone curve sends no tone values: the uniform starts out as zero.
+    if (tone[3] != 0.0f || toneSent_[permutation_]) {
+        glUniform4fv(u.tone, 1, tone);
+        toneSent_[permutation_] = tone[3] != 0.0f;
+    }
     const float r1 = nextNoise();
     const float r2 = nextNoise();
     glUniform3f(u.noise, r1, r2, noise[2]);
@@ -306,6 +327,7 @@ void BlitEngine::run(Device& device) {
     }
     device.bindSamplerSet(compositeSets_[permutation_]);
     device.bindVertexBuffer(quad_);
+    device.checkState();
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
 }
 

@@ -96,6 +96,9 @@ public:
     float dofParams[4] = {1.0f, 1.0f, 2.0f, 1.0f};
     float distortion[4] = {};
     float gamma[2] = {1.0f, 1.0f};
+    // The tone curve after exposure: toe end, share of the rest kept straight, toe power, white
+    // (a white of 0 leaves the exposed colour as it is).
+    float tone[4] = {0.22f, 0.4f, 1.33f, 0.0f};
     // [1] receives the demo time every frame; [2] is the noise amount.
     float noise[3] = {};
     // Texture bound as "debug_buffer"; read at set-up.
@@ -111,7 +114,7 @@ private:
     };
     struct CompositeUniforms {
         GLint lutFade = -1, distort = -1, gamma = -1, noise = -1, invViewport = -1, cameraRange = -1,
-              dofParams = -1, projCoeffs = -1;
+              dofParams = -1, projCoeffs = -1, tone = -1;
     };
 
     bool setUpEngine(int slot, const char* programName, const char* first, const char* second);
@@ -124,6 +127,7 @@ private:
     Ref<SamplerSet> compositeSets_[kPermutationCount];
     CompositeUniforms uniforms_[kPermutationCount];
     int permutation_ = 0;
+    bool toneSent_[kPermutationCount] = {};
     EngineSlot slots_[kSlotCount];
     float cameraRange_[4] = {1.0f, 1024.0f, 1023.0f, -1024.0f};
     int width_ = 0;

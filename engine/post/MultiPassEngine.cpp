@@ -68,6 +68,7 @@ void MultiPassEngine::drawPass(Device& device, const Ref<SamplerSet>& samplerSet
     if (device.samplerSetBindingEnabled())
         device.bindSamplerSet(samplerSet);
     device.bindVertexArray(vertexArray_);
+    device.checkState();
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     device.bindVertexArray(nullptr);
 }

@@ -30,7 +30,10 @@ bool SSAOEngine::setUp(const Ref<Framebuffer>& first, const Ref<Framebuffer>& se
     program_ = programRegistry().find("post/ssao");
     if (!second_ || !buildVertexArray())
         return false;
-    computeKernel(second_->width(), second_->height(), kernel_);
+    // The kernel is measured in pixels of the target the occlusion is computed in: the first when
+    // there is one (it may be smaller than the picture the blur composes).
+    const Framebuffer& occlusionTarget = first_ ? *first_ : *second_;
+    computeKernel(occlusionTarget.width(), occlusionTarget.height(), kernel_);
     // Written straight into the program: the device's binding stays as it is.
     glProgramUniform3fv(program_->glName(), uniformLocation("gi_samples"), kKernelSize, kernel_);
     texelSize_ = uniformLocation("TexelSize");

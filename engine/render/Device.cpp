@@ -14,7 +14,17 @@
 namespace {
 bool gVendorIsNvidia = false;
 bool gRendererIsSoftware = false;
+bool gDefaultStateChecking = false;
+bool gDefaultCachesEnabled = true;
 } // namespace
+
+void Device::setDefaultStateChecking(bool on) {
+    gDefaultStateChecking = on;
+}
+
+void Device::setDefaultCachesEnabled(bool on) {
+    gDefaultCachesEnabled = on;
+}
 
 bool Device::vendorIsNvidia() {
     return gVendorIsNvidia;
@@ -28,12 +38,19 @@ bool Device::rendererIsSoftware() {
     return gRendererIsSoftware;
 }
 
-Device::Device() {
+Device::Device() : stateChecking_(gDefaultStateChecking), cachesEnabled_(gDefaultCachesEnabled) {
     defaultVertexArray_ = makeRef<VertexArrayObject>();
     defaultVertexArray_->generate();
     glBindVertexArray(defaultVertexArray_->glName());
     // The cache records culling as on, so GL has to agree from the start.
     glEnable(GL_CULL_FACE);
+    GLint contextFlags = 0;
+    glGetIntegerv(GL_CONTEXT_FLAGS, &contextFlags);
+    wideLines_ = !(contextFlags & GL_CONTEXT_FLAG_FORWARD_COMPATIBLE_BIT);
+    GLint profile = 0;
+    glGetIntegerv(GL_CONTEXT_PROFILE_MASK, &profile);
+    vertexFragmentClamps_ = (profile & GL_CONTEXT_COMPATIBILITY_PROFILE_BIT) != 0;
+    sendStartState();
     const GLubyte* vendor = glGetString(GL_VENDOR);
     gVendorIsNvidia = vendor && std::strstr(reinterpret_cast<const char*>(vendor), "NVIDIA");
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
@@ -43,6 +60,37 @@ Device::Device() {
 }
 
 Device::~Device() = default;
+
+// GL's own start state differs from what the caches record in the blend factors (one and zero
+// against zero and zero) and in the read clamp (fixed-point only against on), and a context an
+// earlier device used may hold anything: every value the caches record goes out once.
+void Device::sendStartState() {
+    glDisable(GL_BLEND);
+    glBlendFunc(GL_ZERO, GL_ZERO);
+    glBlendEquation(GL_FUNC_ADD);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDisable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glDepthMask(GL_TRUE);
+    glDisable(GL_DEPTH_CLAMP);
+    glDepthRange(0.0, 1.0);
+    glDisable(GL_STENCIL_TEST);
+    glStencilFunc(GL_ALWAYS, 0, ~0u);
+    glStencilMask(~0u);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+    glFrontFace(GL_CCW);
+    glCullFace(GL_BACK);
+    glDisable(GL_SCISSOR_TEST);
+    glPointSize(1.0f);
+    glLineWidth(1.0f);
+    // Core contexts keep only the read clamp.
+    glClampColor(GL_CLAMP_READ_COLOR, GL_TRUE);
+    for (GLenum mode : {GL_POLYGON_OFFSET_FILL, GL_POLYGON_OFFSET_LINE, GL_POLYGON_OFFSET_POINT})
+        glDisable(mode);
+    glPolygonOffset(0.0f, 0.0f);
+    glDisable(GL_RASTERIZER_DISCARD);
+    glDisable(GL_PROGRAM_POINT_SIZE);
+}
 
 void Device::unbindProgramArrays() {
     // The arrays bindVertexBuffer enabled live in the device's own vertex array; a vertex array
@@ -121,8 +169,14 @@ void Device::bindFramebuffer(const Ref<Framebuffer>& framebuffer) {
         glDrawBuffers(framebuffer_->drawBufferCount(), framebuffer_->drawBuffers());
         glReadBuffer(GL_BACK);
     }
-    glViewport(0, 0, framebuffer_->width(), framebuffer_->height());
-    glScissor(0, 0, framebuffer_->width(), framebuffer_->height());
+    setViewportAndScissor(framebuffer_->width(), framebuffer_->height());
+}
+
+void Device::setViewportAndScissor(int width, int height) {
+    glViewport(0, 0, width, height);
+    glScissor(0, 0, width, height);
+    viewportWidth_ = width;
+    viewportHeight_ = height;
 }
 
 void Device::bindDefaultFramebuffer(int width, int height) {
@@ -132,8 +186,7 @@ void Device::bindDefaultFramebuffer(int width, int height) {
     glDrawBuffer(GL_BACK);
     glReadBuffer(GL_BACK);
     framebuffer_ = nullptr;
-    glViewport(0, 0, width, height);
-    glScissor(0, 0, width, height);
+    setViewportAndScissor(width, height);
 }
 
 void Device::bindProgram(const Ref<Program>& program) {

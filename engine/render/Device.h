@@ -9,6 +9,7 @@
 
 #include <string>
 
+class FrameProfiler;
 class Framebuffer;
 class Program;
 class VertexBuffer;
@@ -51,6 +52,31 @@ public:
     void applyDepthStencil(const DepthStencilState& state);
     void applyRasterizer(const RasterizerState& state);
 
+    // Checking mode: after every apply operation and wherever checkState is called (every draw
+    // site calls it just before drawing), every piece of state the device believes GL holds is
+    // read back from GL and compared. The first difference is reported once, through the handler,
+    // naming the state, what the device believed, what GL holds and where it was found; the
+    // device then stops checking. Off, checkState costs one test of a flag and sends nothing.
+    void checkState(const char* file = __builtin_FILE(), int line = __builtin_LINE()) {
+        if (stateChecking_)
+            verifyState(file, line);
+    }
+    void setStateChecking(bool on) { stateChecking_ = on; }
+    bool stateChecking() const { return stateChecking_; }
+    // With the caches off every apply operation sends each call as if nothing were known of GL;
+    // the caches still follow what is sent, so they may be switched back on at any time.
+    void setCachesEnabled(bool on) { cachesEnabled_ = on; }
+    bool cachesEnabled() const { return cachesEnabled_; }
+    // The two switches for devices created from now on (the player's --check-state and
+    // --no-state-cache options, and the tests, set them before the device exists).
+    static void setDefaultStateChecking(bool on);
+    static void setDefaultCachesEnabled(bool on);
+    // Receives the one-line report of a difference; null (the start) prints it on standard error.
+    using StateDifferenceHandler = void (*)(const std::string& report);
+    static void setStateDifferenceHandler(StateDifferenceHandler handler);
+    // Differences reported by every device of the process so far.
+    static unsigned long stateDifferencesReported();
+
     // Built-in matrices 0-10 (4x4) and 11-14 (3x3); uploaded at once when the bound program uses
     // them. A program must be bound.
     void setMatrix(int index, const Mat4& matrix);
@@ -82,6 +108,10 @@ public:
     // held the value: one per call a device without caches would have sent for the same record
     // (each enable or disable, function, mask and parameter call it compares).
     unsigned long stateCallsRemovedCount() const { return stateCallsRemoved_; }
+    // The profiler that the passes of a frame report to (ProfileScope), or null: profiling off,
+    // and then the passes issue no call of their own. Not owned; the owner clears it first.
+    FrameProfiler* profiler() const { return profiler_; }
+    void setProfiler(FrameProfiler* profiler) { profiler_ = profiler; }
 
     // Whether the GL vendor string contains "NVIDIA": only then do programs get sampler objects.
     // Recorded by the constructor; tests may override it.
@@ -92,6 +122,12 @@ public:
     static bool rendererIsSoftware();
 
 private:
+    template <bool Known> void sendBlend(const BlendState& state);
+    template <bool Known> void sendDepthStencil(const DepthStencilState& state);
+    template <bool Known> void sendRasterizer(const RasterizerState& state);
+    void verifyState(const char* file, int line);
+    void sendStartState();
+    void setViewportAndScissor(int width, int height);
     void unbindProgramArrays();
     void unbindSamplerSet();
     void uploadBindMatrices();
@@ -117,4 +153,15 @@ private:
     bool programPointSizeEnabled_ = false;
     unsigned long stateCalls_ = 0;
     unsigned long stateCallsRemoved_ = 0;
+    // Viewport and scissor box last sent (width and height; both start at the origin); negative
+    // until the device first sets them.
+    int viewportWidth_ = -1;
+    int viewportHeight_ = -1;
+    // Whether line widths above one exist (not in forward-compatible contexts).
+    bool wideLines_ = true;
+    // Whether the vertex and fragment colour clamps exist (only in compatibility contexts).
+    bool vertexFragmentClamps_ = false;
+    bool stateChecking_;
+    bool cachesEnabled_;
+    FrameProfiler* profiler_ = nullptr;
 };

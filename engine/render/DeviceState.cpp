@@ -15,17 +15,37 @@ void setCapability(GLenum capability, bool enabled) {
 
 } // namespace
 
-void Device::applyBlend(const BlendState& s) {
+// The caches decide once per record: with them off, every comparison below answers "differs"
+// at compile time, so the calls go out as if nothing were known of GL.
+void Device::applyBlend(const BlendState& state) {
+    cachesEnabled_ ? sendBlend<true>(state) : sendBlend<false>(state);
+    if (stateChecking_)
+        verifyState("Device::applyBlend", 0);
+}
+
+void Device::applyDepthStencil(const DepthStencilState& state) {
+    cachesEnabled_ ? sendDepthStencil<true>(state) : sendDepthStencil<false>(state);
+    if (stateChecking_)
+        verifyState("Device::applyDepthStencil", 0);
+}
+
+void Device::applyRasterizer(const RasterizerState& state) {
+    cachesEnabled_ ? sendRasterizer<true>(state) : sendRasterizer<false>(state);
+    if (stateChecking_)
+        verifyState("Device::applyRasterizer", 0);
+}
+
+template <bool Known> void Device::sendBlend(const BlendState& s) {
     BlendState& c = blend_;
     if (s.enabled) {
-        if (!c.enabled) {
+        if (!Known || !c.enabled) {
             glEnable(GL_BLEND);
             ++stateCalls_;
             c.enabled = true;
         } else {
             ++stateCallsRemoved_;
         }
-        if (s.srcRGB != c.srcRGB || s.dstRGB != c.dstRGB || s.srcAlpha != c.srcAlpha ||
+        if (!Known || s.srcRGB != c.srcRGB || s.dstRGB != c.dstRGB || s.srcAlpha != c.srcAlpha ||
             s.dstAlpha != c.dstAlpha) {
             // Zero alpha factors stand for "alpha blends like RGB".
             if (s.srcAlpha == 0 && s.dstAlpha == 0)
@@ -41,21 +61,21 @@ void Device::applyBlend(const BlendState& s) {
         } else {
             ++stateCallsRemoved_;
         }
-    } else if (c.enabled) {
+    } else if (!Known || c.enabled) {
         glDisable(GL_BLEND);
         ++stateCalls_;
         c.enabled = false;
     } else {
         ++stateCallsRemoved_;
     }
-    if (s.equation != c.equation) {
+    if (!Known || s.equation != c.equation) {
         glBlendEquation(codes::blendEquation(s.equation));
         ++stateCalls_;
         c.equation = s.equation;
     } else {
         ++stateCallsRemoved_;
     }
-    if (!std::equal(s.colorMask, s.colorMask + 4, c.colorMask)) {
+    if (!Known || !std::equal(s.colorMask, s.colorMask + 4, c.colorMask)) {
         glColorMask(s.colorMask[0], s.colorMask[1], s.colorMask[2], s.colorMask[3]);
         ++stateCalls_;
         std::copy(s.colorMask, s.colorMask + 4, c.colorMask);
@@ -64,40 +84,41 @@ void Device::applyBlend(const BlendState& s) {
     }
 }
 
-void Device::applyDepthStencil(const DepthStencilState& s) {
+template <bool Known> void Device::sendDepthStencil(const DepthStencilState& s) {
     DepthStencilState& c = depthStencil_;
     if (s.depthTest) {
-        if (!c.depthTest) {
+        if (!Known || !c.depthTest) {
             glEnable(GL_DEPTH_TEST);
             ++stateCalls_;
             c.depthTest = true;
         } else {
             ++stateCallsRemoved_;
         }
-        if (s.depthFunc != c.depthFunc) {
+        if (!Known || s.depthFunc != c.depthFunc) {
             glDepthFunc(codes::compareFunction(s.depthFunc));
             ++stateCalls_;
             c.depthFunc = s.depthFunc;
         } else {
             ++stateCallsRemoved_;
         }
-    } else if (c.depthTest) {
+    } else if (!Known || c.depthTest) {
         glDisable(GL_DEPTH_TEST);
         ++stateCalls_;
         c.depthTest = false;
     } else {
         ++stateCallsRemoved_;
     }
-    if (s.depthWrite != c.depthWrite) {
+    if (!Known || s.depthWrite != c.depthWrite) {
         glDepthMask(s.depthWrite ? GL_TRUE : GL_FALSE);
         ++stateCalls_;
         c.depthWrite = s.depthWrite;
     } else {
         ++stateCallsRemoved_;
     }
-    if (s.depthClamp == c.depthClamp)
+    const bool clampDiffers = !Known || s.depthClamp != c.depthClamp;
+    if (!clampDiffers)
         ++stateCallsRemoved_;
-    if (s.depthClamp != c.depthClamp) {
+    if (clampDiffers) {
         setCapability(GL_DEPTH_CLAMP, s.depthClamp);
         ++stateCalls_;
         c.depthClamp = s.depthClamp;
@@ -109,14 +130,14 @@ void Device::applyDepthStencil(const DepthStencilState& s) {
         }
     }
     if (s.stencilTest) {
-        if (!c.stencilTest) {
+        if (!Known || !c.stencilTest) {
             glEnable(GL_STENCIL_TEST);
             ++stateCalls_;
             c.stencilTest = true;
         } else {
             ++stateCallsRemoved_;
         }
-        if (s.stencilFail != c.stencilFail || s.stencilDepthFail != c.stencilDepthFail ||
+        if (!Known || s.stencilFail != c.stencilFail || s.stencilDepthFail != c.stencilDepthFail ||
             s.stencilDepthPass != c.stencilDepthPass) {
             glStencilOp(codes::stencilOperation(s.stencilFail), codes::stencilOperation(s.stencilDepthFail),
                         codes::stencilOperation(s.stencilDepthPass));
@@ -128,13 +149,13 @@ void Device::applyDepthStencil(const DepthStencilState& s) {
             ++stateCallsRemoved_;
         }
         // The mask is both the write mask and the compare mask, so a mask change re-sends both.
-        if (s.stencilMask != c.stencilMask) {
+        if (!Known || s.stencilMask != c.stencilMask) {
             glStencilMask(GLuint(s.stencilMask));
             ++stateCalls_;
         } else {
             ++stateCallsRemoved_;
         }
-        if (s.stencilRef != c.stencilRef || s.stencilMask != c.stencilMask ||
+        if (!Known || s.stencilRef != c.stencilRef || s.stencilMask != c.stencilMask ||
             s.stencilFunc != c.stencilFunc) {
             glStencilFunc(codes::compareFunction(s.stencilFunc), s.stencilRef, GLuint(s.stencilMask));
             ++stateCalls_;
@@ -144,7 +165,7 @@ void Device::applyDepthStencil(const DepthStencilState& s) {
         c.stencilRef = s.stencilRef;
         c.stencilMask = s.stencilMask;
         c.stencilFunc = s.stencilFunc;
-    } else if (c.stencilTest) {
+    } else if (!Known || c.stencilTest) {
         glDisable(GL_STENCIL_TEST);
         ++stateCalls_;
         c.stencilTest = false;
@@ -153,30 +174,30 @@ void Device::applyDepthStencil(const DepthStencilState& s) {
     }
 }
 
-void Device::applyRasterizer(const RasterizerState& s) {
+template <bool Known> void Device::sendRasterizer(const RasterizerState& s) {
     RasterizerState& c = rasterizer_;
-    if (s.cullEnabled != c.cullEnabled) {
+    if (!Known || s.cullEnabled != c.cullEnabled) {
         setCapability(GL_CULL_FACE, s.cullEnabled);
         ++stateCalls_;
         c.cullEnabled = s.cullEnabled;
     } else {
         ++stateCallsRemoved_;
     }
-    if (s.frontFace != c.frontFace) {
+    if (!Known || s.frontFace != c.frontFace) {
         glFrontFace(codes::winding(s.frontFace));
         ++stateCalls_;
         c.frontFace = s.frontFace;
     } else {
         ++stateCallsRemoved_;
     }
-    if (s.cullFace != c.cullFace) {
+    if (!Known || s.cullFace != c.cullFace) {
         glCullFace(codes::cullFace(s.cullFace));
         ++stateCalls_;
         c.cullFace = s.cullFace;
     } else {
         ++stateCallsRemoved_;
     }
-    if (s.scissorTest != c.scissorTest) {
+    if (!Known || s.scissorTest != c.scissorTest) {
         setCapability(GL_SCISSOR_TEST, s.scissorTest);
         ++stateCalls_;
         c.scissorTest = s.scissorTest;
@@ -184,22 +205,29 @@ void Device::applyRasterizer(const RasterizerState& s) {
         ++stateCallsRemoved_;
     }
     // Sizes closer than 0.1 count as equal and are not cached either.
-    if (std::fabs(s.pointSize - c.pointSize) > 0.1f) {
+    if (!Known || std::fabs(s.pointSize - c.pointSize) > 0.1f) {
         glPointSize(s.pointSize);
         ++stateCalls_;
         c.pointSize = s.pointSize;
     } else {
         ++stateCallsRemoved_;
     }
-    if (std::fabs(s.lineWidth - c.lineWidth) > 0.1f) {
-        glLineWidth(s.lineWidth);
+    // Forward-compatible contexts refuse widths above one (GL keeps the old width and records an
+    // error), so there the widest line is one pixel.
+    const float lineWidth = wideLines_ ? s.lineWidth : std::min(s.lineWidth, 1.0f);
+    if (!Known || std::fabs(lineWidth - c.lineWidth) > 0.1f) {
+        glLineWidth(lineWidth);
         ++stateCalls_;
-        c.lineWidth = s.lineWidth;
+        c.lineWidth = lineWidth;
     } else {
         ++stateCallsRemoved_;
     }
     auto clamp = [this](bool wanted, bool& cached, GLenum target) {
-        if (wanted != cached) {
+        // Core contexts have only the read clamp; without the caches the other two are not sent
+        // unasked (GL would refuse them with an error).
+        if (!Known && target != GL_CLAMP_READ_COLOR && !vertexFragmentClamps_)
+            return;
+        if (!Known || wanted != cached) {
             glClampColor(target, wanted ? GL_TRUE : GL_FALSE);
             ++stateCalls_;
             cached = wanted;
@@ -211,7 +239,14 @@ void Device::applyRasterizer(const RasterizerState& s) {
     clamp(s.clampVertexColor, c.clampVertexColor, GL_CLAMP_VERTEX_COLOR);
     clamp(s.clampReadColor, c.clampReadColor, GL_CLAMP_READ_COLOR);
     if (s.polygonOffsetEnabled) {
-        if (s.polygonOffsetMode != c.polygonOffsetMode) {
+        if (!Known) {
+            // Any other mode may be on.
+            for (int mode = 0; mode < 3; ++mode)
+                if (mode != s.polygonOffsetMode) {
+                    glDisable(codes::polygonOffsetMode(mode));
+                    ++stateCalls_;
+                }
+        } else if (s.polygonOffsetMode != c.polygonOffsetMode) {
             glDisable(codes::polygonOffsetMode(c.polygonOffsetMode));
             ++stateCalls_;
         }
@@ -222,6 +257,11 @@ void Device::applyRasterizer(const RasterizerState& s) {
         c.polygonOffsetMode = s.polygonOffsetMode;
         c.polygonOffsetFactor = s.polygonOffsetFactor;
         c.polygonOffsetUnits = s.polygonOffsetUnits;
+    } else if (!Known) {
+        for (int mode = 0; mode < 3; ++mode)
+            glDisable(codes::polygonOffsetMode(mode));
+        stateCalls_ += 3;
+        c.polygonOffsetEnabled = false;
     } else if (c.polygonOffsetEnabled) {
         glDisable(codes::polygonOffsetMode(c.polygonOffsetMode));
         ++stateCalls_;

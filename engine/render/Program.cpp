@@ -1,6 +1,7 @@
 #include "render/Program.h"
 
 #include "core/Diagnostics.h"
+#include "core/LoadPhases.h"
 #include "render/CodeTables.h"
 
 #include <algorithm>
@@ -33,6 +34,7 @@ void Program::printLog(const char* place, const char* what) const {
 }
 
 bool Program::link(const char* const* varyings, int count, int mode) {
+    LoadPhaseScope phase(LoadPhases::Programs);
     if (!stages_[kVertex] && !stages_[kControl] && !stages_[kEvaluation] && !stages_[kCompute])
         return false;
     glName_ = glCreateProgram();

@@ -15,6 +15,21 @@ void VertexArrayObject::generate() {
         glGenVertexArrays(1, &glName_);
 }
 
+// Arrays are made while loading, between frames of the loading screen and after the device bound
+// its own array: making one must leave that bound, or the device's next draw would run on no array
+// at all (core contexts refuse that). The element buffer binding belongs to the array bound, so it
+// is left alone once the earlier array is back.
+GLuint VertexArrayObject::boundArray() {
+    GLint name = 0;
+    glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &name);
+    return GLuint(name);
+}
+
+void VertexArrayObject::restore(GLuint previous) {
+    glBindVertexArray(previous);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
 void VertexArrayObject::pointAttributes(const Program& program, const VertexBuffer& vertexBuffer) {
     for (int i = 0; i < vertexBuffer.elementCount(); ++i) {
         const VertexElement& element = vertexBuffer.element(i);
@@ -35,6 +50,7 @@ void VertexArrayObject::pointAttributes(const Program& program, const VertexBuff
 
 Ref<VertexArrayObject> VertexArrayObject::create(const Program& program, const VertexBuffer& vertexBuffer,
                                                  const IndexBuffer* indexBuffer) {
+    const GLuint previous = boundArray();
     Ref<VertexArrayObject> array = makeRef<VertexArrayObject>();
     array->generate();
     glBindVertexArray(array->glName_);
@@ -45,15 +61,13 @@ Ref<VertexArrayObject> VertexArrayObject::create(const Program& program, const V
         if (indexBuffer->indexSize() == 2 || indexBuffer->indexSize() == 4)
             array->indexSize_ = indexBuffer->indexSize();
     }
-    glBindVertexArray(0);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    if (indexBuffer)
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    restore(previous);
     return array;
 }
 
 Ref<VertexArrayObject> VertexArrayObject::createForSemantics(const VertexBuffer& vertexBuffer,
                                                              const IndexBuffer* indexBuffer) {
+    const GLuint previous = boundArray();
     Ref<VertexArrayObject> array = makeRef<VertexArrayObject>();
     array->generate();
     glBindVertexArray(array->glName_);
@@ -72,9 +86,6 @@ Ref<VertexArrayObject> VertexArrayObject::createForSemantics(const VertexBuffer&
         if (indexBuffer->indexSize() == 2 || indexBuffer->indexSize() == 4)
             array->indexSize_ = indexBuffer->indexSize();
     }
-    glBindVertexArray(0);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    if (indexBuffer)
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    restore(previous);
     return array;
 }

@@ -16,7 +16,7 @@ public:
     // Generates the name (the device's own default array).
     void generate();
     // Records `vertexBuffer`'s elements for the attributes of `program` (and the index buffer, if
-    // given) in a new array; leaves array and buffer bindings at 0.
+    // given) in a new array; leaves the array bound before bound again and the array buffer at 0.
     static Ref<VertexArrayObject> create(const Program& program, const VertexBuffer& vertexBuffer,
                                          const IndexBuffer* indexBuffer);
     // Points every element of `vertexBuffer` (bound as the array buffer) at the attribute of its
@@ -35,6 +35,9 @@ public:
     void setReference(const Ref<Object>& object) { reference_ = object; }
 
 private:
+    static GLuint boundArray();
+    static void restore(GLuint previous);
+
     GLuint glName_ = 0;
     int indexSize_ = 2;
     Ref<Object> reference_;

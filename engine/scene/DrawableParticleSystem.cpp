@@ -12,6 +12,7 @@ void DrawableParticleSystem::draw(Device& device, float) {
     if (live <= 0)
         return;
     device.bindVertexArray(vertexArray_);
+    device.checkState();
     glDrawArrays(GL_POINTS, 0, live);
     device.bindVertexArray(nullptr);
 }

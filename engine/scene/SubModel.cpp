@@ -20,6 +20,7 @@ void SubModel::draw(Device& device, float) {
     const GLenum indexType = device.indexType();
     const void* offset = reinterpret_cast<const void*>(uintptr_t(bin_.first) * uintptr_t(device.indexSize()));
     const GLsizei count = GLsizei(std::min<uint32_t>(bin_.count, INT32_MAX));
+    device.checkState();
     if (instances_ >= 2)
         glDrawElementsInstanced(primitive, count, indexType, offset, instances_);
     else

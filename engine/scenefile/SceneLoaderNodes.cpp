@@ -91,7 +91,18 @@ Ref<Node> SceneLoaderXML::createLight(const XMLElement* e) {
     const float radius = xml::floatAttr(e, "radius", 1.0f);
     Ref<Light> light;
     if (std::strcmp(name, "ambientlight") == 0) {
-        light = makeRef<AmbientLight>(colour);
+        Ref<AmbientLight> ambient = makeRef<AmbientLight>(colour);
+        ambient->followsSky = xml::boolAttr(e, "sky", false);
+        const Vec3 ground(xml::floatAttr(e, "ground.r", 0.3f), xml::floatAttr(e, "ground.g", 0.3f),
+                          xml::floatAttr(e, "ground.b", 0.3f));
+        // Ground reflects at most what reaches it.
+        for (float c : {ground.x, ground.y, ground.z})
+            if (!(c >= 0.0f && c <= 1.0f)) {
+                fail(e, "\"ground\" colour values must lie in [0, 1]");
+                return nullptr;
+            }
+        ambient->groundAlbedo = ground;
+        light = ambient;
     } else if (std::strcmp(name, "directionallight") == 0) {
         light = makeRef<DirectionalLight>(colour);
     } else if (std::strcmp(name, "pointlight") == 0) {

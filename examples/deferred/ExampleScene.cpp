@@ -13,6 +13,7 @@
 #include "render/CodeTables.h"
 #include "render/Device.h"
 #include "render/Framebuffer.h"
+#include "render/ProfileScope.h"
 #include "render/Texture2D.h"
 #include "render/UniformsBuilder.h"
 #include "scene/Camera.h"
@@ -298,6 +299,7 @@ void ExampleScene::renderShadows(Ref<Device>& device) {
         const Mat4 projection = localLightProjection(light);
         ViewVolume volume;
         ViewVolume::fromViewProjection(projection * view, volume);
+        ProfileScope pass(*device, "shadow local light");
         cascades_->renderShadowPass(shadow.target, view, *this, device, projection, light.shadowCasterMask,
                                     light.shadowMatrix, volume);
     }

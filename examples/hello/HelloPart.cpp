@@ -97,6 +97,7 @@ void HelloPart::render(Ref<Device>& device, float, float) {
     scene_->setFloat("pulse", pulse_);
     device->bindSamplerSet(sceneSamplers_);
     device->bindVertexArray(ballArray_);
+    device->checkState();
     for (const IndexBin& bin : ball_->bins())
         glDrawElements(GL_TRIANGLES, GLsizei(bin.count), device->indexType(), ball_->indexOffset(bin));
     device->bindVertexArray(nullptr);
@@ -107,6 +108,7 @@ void HelloPart::render(Ref<Device>& device, float, float) {
     composite_->setFloat("pulse", pulse_);
     device->bindSamplerSet(compositeSamplers_);
     device->bindVertexArray(quadArray_);
+    device->checkState();
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     device->bindVertexArray(nullptr);
 }

@@ -185,6 +185,7 @@ void PostPart::render(Ref<Device>& device, float time, float) {
     scene_->setVector3("Eye", eye.x, eye.y, eye.z);
     scene_->setFloat("Time", time);
     device->bindVertexArray(quadArray_);
+    device->checkState();
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     device->bindVertexArray(nullptr);
     device->applyDepthStencil(DepthStencilState());

@@ -322,6 +322,7 @@ TEST(CaptureOptionsTest, ReadAndCheckedAgainstEachOther) {
                                                {"--render", "o/", "--from", "8", "--to", "2"},
                                                {"--to", "8"},
                                                {"--fps", "30"},
+                                               {"--share", "--no-dialog"},
                                                {"--stills", "1"},
                                                {"--sheet", "s.png"},
                                                {"--stills", "1", "--out", "d", "--from", "2"},

@@ -2,9 +2,13 @@
 #include "app/KeyCodes.h"
 #include "app/SimulationStep.h"
 #include "core/Paths.h"
+#include "core/Version.h"
+#include "support/TempDir.h"
 
 #include <SDL.h>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -26,13 +30,15 @@ TEST(LaunchOptionsTest, NoOptionsChangeNothing) {
     EXPECT_TRUE(s.fullscreen);
     EXPECT_FALSE(o.noSound);
     EXPECT_EQ(o.frames, -1);
+    EXPECT_FALSE(o.profiling()) << "profiling is off unless asked for";
 }
 
 TEST(LaunchOptionsTest, OverridesApplyToTheDefaults) {
     LaunchOptions o;
     std::string error;
     ASSERT_TRUE(parse({"--size", "320x180", "--windowed", "--no-vsync", "--no-sound", "--frames", "12",
-                       "--root", "/tmp/demo", "--no-dialog", "--no-message-box", "--anisotropy", "4"},
+                       "--root", "/tmp/demo", "--no-dialog", "--no-message-box", "--anisotropy", "4",
+                       "--profile-json", "frames.json"},
                       o, error))
         << error;
     ApplicationSettings s;
@@ -50,6 +56,9 @@ TEST(LaunchOptionsTest, OverridesApplyToTheDefaults) {
     EXPECT_TRUE(o.noMessageBox);
     EXPECT_EQ(o.frames, 12);
     EXPECT_EQ(o.root, "/tmp/demo");
+    EXPECT_EQ(o.profileJsonPath, "frames.json");
+    EXPECT_TRUE(o.profiling()) << "a JSON profile needs the profiler";
+    EXPECT_FALSE(o.profile) << "the table only with --profile";
 }
 
 TEST(LaunchOptionsTest, BadOptionsAreRefusedWithAReason) {
@@ -63,7 +72,8 @@ TEST(LaunchOptionsTest, BadOptionsAreRefusedWithAReason) {
                                                                               {"--anisotropy", "3"},
                                                                               {"--anisotropy", "32"},
                                                                               {"--anisotropy", "0"},
-                                                                              {"--root"}}) {
+                                                                              {"--root"},
+                                                                              {"--profile-json"}}) {
         LaunchOptions o;
         std::string error;
         EXPECT_FALSE(parse(bad, o, error)) << bad[0];
@@ -78,6 +88,36 @@ TEST(PathsTest, DataPathsResolveAgainstTheRoot) {
     setDemoRoot("");
     EXPECT_EQ(resolveDataPath("data/demo.xml"), "data/demo.xml");
     EXPECT_FALSE(executableDirectory().empty());
+}
+
+// A build tree or an unpacked archive keeps data/ beside the program; an installed program in
+// PREFIX/games/NAME finds it in PREFIX/share/games/NAME; the program's own data wins.
+TEST(PathsTest, TheDemoRootIsBesideTheProgramOrInstalled) {
+    TempDir dir;
+    const std::string prefix = dir.path();
+    for (const char* folder :
+         {"/games", "/share", "/share/games", "/share/games/demo", "/share/games/demo/data"})
+        ASSERT_EQ(mkdir((prefix + folder).c_str(), 0755), 0) << folder;
+    EXPECT_EQ(demoRootFor(prefix + "/games/demo"), prefix + "/share/games/demo");
+    EXPECT_EQ(demoRootFor(prefix + "/games/other"), prefix + "/games") << "no data anywhere: beside it";
+    ASSERT_EQ(mkdir((prefix + "/games/data").c_str(), 0755), 0);
+    EXPECT_EQ(demoRootFor(prefix + "/games/demo"), prefix + "/games");
+    EXPECT_EQ(demoRootFor("/demo"), "/");
+    EXPECT_EQ(demoRootFor("demo"), ".");
+}
+
+TEST(LaunchOptionsTest, VersionNamesTheProjectAndTheCommit) {
+    LaunchOptions o;
+    std::string error;
+    ASSERT_TRUE(parse({"--no-dialog", "--version"}, o, error)) << error;
+    EXPECT_TRUE(o.version);
+    const std::string version = projectVersion();
+    EXPECT_EQ(std::count(version.begin(), version.end(), '.'), 2) << version;
+    EXPECT_FALSE(std::string(buildCommit()).empty());
+    const char* alone[] = {"tool", "--version"};
+    const char* withValue[] = {"meshtool", "--version", "0x0101"};
+    EXPECT_TRUE(versionRequested(2, alone));
+    EXPECT_FALSE(versionRequested(3, withValue)) << "a tool's own --version VALUE stays its own";
 }
 
 TEST(SimulationStepTest, StepsAreWholeSixtiethsWithACarry) {

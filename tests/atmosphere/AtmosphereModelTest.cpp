@@ -269,11 +269,49 @@ TEST(AtmosphereModelTest, ConfiguresFromAnElementInAFixedOrder) {
     EXPECT_EQ(untouched.timeOfDay, 16.0f);
 }
 
+// The sky's light follows the sun: blue-white by day (more blue than red), warmer and dimmer with
+// the sun low, nothing once it has set; a horizontal surface sees less of the sun the lower it is.
+TEST(AtmosphereModelTest, SkyLightFollowsTheTimeOfDay) {
+    AtmosphereModel m;
+    m.latitude = 50 * kDeg;
+    m.julianDay = 172;
+    m.setTurbidity(2.5f);
+    m.setScattering(1000, 0.7f);
+    m.setTimeOfDay(12.5f);
+    const Vec3 noon = m.skyIrradiance(), noonSun = m.sunIrradiance();
+    EXPECT_GT(noon.z, noon.x * 1.3f) << "a blue sky at noon";
+    EXPECT_GT(noon.y, 0.05f);
+    m.setTimeOfDay(20.0f);
+    const Vec3 evening = m.skyIrradiance();
+    EXPECT_LT(evening.y, noon.y * 0.7f) << "dimmer with the sun low";
+    EXPECT_GT(evening.x / evening.z, noon.x / noon.z) << "warmer with the sun low";
+    EXPECT_LT(m.sunIrradiance().y, noonSun.y * 0.5f);
+    m.setTimeOfDay(0.5f);
+    EXPECT_EQ(m.skyIrradiance(), Vec3(0, 0, 0)) << "night: the sun's light is gone";
+    EXPECT_EQ(m.sunIrradiance(), Vec3(0, 0, 0));
+
+    tinyxml2::XMLDocument doc;
+    ASSERT_EQ(doc.Parse("<atmosphere><aerial haze=\"0.002\" mist=\"0.03\" mistbase=\"-2\" mistheight=\"5\">"
+                        "<nightsky r=\"0.1\" g=\"0.2\" b=\"0.3\"/></aerial></atmosphere>"),
+              tinyxml2::XML_SUCCESS);
+    ASSERT_TRUE(m.configureFromElement(doc.RootElement(), "sky.xml"));
+    EXPECT_EQ(m.aerialHaze, 0.002f);
+    EXPECT_EQ(m.aerialMist, 0.03f);
+    EXPECT_EQ(m.aerialMistBase, -2.0f);
+    EXPECT_EQ(m.aerialMistHeight, 5.0f);
+    EXPECT_EQ(m.aerialNight, Vec3(0.1f, 0.2f, 0.3f));
+}
+
 TEST(AtmosphereModelTest, AnUnreadableValueFailsWithOneLine) {
     const char* bad[] = {"<atmosphere><latitude value=\"north\"/></atmosphere>",
                          "<atmosphere><timeofday/></atmosphere>",
                          "<atmosphere><scattering rayleighfactor=\"1000\"/></atmosphere>",
-                         "<atmosphere><scattering miefactor=\"x\" rayleighfactor=\"1\"/></atmosphere>"};
+                         "<atmosphere><scattering miefactor=\"x\" rayleighfactor=\"1\"/></atmosphere>",
+                         "<atmosphere><aerial haze=\"-0.01\"/></atmosphere>",
+                         "<atmosphere><aerial mist=\"nan\"/></atmosphere>",
+                         "<atmosphere><aerial mist=\"0.1\" mistheight=\"0\"/></atmosphere>",
+                         "<atmosphere><aerial haze=\"1e30\"/></atmosphere>",
+                         "<atmosphere><aerial><nightsky r=\"0.1\" g=\"-1\" b=\"0\"/></aerial></atmosphere>"};
     for (const char* text : bad) {
         tinyxml2::XMLDocument doc;
         ASSERT_EQ(doc.Parse(text), tinyxml2::XML_SUCCESS);

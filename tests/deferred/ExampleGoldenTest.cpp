@@ -8,9 +8,12 @@
 
 #include "atmosphere/AtmosphereModel.h"
 #include "atmosphere/AtmosphericalLight.h"
+#include "post/BlitEngine.h"
+#include "post/SSAOEngine.h"
 #include "support/GlTest.h"
 #include "support/GoldenImage.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -86,6 +89,32 @@ TEST_F(ExampleGoldenTest, Beat16) {
     EXPECT_LT(brightness(px, kBallShadowX, kSpotY), brightness(px, kSpotRingX, kSpotY) - 300)
         << "the red ball shadows the spot light's pool";
     EXPECT_TRUE(golden(16, px));
+}
+
+// The occlusion pass rebuilds every pixel's eye position from depth with the camera's inverse
+// projection: with it, the creases where the balls, boxes and posts meet the ground darken, and open
+// ground (which nothing around it covers) keeps its light.
+TEST_F(ExampleGoldenTest, OcclusionDarkensCreasesAndLeavesOpenGroundAlone) {
+    SSAOEngine& occlusion = session.part->blitEngine()->ssao();
+    const std::vector<uint8_t> with = session.render(16);
+    const SSAOEngine::Params kept = occlusion.params;
+    occlusion.params.attScale = 0.0f;
+    occlusion.params.giScale = 0.0f;
+    const std::vector<uint8_t> without = session.render(16);
+    occlusion.params = kept;
+
+    int openDarkening = 0;
+    for (int y = kOpenY - 6; y <= kOpenY + 6; ++y)
+        for (int x = kOpenX - 6; x <= kOpenX + 6; ++x)
+            openDarkening = std::max(openDarkening, brightness(without, x, y) - brightness(with, x, y));
+    EXPECT_LE(openDarkening, 9) << "open ground is not occluded";
+
+    size_t darkened = 0;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            darkened += brightness(without, x, y) - brightness(with, x, y) > 30 ? 1 : 0;
+    EXPECT_GT(darkened, 150u) << "the creases around the objects darken";
+    EXPECT_LT(darkened, size_t(kWidth * kHeight / 8)) << "only the creases darken, not the whole floor";
 }
 
 TEST_F(ExampleGoldenTest, Beat28) {

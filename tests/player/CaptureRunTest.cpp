@@ -260,6 +260,11 @@ TEST(CaptureRunTest, LivePlayStartsAtTheBeat) {
     const double seconds = std::atof(err.c_str() + at + 11);
     EXPECT_GT(seconds, 0.2) << err;
     EXPECT_LT(seconds, 3.0) << err;
+    // The start-up's phases follow, one a line, adding up to the time to the first frame.
+    for (const char* phase : {"window", "loading screen", "song", "programs", "textures", "meshes", "scenes",
+                              "state files", "first frame", "total"})
+        EXPECT_NE(err.find(std::string("stats:   ") + phase + " "), std::string::npos) << phase << "\n"
+                                                                                       << err;
 }
 
 } // namespace

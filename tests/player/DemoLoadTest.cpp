@@ -51,12 +51,35 @@ public:
         Timeline::global().registerPart("counting", 0, 8, part);
         return true;
     }
-    void swapBuffers() override { ++swaps; }
+    void swapBuffers() override {
+        ++swaps;
+        clock += tickOnSwap;
+        if (loadingScreen)
+            presents.push_back({clock, loadingScreen->progress, interval});
+    }
     void requestQuit() override { ++quits; }
+    // A clock that moves on by `tick` at every reading, as if each frame asked for took that long.
+    double presentClock() const override { return clock += tick; }
+    void waitUntil(double time) override { clock = std::max(clock, time); }
+    void setSwapInterval(int value) override {
+        interval = value;
+        intervals.push_back(value);
+    }
 
+    struct Present {
+        double time;
+        float progress;
+        int interval;
+    };
     Ref<LoadingScreen> screenSeen;
     Ref<CountingPart> part;
     int swaps = 0, quits = 0;
+    mutable double clock = 0;
+    double tick = 0;
+    double tickOnSwap = 0; // how long a present takes
+    int interval = 1;
+    std::vector<int> intervals;
+    std::vector<Present> presents;
 };
 
 class DemoLoadTest : public GlTest {
@@ -94,6 +117,85 @@ TEST_F(DemoLoadTest, LoadSequenceDrawsTheLoadingScreenAndFreesItsNames) {
     EXPECT_FALSE(programRegistry().find("loading"));
     EXPECT_TRUE(app.song);
     EXPECT_TRUE(meshRegistry().find("ball"));
+}
+
+// With vertical sync the loading screen would wait for the display at every item it shows; it
+// swaps without waiting instead, at most once a refresh, and the demo's frames get the sync back.
+TEST_F(DemoLoadTest, LoadingFramesArePacedByTheRefreshWithoutWaitingForIt) {
+    app.settings.vsync = true;
+    app.tick = 0.002; // an eighth of a refresh per frame asked for
+    ASSERT_TRUE(app.load());
+    EXPECT_EQ(app.intervals, (std::vector<int>{0, 1})) << "off while loading, restored after";
+    ASSERT_GE(app.presents.size(), 2u);
+    EXPECT_LT(app.presents.size(), size_t(app.screenSeen->drawCount() / 4));
+    EXPECT_EQ(size_t(app.screenSeen->presentCount()), app.presents.size());
+    for (size_t i = 0; i < app.presents.size(); ++i) {
+        EXPECT_EQ(app.presents[i].interval, 0) << "present " << i << " would wait for the display";
+        if (i > 0) {
+            EXPECT_GE(app.presents[i].time - app.presents[i - 1].time, app.refreshPeriod() - 1e-9)
+                << "two presents within one refresh, at " << i;
+        }
+    }
+    EXPECT_NEAR(app.presents.back().progress, 1.0f, 1e-5f) << "the bar ends full";
+
+    // Without sync there is nothing to switch.
+    app.unload();
+    app.intervals.clear();
+    app.settings.vsync = false;
+    ASSERT_TRUE(app.load());
+    EXPECT_TRUE(app.intervals.empty());
+}
+
+// A frame is presented only for a visible change, once a refresh; finish shows what was skipped.
+TEST_F(DemoLoadTest, LoadingScreenPresentsOnlyVisibleChangesAndFinishShowsTheLast) {
+    Ref<Device> device = makeRef<Device>();
+    LoadingScreen screen;
+    ASSERT_TRUE(screen.load());
+    screen.application = &app;
+    const double refresh = app.refreshPeriod();
+    screen.draw(device, 0.0f);
+    EXPECT_EQ(app.swaps, 1) << "the first frame shows at once, even faded out";
+    screen.draw(device, 0.0f);
+    screen.draw(device, 0.001f);
+    EXPECT_EQ(app.swaps, 1) << "the same picture, and a fade below one 8-bit step";
+    screen.progress = 0.5f;
+    screen.draw(device, 0.0f);
+    EXPECT_EQ(app.swaps, 1) << "a visible change within the refresh waits";
+    app.clock += refresh;
+    screen.draw(device, 0.0f);
+    EXPECT_EQ(app.swaps, 2);
+    app.clock += refresh;
+    screen.progress += 0.1f / 1920.0f;
+    screen.draw(device, 0.0f);
+    screen.finish(device, 0.0f);
+    EXPECT_EQ(app.swaps, 2) << "the bar moved less than a pixel";
+    screen.progress = 1.0f;
+    app.tick = refresh / 4;
+    screen.draw(device, 0.0f);
+    EXPECT_EQ(app.swaps, 3);
+    const double before = app.clock;
+    screen.finish(device, 1.0f);
+    EXPECT_EQ(app.swaps, 4) << "finish presents the skipped picture";
+    EXPECT_GE(app.clock - before, refresh - 1e-9) << "after the refresh has passed";
+
+    // A present that takes a whole refresh holds the next off for five.
+    screen.progress = 0.0f;
+    app.tick = 0;
+    app.clock += refresh;
+    app.tickOnSwap = refresh;
+    screen.draw(device, 1.0f);
+    EXPECT_EQ(app.swaps, 5);
+    app.tickOnSwap = 0;
+    app.clock += 3 * refresh;
+    screen.progress = 0.5f;
+    screen.draw(device, 1.0f);
+    EXPECT_EQ(app.swaps, 5);
+    app.clock += refresh;
+    screen.draw(device, 1.0f);
+    EXPECT_EQ(app.swaps, 6);
+    EXPECT_EQ(screen.drawCount(), 10);
+    EXPECT_EQ(screen.presentCount(), 6);
+    screen.unload();
 }
 
 TEST_F(DemoLoadTest, FramesRenderActivePartsAndNegativeBeatsOnlyClearAndPresent) {
@@ -183,6 +285,39 @@ TEST_F(DemoLoadTest, TargetsTheDriverCannotHoldFailTheLoad) {
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << "the loader leaves no GL error behind";
         app.unload();
     }
+}
+
+// The song decodes while the rest loads; a song that cannot play is still the first and only
+// failure reported, and without it the first broken item after it is.
+TEST_F(DemoLoadTest, TheSongFailsFirstThoughItDecodesAlongsideTheRest) {
+    tree.write("data/hello.ogg", "OggS but not a song at all");
+    tree.remove("data/textures/checker.png");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(loadDescription());
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find("hello.ogg"), std::string::npos) << err;
+    EXPECT_FALSE(app.song);
+    app.unload();
+
+    tree.write("data/hello.ogg", "");
+    tree.write("data/shaders/composite.frag", "#version 330 core\nnot glsl\n");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(loadDescription());
+    err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err.find("composite"), std::string::npos) << "the program's log is not said: " << err;
+    EXPECT_NE(err.find("hello.ogg"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+}
+
+TEST_F(DemoLoadTest, ABrokenItemAfterAGoodSongIsReportedOnce) {
+    tree.remove("data/textures/checker.png");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(loadDescription());
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find("checker.png"), std::string::npos) << err;
+    EXPECT_TRUE(app.song) << "the song was decoded and kept";
 }
 
 TEST(ScreenSizeTest, Expressions) {

@@ -2,7 +2,9 @@
 #include "support/DemoTree.h"
 
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -46,6 +48,39 @@ TEST(VorndleProgram, RendersEveryPartFromStartToEnd) {
         count += entry.path().extension() == ".png";
     EXPECT_GE(count, 131u) << "264 beats at 120 per minute are 132 seconds";
     EXPECT_LE(count, 133u);
+}
+
+// Two frames, one in each of two parts: the table has a block per part with the frame's passes,
+// the JSON a line per frame; a JSON file that cannot be written ends the run before any frame.
+TEST(VorndleProgram, ProfilesEachPartOfARender) {
+    VorndleTree tree;
+    const std::string json = tree.path("frames.json");
+    std::string err;
+    ASSERT_EQ(runCommand(tree.command("--render " + tree.path("frames/") +
+                                      " --from 104 --to 108 --fps 1 --profile --profile-json " + json),
+                         &err, 300),
+              0)
+        << err;
+    const size_t intro = err.find("part intro\n"), windmill = err.find("part windmill\n");
+    ASSERT_NE(intro, std::string::npos) << err;
+    ASSERT_NE(windmill, std::string::npos) << err;
+    for (const char* pass : {"  total ", "  gbuffer ", "  light atmospherical shadowed ", "  post fxaa ",
+                             "  composite ", "  overlays "}) {
+        EXPECT_NE(err.find(pass, intro), std::string::npos) << pass << "\n" << err;
+        EXPECT_NE(err.find(pass, windmill), std::string::npos) << pass << "\n" << err;
+    }
+    std::stringstream read;
+    read << std::ifstream(json).rdbuf();
+    const std::string text = read.str();
+    EXPECT_EQ(lineCount(text), 2u) << text;
+    EXPECT_NE(text.find("{\"frame\":0,\"beat\":104.0000,"), std::string::npos) << text;
+    EXPECT_NE(text.find("{\"part\":\"windmill\",\"pass\":\"gbuffer\""), std::string::npos) << text;
+
+    err.clear();
+    EXPECT_EQ(
+        runCommand(tree.command("--frames 2 --profile-json " + tree.path("missing/frames.json")), &err, 120),
+        1);
+    EXPECT_EQ(lineCount(err), 1u) << err;
 }
 
 TEST(VorndleProgram, BrokenProductionDataFailsWithOneLine) {

@@ -223,9 +223,11 @@ TEST_F(ProgramTest, IndexSizesPickTheIndexType) {
     indices->setIndexSize(2);
     GlCallRecorder rec;
     Ref<VertexArrayObject> array = VertexArrayObject::create(*program, *vertices, indices.get());
-    EXPECT_EQ(rec.names(), (Calls{"glGenVertexArrays", "glBindVertexArray", "glBindBuffer",
-                                  "glVertexAttribPointer", "glEnableVertexAttribArray", "glBindBuffer",
-                                  "glBindVertexArray", "glBindBuffer", "glBindBuffer"}));
+    EXPECT_EQ(rec.names(),
+              (Calls{"glGenVertexArrays", "glBindVertexArray", "glBindBuffer", "glVertexAttribPointer",
+                     "glEnableVertexAttribArray", "glBindBuffer", "glBindVertexArray", "glBindBuffer"}));
+    EXPECT_EQ(getInt(GL_VERTEX_ARRAY_BINDING), GLint(device->defaultVertexArray()->glName()))
+        << "the device's own array is bound again";
     device->bindVertexArray(array);
     EXPECT_EQ(device->indexType(), GLenum(GL_UNSIGNED_SHORT));
     indices->setIndexSize(4);

@@ -153,6 +153,8 @@ TEST_F(SceneFileTest, LoadsThatFailSayWhereAndWhy) {
         {"indexbin equal to the bin count",
          "<material><program name=\"scene\"/><vao mesh=\"box\"><submodel indexbin=\"2\"/></vao></material>",
          false, "submodel: index bin 2"},
+        {"ambient ground brighter than what reaches it", "<ambientlight sky=\"yes\" ground.g=\"1.5\"/>",
+         false, "ambientlight: \"ground\" colour values must lie in [0, 1]"},
         {"zero instances",
          "<material><program name=\"scene\"/><vao mesh=\"box\"><submodel indexbin=\"0\" "
          "instances=\"0\"/></vao></material>",

@@ -137,6 +137,10 @@ void installHooks() {
     VORNDLE_HOOK(DeleteQueries);
     VORNDLE_HOOK(BeginQuery);
     VORNDLE_HOOK(EndQuery);
+    VORNDLE_HOOK(QueryCounter);
+    VORNDLE_HOOK(PushDebugGroup);
+    VORNDLE_HOOK(PopDebugGroup);
+    VORNDLE_HOOK(ObjectLabel);
     VORNDLE_HOOK(DrawRangeElements);
     // Mapping must be stubbed with the binds: a real map of whatever the driver still has bound,
     // filled for the buffer the engine meant, writes past the mapping.

@@ -6,6 +6,7 @@
 #include "assets/PNGLoader.h"
 #include "assets/RAWMeshLoader.h"
 #include "core/Diagnostics.h"
+#include "core/Version.h"
 #include "render/CodeTables.h"
 #include "scene/Envelope.h"
 
@@ -24,6 +25,7 @@ namespace {
 const char* usage = "usage: assetinfo [--premultiply] [--sample A:B:N] FILE...\n"
                     "       assetinfo --root DIR [--at BEAT] SCENE.xml...\n"
                     "       assetinfo --sky H0:H1:N [--plot OUT.png] FILE.xml...\n"
+                    "       assetinfo --version\n"
                     "\n"
                     "Prints one JSON object per FILE on standard output:\n"
                     "  meshes (.rmsh, .rmzh): layout, index data, bins, skin and per-bin bounds\n"
@@ -162,6 +164,8 @@ bool endsWith(const std::string& s, const char* suffix) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (versionRequested(argc, argv))
+        return printVersion("assetinfo");
     bool premultiply = false;
     bool sampling = false;
     Sampling sample;

@@ -3,6 +3,7 @@
 #include "Models.h"
 
 #include "assets/MeshWriter.h"
+#include "core/Version.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -44,7 +45,8 @@ const char* usage =
     "                    skin, or a number (default position,normal,texcoord); tangents are computed\n"
     "  --bones N         bones of the generated skin (with the skin flag; default 2)\n"
     "  --index-size 2|4  index size (default 2 when every index fits in 16 bits)\n"
-    "  --version V       0x0102 (default, with per-bin bounds) or 0x0101\n"
+    "  --version V       0x0102 (default, with per-bin bounds) or 0x0101 (--version alone prints\n"
+    "                    the program's version and commit)\n"
     "  --gzip            compress (implied by an OUTPUT containing .rmzh)\n"
     "  --size, --radius, --height, --segments, --rings   shape parameters\n"
     "  --seed N          variant of a procedural model (default 1)\n"
@@ -104,6 +106,8 @@ bool parseInt(const char* text, int lo, int hi, int& out) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (versionRequested(argc, argv))
+        return printVersion("meshtool");
     PackOptions pack;
     bool gzip = false;
     Vec3 size = {1, 1, 1};

@@ -9,4 +9,5 @@ target_compile_options(meshtool_core PRIVATE ${VORNDLE_WARNINGS})
 
 add_executable(meshtool ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 target_link_libraries(meshtool PRIVATE meshtool_core)
+vorndle_tool_version(meshtool)
 target_compile_options(meshtool PRIVATE ${VORNDLE_WARNINGS})

@@ -2,6 +2,7 @@
 // a check by ear of the audio layer and the loop points.
 #include "app/Song.h"
 #include "app/SoundDevice.h"
+#include "core/Version.h"
 
 #include <chrono>
 #include <csignal>
@@ -25,7 +26,8 @@ void usage(FILE* to) {
                      "  --seconds S      stop after S seconds (default: at the song's end, or never\n"
                      "                   while looping; Ctrl-C stops)\n"
                      "  --no-sound       play silently in real time (SDL's dummy driver)\n"
-                     "  --help           this text\n");
+                     "  --help           this text\n"
+                     "  --version        the program's version and commit\n");
 }
 
 bool number(const char* text, double& out) {
@@ -37,6 +39,8 @@ bool number(const char* text, double& out) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (versionRequested(argc, argv))
+        return printVersion("playsong");
     double bpm = 60, start = 0, stop = 0, seconds = -1;
     bool silent = false;
     const char* path = nullptr;

@@ -10,6 +10,7 @@
 #include "ScoreParser.h"
 #include "Spectrogram.h"
 #include "TruePeakMeter.h"
+#include "core/Version.h"
 
 #include <algorithm>
 #include <chrono>
@@ -32,7 +33,8 @@ const char* usageText =
     "  --spectrogram PNG   draw the spectrogram with the score's marks and bar lines\n"
     "  --soundfont FILE    SoundFont to play (default /usr/share/sounds/sf2/FluidR3_GM.sf2)\n"
     "  --threads N         synthesisers rendering in parallel (default 2)\n"
-    "  --quality Q         Ogg Vorbis quality 0..1 (default 0.4)\n";
+    "  --quality Q         Ogg Vorbis quality 0..1 (default 0.4)\n"
+    "  --version           the program's version and commit\n";
 
 using Clock = std::chrono::steady_clock;
 
@@ -136,6 +138,8 @@ void printLevels(const CompiledSong& song, const std::vector<float>& stereo) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (versionRequested(argc, argv))
+        return printVersion("songsynth");
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::printf("%s", usageText);
         return 0;

@@ -10,4 +10,5 @@ target_compile_options(songsynth_core PRIVATE ${VORNDLE_WARNINGS} -O3)
 
 add_executable(songsynth ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 target_link_libraries(songsynth PRIVATE songsynth_core)
+vorndle_tool_version(songsynth)
 target_compile_options(songsynth PRIVATE ${VORNDLE_WARNINGS})

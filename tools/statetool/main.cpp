@@ -2,6 +2,7 @@
 #include "StateText.h"
 
 #include "core/Diagnostics.h"
+#include "core/Version.h"
 
 #include <cstdio>
 #include <cstring>
@@ -13,6 +14,7 @@ namespace {
 
 const char* usage = "usage: statetool build PART.state OUT.dat\n"
                     "       statetool dump IN.dat [-o OUT.state]\n"
+                    "       statetool --version\n"
                     "\n"
                     "build  compiles the text form of a part's state into a gzip-compressed state file\n"
                     "dump   writes a state file as text (standard output unless -o); building that text\n"
@@ -66,6 +68,8 @@ int dump(const std::string& input, const std::string& output) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (versionRequested(argc, argv))
+        return printVersion("statetool");
     if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(usage, stdout);
         return 0;

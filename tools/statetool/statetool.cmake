@@ -8,4 +8,5 @@ target_compile_options(statetool_core PRIVATE ${VORNDLE_WARNINGS})
 
 add_executable(statetool ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 target_link_libraries(statetool PRIVATE statetool_core)
+vorndle_tool_version(statetool)
 target_compile_options(statetool PRIVATE ${VORNDLE_WARNINGS})

@@ -1,6 +1,7 @@
 // texgen: writes procedural images as PNG or JPEG (by extension) for content and tests, and colour
 // gradients as raw RGB bytes (.grad).
 #include "Picture.h"
+#include "core/Version.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -57,7 +58,8 @@ const char* usageText =
     "  --title TEXT, --line TEXT (repeatable), --font FILE.ttf (the title's; default DejaVu Serif)\n"
     "  --normalmap         the pattern's tangent-space normal map (from its height) instead\n"
     "  --cell N, --face N, --seed N, --strength S (normal maps' steepness, default 4)\n"
-    "A .grad file holds the pixels as R,G,B bytes, row by row, with no header.\n";
+    "A .grad file holds the pixels as R,G,B bytes, row by row, with no header.\n"
+    "texgen --version prints the version and commit.\n";
 
 bool parseColour(const char* text, Colour& c) {
     float v[4] = {0, 0, 0, 1};
@@ -129,6 +131,8 @@ bool endsWith(const std::string& text, const char* suffix) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (versionRequested(argc, argv))
+        return printVersion("texgen");
     if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(usageText, stdout);
         return 0;

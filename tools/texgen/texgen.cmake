@@ -9,4 +9,5 @@ target_compile_options(texgen_core PRIVATE ${VORNDLE_WARNINGS})
 
 add_executable(texgen ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 target_link_libraries(texgen PRIVATE texgen_core PkgConfig::PNG PkgConfig::JPEG)
+vorndle_tool_version(texgen)
 target_compile_options(texgen PRIVATE ${VORNDLE_WARNINGS})

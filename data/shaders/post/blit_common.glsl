@@ -12,6 +12,9 @@
 //   noise_lut      noise texture for film grain; noiseParams xy a fresh random offset per frame,
 //                  z the grain amount
 //   gammaParams    x display gamma (1 leaves the image as it is), y exposure multiplier
+//   toneParams     the tone curve after exposure, w its white (0: no curve): a toe below x that
+//                  tightens blacks by the power z, a straight middle of length y, and a shoulder
+//                  that rolls bright light off towards w instead of clipping it
 //   invViewport    1 / size of the back buffer
 //   CameraRange    (near, far, far - near, -(far * near)) (USE_DOF)
 //   DOFParams      x focus distance, y half depth of the sharp zone, z distance from the focus at
@@ -32,6 +35,7 @@ uniform sampler2D debug_buffer;
 uniform float lut_fade;
 uniform vec3 distortParams;
 uniform vec2 gammaParams;
+uniform vec4 toneParams;
 uniform vec3 noiseParams;
 uniform vec2 invViewport;
 #ifdef USE_DOF
@@ -39,6 +43,21 @@ uniform vec4 CameraRange;
 uniform vec4 DOFParams;
 #endif
 out vec4 fragColor;
+
+// Toe, straight middle and shoulder, joined smoothly; the middle keeps the exposed values as
+// they are.
+vec3 toneCurve(vec3 x) {
+    float m = toneParams.x, P = toneParams.w, c = toneParams.z;
+    float l0 = (P - m) * toneParams.y;
+    float S0 = m + l0;
+    float CP = -1.0 / (P - S0);
+    vec3 w0 = 1.0 - smoothstep(0.0, m, x);
+    vec3 w2 = step(S0, x);
+    vec3 w1 = 1.0 - w0 - w2;
+    vec3 toe = m * pow(x / m, vec3(c));
+    vec3 shoulder = P - (P - S0) * exp(CP * (x - S0));
+    return toe * w0 + x * w1 + shoulder * w2;
+}
 
 void main() {
 #ifdef DEBUG_VIEW
@@ -66,6 +85,8 @@ void main() {
     c += texture(glow_buffer, p).rgb;
 #endif
     c *= gammaParams.y;
+    if (toneParams.w > 0.0)
+        c = toneCurve(max(c, vec3(0.0)));
     if (lut_fade != 0.0)
         c = mix(c, texture(color_grad, clamp(luma(c), 0.0, 1.0)).rgb, clamp(lut_fade, 0.0, 1.0));
     if (noiseParams.z != 0.0) {

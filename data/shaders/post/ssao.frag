@@ -55,6 +55,10 @@ vec4 occlusion() {
         return vec4(0.0, 0.0, 0.0, 1.0); // sky: nothing occludes it
     vec3 p = eyePosition(uv);
     vec3 n = normalize(texture(normal_depth, uv).xyz);
+    // A surface seen from behind (the inside of a sky dome, a leaf's back) faces the eye the other
+    // way: its hemisphere would lie inside what is behind it.
+    if (dot(n, p) > 0.0)
+        n = -n;
     vec3 random = texture(rotate, gl_FragCoord.xy / vec2(textureSize(rotate, 0))).xyz;
     // A tangent frame around the normal, turned by the per-pixel random vector.
     vec3 t = random - n * dot(random, n);
@@ -89,16 +93,18 @@ vec4 occlusion() {
     return vec4(bounce / max(total, 1.0) * giScale * 0.25, ao);
 }
 
-// 5x5 blur of pass 0's result, each tap weighted by how well it lies on the centre's surface:
+// 5x5 blur of pass 0's result (upsampled where it is smaller), each tap weighted by how well it lies on the centre's surface:
 // its depth against the centre's (relative) and its normal against the centre's.
 vec4 blurredOcclusion() {
     float centre = linearDepth(texture(depth_buffer, uv).r, CameraRange);
     vec3 centreNormal = texture(normal_depth, uv).xyz;
     vec4 sum = vec4(0.0);
     float total = 0.0;
+    // Steps of the occlusion's own texels, which may be coarser than the target's.
+    vec2 texel = 1.0 / vec2(textureSize(ao_buffer, 0));
     for (int y = -2; y <= 2; ++y) {
         for (int x = -2; x <= 2; ++x) {
-            vec2 p = uv + vec2(x, y) * InvViewport;
+            vec2 p = uv + vec2(x, y) * texel;
             float z = linearDepth(texture(depth_buffer, p).r, CameraRange);
             float depthWeight = max(1.0 - abs(z - centre) / (0.08 * centre), 0.0);
             float normalWeight = pow(max(dot(texture(normal_depth, p).xyz, centreNormal), 0.0), 8.0);

@@ -1,0 +1,2 @@
+#version 430 core
+#include <deferred/light_vertex.glsl>
