@@ -40,6 +40,16 @@ void main() {
     float rank = floor(TEXCOORD.x / 8.0 + 0.5);
     float density = 1.0 - smoothstep(kThinStart, kThinEnd, distance(world.xz, ViewMatrixInverse[3].xz));
     float fade = clamp(density * kRanks - rank, 0.0, 1.0);
+    // A plant whose rank has dropped out lands outside the clip volume: nothing is drawn, and the
+    // breeze and the ground are not looked up for it.
+    if (fade <= 0.0) {
+        viewNormal = vec3(0.0, 1.0, 0.0);
+        viewPosition = vec3(0.0);
+        uv = vec2(0.0);
+        shade = 0.0;
+        gl_Position = vec4(2.0, 2.0, 2.0, 1.0);
+        return;
+    }
     float above = POSITION.y * fade;
     vec2 bend = breeze(world.xz, time) * 0.35 * above * above;
     world.xz += bend;
@@ -51,7 +61,4 @@ void main() {
     vec4 view = ViewMatrix * vec4(world, 1.0);
     viewPosition = view.xyz;
     gl_Position = ProjectionMatrix * view;
-    // Beyond the fade every vertex of a plant lands outside the clip volume: nothing is drawn.
-    if (fade <= 0.0)
-        gl_Position = vec4(2.0, 2.0, 2.0, 1.0);
 }
