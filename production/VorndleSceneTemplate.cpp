@@ -435,10 +435,14 @@ void VorndleSceneTemplate::drawOverlays(Device& device, float time) {
     device.checkState();
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     if (time > 245.0f) {
-        device.applyBlend(blending(codes::kFactorOne, codes::kFactorOne));
+        // The outro screen darkens the frame behind its text by its alpha, then adds the text.
         device.bindSamplerSet(outroSamplerSet);
         if (fadeLocation_ >= 0)
             glUniform1f(fadeLocation_, outroFade(time));
+        device.applyBlend(blending(codes::kFactorZero, codes::kFactorOneMinusSrcAlpha));
+        device.checkState();
+        glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+        device.applyBlend(blending(codes::kFactorOne, codes::kFactorOne));
         device.checkState();
         glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     }

@@ -165,6 +165,11 @@ def placements(mesh, bin_, items, casters=True, cullable=True):
     return ''.join(out)
 
 
+TWO_SIDED = '<drawstate><rasterizer><culling enable="no"/></rasterizer></drawstate>'
+# Crowns of leaf cards: the breeze, and the sun that shines through the leaves.
+CROWN_UNIFORMS = [('time', 'time'), ('AtmosphereModel', 'atmosphere.uniforms')]
+
+
 def material(name, program, sampler_pairs, body, casters=True, uniform_pairs=None, extra=''):
     mask = ' shadowcastermask="sun"' if casters else ''
     u = uniforms(uniform_pairs) if uniform_pairs else ''
@@ -283,8 +288,9 @@ def terrain():
                            ('smoothness', 'terrain.smooth'), ('EmissionSphere', 'EmissionSphere')])
 
 
-def meadow(centre, grid, seedmeshes, size=12.0):
-    """Instanced meadow patches around centre: grid × grid patches of `size` metres."""
+def meadow(centre, seedmeshes, grid=5, size=12.0):
+    """Instanced meadow patches around centre: grid × grid patches of `size` metres (the foliage
+    shaders' patchGrid says the same)."""
     out = []
     for mesh, petals in seedmeshes:
         for bin_, tex in ((0, 'turf'), (1, petals), (2, 'petal_buttercup')):
@@ -293,8 +299,7 @@ def meadow(centre, grid, seedmeshes, size=12.0):
                 [('diffuse_map', tex), ('heights', 'heights')],
                 '<group>%s<vao mesh="%s"><submodel indexbin="%d" instances="%d"/></vao></group>' % (
                     transform((centre[0], 0, centre[1])), mesh, bin_, grid * grid),
-                False, [('time', 'time')],
-                '<drawstate><rasterizer><culling enable="no"/></rasterizer></drawstate>'))
+                False, [('time', 'time'), ('AtmosphereModel', 'atmosphere.uniforms')], TWO_SIDED))
     return ''.join(out)
 
 
@@ -319,9 +324,10 @@ def landmarks(s, windows_lit=False):
                 name, samplers([('diffuse_map', tex), ('normal_map', normal)]),
                 uniforms([('smoothness', 'material.smooth[%d]' % slot)]), turning + body + '</group>'))
         else:
-            s.add('<material name="%s" shadowcastermask="sun"><program name="zul/cloth"/>%s'
+            s.add('<material name="%s" shadowcastermask="sun"><program name="zul/cloth"/>%s%s'
                   '<drawstate><rasterizer><culling enable="no"/></rasterizer></drawstate>%s</material>' % (
-                      name, samplers([('diffuse_map', tex)]), turning + body + '</group>'))
+                      name, samplers([('diffuse_map', tex)]), uniforms([('AtmosphereModel', 'atmosphere.uniforms')]),
+                      turning + body + '</group>'))
 
     farm = on_ground(FARM[0], FARM[1], 0.4)
     heading = FARM_HEADING
@@ -340,12 +346,13 @@ def landmarks(s, windows_lit=False):
         far = [it for it in items if it[0][2] <= -100]
         s.add(surface('bark %d' % kind, 'bark', 'bark_normal', 'tree%d' % kind, 0, near, 10))
         s.add(material('crown %d' % kind, 'zul/canopy', [('diffuse_map', 'leaves')],
-                       placements('tree%d' % kind, 1, near), True, [('time', 'time')]))
+                       placements('tree%d' % kind, 1, near), True, CROWN_UNIFORMS, TWO_SIDED))
         if far:
             woods.append(surface('far bark %d' % kind, 'bark', 'bark_normal', 'tree%d' % kind, 0, far, 10,
                                  casters=False))
             woods.append(material('far crown %d' % kind, 'zul/canopy', [('diffuse_map', 'leaves')],
-                                  placements('tree%d' % kind, 1, far, casters=False), False, [('time', 'time')]))
+                                  placements('tree%d' % kind, 1, far, casters=False), False, CROWN_UNIFORMS,
+                                  TWO_SIDED))
     s.comment('The woods behind the windmill\'s hill, hidden from most of the valley: switched by the '
               'visibility an occlusion query measured over the whole film (content/scenes/culling/).')
     s.add(occluded(s.part, 'woods', ''.join(woods)))
@@ -432,7 +439,7 @@ def intro():
     s.add(moon_disc((-400, 92, 66), 15))
     s.add(terrain())
     landmarks(s)
-    s.add(meadow((-6, 36), 3, [('meadow1', 'petal_daisy'), ('meadow2', 'petal_poppy')]))
+    s.add(meadow((-6, 36), [('meadow1', 'petal_daisy'), ('meadow2', 'petal_poppy')]))
     # The sky last among the solid materials: the depth test leaves it only the pixels nothing covers.
     s.add(sky())
     chimney_smoke(s, 6)
@@ -500,7 +507,7 @@ def windmill():
           % transform((0, 50, 0)))
     s.add(terrain())
     landmarks(s)
-    s.add(meadow((-4, -30), 3, [('meadow1', 'petal_buttercup'), ('meadow2', 'petal_cornflower')]))
+    s.add(meadow((-4, -30), [('meadow1', 'petal_buttercup'), ('meadow2', 'petal_cornflower')]))
     s.add(sky())
     chimney_smoke(s, 12)
     petals_falling(s)

@@ -177,7 +177,9 @@ TEST(Models, FacesPointOutwards) {
             }
             EXPECT_LE(disagree, m.g.indices.size() / 3 / 200) << name << " seed " << seed;
             // Every closed part encloses its volume the right way round; sheets shown from both
-            // sides enclose about none.
+            // sides enclose about none. (The meadow's one-faced blades enclose nothing at all.)
+            if (name == "meadow")
+                continue;
             for (int bin = 0; bin < bins; ++bin)
                 for (const Part& p : parts(m.g, size_t(bin)))
                     ASSERT_GE(p.volume, -0.02 * p.unsigned_ - 1e-7)
@@ -239,14 +241,54 @@ bool closed(const Geometry& g, size_t bin) {
     return std::all_of(edges.begin(), edges.end(), [](const auto& e) { return e.second == 2; });
 }
 
-TEST(Models, CanopiesRocksAndClothAreClosed) {
+TEST(Models, RocksFlowerHeartsAndClothAreClosed) {
     for (uint32_t seed : {1u, 2u, 3u, 4u}) {
-        EXPECT_TRUE(closed(build("tree", seed).g, TreeCanopy)) << seed;
         EXPECT_TRUE(closed(build("rock", seed).g, 0)) << seed;
         EXPECT_TRUE(closed(build("flower", seed).g, FlowerHeart)) << seed;
     }
     EXPECT_TRUE(closed(build("sails").g, SailsCloth));
     EXPECT_FALSE(closed(build("grass").g, 0)) << "blades are open strips, shown from both sides";
+}
+
+// A crown is a cloud of separate leaf cards: flat quads that each show the whole leaf picture,
+// fronts turned out of the crown (its shading leans on that), and a few hundred of them.
+TEST(Models, CrownsAreLeafCardsFacingOutOfTheCrown) {
+    for (uint32_t seed : {1u, 2u, 3u, 4u}) {
+        Model tree = build("tree", seed);
+        const Geometry& g = tree.g;
+        const Geometry::Group& crown = g.groups[TreeCanopy];
+        ASSERT_EQ(crown.count % 6, 0u) << seed;
+        const size_t cards = crown.count / 6;
+        EXPECT_GE(cards, 400u) << seed;
+        EXPECT_LE(tree.mesh.indexCount / 3, 2500u) << "leaves room under the budget; seed " << seed;
+        Box box = binBox(g, TreeCanopy);
+        const Vec3 middle = (box.lo + box.hi) * 0.5f;
+        size_t outwards = 0;
+        for (size_t c = 0; c < cards; ++c) {
+            const uint32_t* q = &g.indices[crown.first + c * 6];
+            std::vector<uint32_t> corners(q, q + 6);
+            std::sort(corners.begin(), corners.end());
+            corners.erase(std::unique(corners.begin(), corners.end()), corners.end());
+            ASSERT_EQ(corners.size(), 4u) << "card " << c << " seed " << seed;
+            Vec2 lo{1, 1}, hi{0, 0};
+            Vec3 centre;
+            for (uint32_t v : corners) {
+                const Vec2& t = g.texCoords[v];
+                lo = {std::min(lo.x, t.x), std::min(lo.y, t.y)};
+                hi = {std::max(hi.x, t.x), std::max(hi.y, t.y)};
+                EXPECT_NEAR((g.normals[v] - g.normals[corners[0]]).length(), 0.0f, 1e-5f);
+                centre = centre + g.positions[v] * 0.25f;
+            }
+            EXPECT_TRUE(lo.x == 0 && lo.y == 0 && hi.x == 1 && hi.y == 1) << "card " << c << " seed " << seed;
+            const Vec3 front = faceNormal(g, crown.first + c * 6).normalized();
+            EXPECT_NEAR(std::fabs(front.dot(faceNormal(g, crown.first + c * 6 + 3).normalized())), 1.0f,
+                        1e-3f)
+                << "flat; card " << c;
+            EXPECT_GT(front.dot(g.normals[corners[0]]), 0.2f) << "the front is the lit side; card " << c;
+            outwards += g.normals[corners[0]].dot(centre - middle) > 0;
+        }
+        EXPECT_GT(outwards, cards * 8 / 10) << seed;
+    }
 }
 
 TEST(Models, WindmillHasItsSizeAndHub) {
@@ -416,6 +458,37 @@ TEST(Models, SeedsRepeatExactlyAndVary) {
         EXPECT_NE(bytes(name, 7), bytes(name, 8)) << name;
     }
     EXPECT_EQ(bytes("windmill", 1), bytes("windmill", 2)) << "the buildings do not vary";
+}
+
+// The meadow's plants carry their rank in u, so a shader can thin the meadow out by whole plants:
+// every triangle has one rank, every rank is used about as often, a flower's heart has the rank of
+// its petals, and what is left of u once the rank is taken off is the plant's own.
+TEST(Models, MeadowPlantsCarryOneRankEach) {
+    Model m = build("meadow", 2, 160);
+    auto rank = [&](uint32_t v) { return std::lround(m.g.texCoords[v].x / meadowRankStride); };
+    std::vector<size_t> uses(meadowRanks, 0);
+    for (size_t t = 0; t < m.g.indices.size(); t += 3) {
+        const long r = rank(m.g.indices[t]);
+        ASSERT_TRUE(r >= 0 && r < meadowRanks) << "triangle " << t / 3;
+        ++uses[size_t(r)];
+        for (int k = 0; k < 3; ++k) {
+            const uint32_t v = m.g.indices[t + k];
+            ASSERT_EQ(rank(v), r) << "triangle " << t / 3;
+            ASSERT_LE(std::fabs(m.g.texCoords[v].x - meadowRankStride * float(r)), 1.01f);
+        }
+    }
+    const size_t triangles = m.g.indices.size() / 3;
+    for (int r = 0; r < meadowRanks; ++r)
+        EXPECT_GT(uses[size_t(r)], triangles / meadowRanks / 3) << "rank " << r;
+    const std::vector<uint32_t> petals = binVertices(m.g, FlowerPetals);
+    for (uint32_t h : binVertices(m.g, FlowerHeart)) {
+        const Vec3& p = m.g.positions[h];
+        uint32_t nearest = petals[0];
+        for (uint32_t q : petals)
+            if ((m.g.positions[q] - p).length() < (m.g.positions[nearest] - p).length())
+                nearest = q;
+        ASSERT_EQ(rank(h), rank(nearest)) << "heart vertex " << h;
+    }
 }
 
 TEST(Models, MeshtoolWritesThemWithSeedAndCount) {

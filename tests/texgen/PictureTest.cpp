@@ -134,6 +134,40 @@ TEST(TexgenPictures, TitleCardCentresWarmTextOnBlack) {
     EXPECT_GT(partial, 500);
 }
 
+// The card's alpha darkens the frame before its text is added: strongly behind every letter, in
+// bands across the text, nothing at the top and bottom edges, and never all the way to black.
+TEST(TexgenPictures, TitleCardAlphaDarkensBehindItsTextOnly) {
+    Options o = options("titlecard", 512, 288);
+    o.title = "Vorndle";
+    o.lines = {"a demo by the Vorndle team", "thank you for watching"};
+    const Image rgb = draw(o);
+    o.channels = 4;
+    std::vector<unsigned char> rgba;
+    std::string error;
+    ASSERT_TRUE(texgen::drawPicture(o, rgba, error)) << error;
+    ASSERT_EQ(rgba.size(), size_t(512) * 288 * 4);
+    int letters = 0, highest = 0;
+    for (int y = 0; y < 288; ++y)
+        for (int x = 0; x < 512; ++x) {
+            const unsigned char* p = &rgba[(size_t(y) * 512 + x) * 4];
+            ASSERT_TRUE(std::equal(p, p + 3, rgb.at(x, y))) << "the text is the same at " << x << "," << y;
+            highest = std::max(highest, int(p[3]));
+            if (y < 4 || y > 283) {
+                ASSERT_EQ(p[3], 0) << x << "," << y;
+            }
+            if (y > 160 && luma(p) > 0.5f) {
+                ++letters;
+                EXPECT_GE(p[3], 128) << "behind a letter at " << x << "," << y;
+            }
+        }
+    EXPECT_GT(letters, 100);
+    EXPECT_LE(highest, 218) << "darkens, never blacks out";
+    int band = 0;
+    for (size_t i = 0; i < rgba.size(); i += 4)
+        band += rgba[i + 3] >= 100 && luma(&rgba[i]) < 0.05f;
+    EXPECT_GT(band, 512 * 288 / 10) << "a dark band behind the text, not only round the letters";
+}
+
 TEST(TexgenPictures, PastoralIllustrationHasSkyAboveGrassAndAnOptionalTitle) {
     Options o = options("pastoral", 256, 142);
     const Image plain = draw(o);

@@ -220,7 +220,7 @@ void buildSails(std::vector<Geometry>& bins, const ModelOptions&) {
         for (int r = 0; r < rows; ++r)
             for (int c = 0; c < columns; ++c) {
                 float u = float(c) / float(columns - 1), v = float(r) / float(rows - 1);
-                float billow = 0.1f * std::sin(pi * u) * (0.4f + 0.6f * std::sin(pi * v));
+                float billow = 0.2f * std::sin(pi * u) * (0.4f + 0.6f * std::sin(pi * v));
                 grid.push_back(at(clothStart + (tip - clothStart - 0.1f) * v, 0.16f + (trailing - 0.2f) * u,
                                   clothZ - billow));
             }

@@ -327,7 +327,7 @@ void addBlob(Geometry& g, const Vec3& centre, const Vec3& radii, int frequency, 
 }
 
 void addStrip(Geometry& g, const std::vector<Vec3>& left, const std::vector<Vec3>& right,
-              const std::vector<float>& v) {
+              const std::vector<float>& v, bool twoFaced) {
     size_t n = left.size();
     uint32_t front = uint32_t(g.positions.size());
     Vec3 last = Vec3(0, 0, 1);
@@ -341,7 +341,7 @@ void addStrip(Geometry& g, const std::vector<Vec3>& left, const std::vector<Vec3
     // A pointed start takes the normal of the next section.
     if (n > 1 && left[0] == right[0])
         normals[0] = normals[1];
-    for (int side = 0; side < 2; ++side)
+    for (int side = 0; side < (twoFaced ? 2 : 1); ++side)
         for (size_t i = 0; i < n; ++i) {
             Vec3 nrm = side ? -normals[i] : normals[i];
             pushVertex(g, left[i], nrm, {0, v[i]});
@@ -358,7 +358,8 @@ void addStrip(Geometry& g, const std::vector<Vec3>& left, const std::vector<Vec3
             tris.insert(tris.end(), {l0, r1, l1});
         for (size_t k = 0; k < tris.size(); k += 3) {
             g.indices.insert(g.indices.end(), {front + tris[k], front + tris[k + 1], front + tris[k + 2]});
-            g.indices.insert(g.indices.end(), {back + tris[k], back + tris[k + 2], back + tris[k + 1]});
+            if (twoFaced)
+                g.indices.insert(g.indices.end(), {back + tris[k], back + tris[k + 2], back + tris[k + 1]});
         }
     }
 }

@@ -106,10 +106,11 @@ void addBlob(Geometry& g, const Vec3& centre, const Vec3& radii, int frequency, 
              uint32_t seed);
 
 // A thin strip between two polylines (left[i], right[i]), two triangles per segment, and its back
-// as a second face with reversed winding, so it shows from both sides with back faces culled.
+// as a second face with reversed winding, so it shows from both sides with back faces culled
+// (without `twoFaced`, the front alone, for a material that draws both faces itself).
 // u across 0..1, v from `v[i]`; a tip where left and right meet becomes one triangle.
 void addStrip(Geometry& g, const std::vector<Vec3>& left, const std::vector<Vec3>& right,
-              const std::vector<float>& v);
+              const std::vector<float>& v, bool twoFaced = true);
 
 // A closed thin sheet (cloth) around the surface `grid` of rows × columns points (row-major; the
 // front faces where columns × rows turn counter-clockwise), `thickness` thick: smooth front and

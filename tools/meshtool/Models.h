@@ -37,6 +37,10 @@ enum FlowerBin { FlowerGreen, FlowerPetals, FlowerHeart, FlowerBinCount };
 
 constexpr float meadowDefaultSize = 16;
 constexpr int meadowDefaultCount = 190;
+// The meadow's plants take ranks 0..meadowRanks-1 in turn, added to u in steps of the stride
+// (see buildMeadow).
+constexpr int meadowRanks = 16;
+constexpr float meadowRankStride = 8;
 
 // True for the names buildModel knows.
 bool isModelSource(const std::string& name);

@@ -10,6 +10,7 @@ using namespace modelkit;
 namespace {
 
 constexpr int treeBudget = 4000;
+constexpr int leafCards = 560;
 
 // Where a tube's path is at height y, between its rings (trunks only climb).
 Vec3 pathAt(const std::vector<Ring>& rings, float y) {
@@ -25,9 +26,50 @@ size_t triangles(const Geometry& g) {
     return g.indices.size() / 3;
 }
 
+// `count` leaf cards through the ellipsoid of `radii` about `centre`, most of them in its outer
+// half so the crown keeps its outline and shows gaps within. Each card is a square of the leaf
+// picture (u across, v from the twig's foot to its tip) facing out of the crown with some
+// scatter, its twig pointing outwards and up. Its normal leans from the card's own facing towards
+// the crown's surface normal there, so a crown of flat cards shades like a rounded mass. Cards
+// have one face: the crown's material draws both.
+void addLeafCards(Geometry& g, Random& rng, const Vec3& centre, const Vec3& radii, int count) {
+    for (int i = 0; i < count; ++i) {
+        float z = rng.range(-1, 1), a = rng.range(0, 2 * pi), ring = std::sqrt(1 - z * z);
+        Vec3 dir = {ring * std::cos(a), z, ring * std::sin(a)};
+        float reach = 0.45f + 0.55f * std::sqrt(rng.unit());
+        Vec3 at = centre + Vec3(dir.x * radii.x, dir.y * radii.y, dir.z * radii.z) * reach;
+        Vec3 out = Vec3(dir.x / radii.x, dir.y / radii.y, dir.z / radii.z).normalized();
+        Vec3 jitter = {rng.range(-1, 1), rng.range(-1, 1), rng.range(-1, 1)};
+        Vec3 facing = (out + jitter * 0.7f).normalized();
+        if (facing.dot(out) < 0.2f)
+            facing = (facing + out).normalized();
+        // The twig runs along the card, outwards and upwards as far as the card's plane allows.
+        Vec3 grow = out + Vec3(0, 0.8f, 0) + Vec3(rng.range(-0.6f, 0.6f), 0, rng.range(-0.6f, 0.6f));
+        Vec3 up = grow - facing * grow.dot(facing);
+        if (up.length() < 1e-3f)
+            up = facing.cross(Vec3(1, 0, 0));
+        up = up.normalized();
+        Vec3 side = up.cross(facing);
+        float size = rng.range(0.85f, 1.25f);
+        Vec3 foot = at - up * (size * 0.45f), tip = at + up * (size * 0.55f), half = side * (size * 0.5f);
+        Vec3 normal = (out * 1.5f + facing).normalized();
+        uint32_t first = uint32_t(g.positions.size());
+        const Vec3 corners[4] = {foot - half, foot + half, tip + half, tip - half};
+        const Vec2 uvs[4] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+        for (int k = 0; k < 4; ++k) {
+            g.positions.push_back(corners[k]);
+            g.normals.push_back(normal);
+            g.texCoords.push_back(uvs[k]);
+        }
+        for (uint32_t k : {0u, 1u, 2u, 0u, 2u, 3u})
+            g.indices.push_back(first + k);
+    }
+}
+
 // One blade of grass: a tapering strip that leans out and arches over, `segments` long; v is the
-// height above the ground in metres, so a shader can sway it by height.
-void addBlade(Geometry& g, Random& rng, const Vec3& root, float azimuth, int segments) {
+// height above the ground in metres, so a shader can sway it by height. Without `twoFaced` the
+// blade has its front face only, for the meadow's material that draws both faces.
+void addBlade(Geometry& g, Random& rng, const Vec3& root, float azimuth, int segments, bool twoFaced) {
     float height = rng.range(0.4f, 0.7f);
     float reach = height * rng.range(0.15f, 0.55f);
     float droop = rng.range(0.0f, 0.45f);
@@ -46,22 +88,22 @@ void addBlade(Geometry& g, Random& rng, const Vec3& root, float azimuth, int seg
         right.push_back(c + across * w);
         v.push_back(y);
     }
-    addStrip(g, left, right, v);
+    addStrip(g, left, right, v, twoFaced);
 }
 
-void growGrass(Geometry& g, uint32_t seed, int segments) {
+void growGrass(Geometry& g, uint32_t seed, int segments, bool twoFaced) {
     Random rng(seed * 747796405u + 2891336453u);
     int blades = rng.between(7, 12);
     for (int b = 0; b < blades; ++b) {
         float a = rng.range(0, 2 * pi);
         float r = rng.range(0, 0.06f);
         Vec3 root = {std::sin(a) * r, 0, std::cos(a) * r};
-        addBlade(g, rng, root, a + rng.range(-0.6f, 0.6f), segments);
+        addBlade(g, rng, root, a + rng.range(-0.6f, 0.6f), segments, twoFaced);
     }
 }
 
 // A leaf from the stem: narrow at the stem, widest a third along, pointed at the tip.
-void addLeaf(Geometry& g, Random& rng, const Vec3& base, float azimuth) {
+void addLeaf(Geometry& g, Random& rng, const Vec3& base, float azimuth, bool twoFaced) {
     float length = rng.range(0.12f, 0.19f), width = rng.range(0.024f, 0.034f);
     Vec3 out = {std::sin(azimuth), 0, std::cos(azimuth)};
     Vec3 across = Vec3(0, 1, 0).cross(out);
@@ -75,10 +117,10 @@ void addLeaf(Geometry& g, Random& rng, const Vec3& base, float azimuth) {
         right.push_back(c + across * (width * 0.5f * wide[i]));
         v.push_back(c.y);
     }
-    addStrip(g, left, right, v);
+    addStrip(g, left, right, v, twoFaced);
 }
 
-void growFlower(Geometry& green, Geometry& petals, Geometry& heart, uint32_t seed) {
+void growFlower(Geometry& green, Geometry& petals, Geometry& heart, uint32_t seed, bool twoFaced) {
     Random rng(seed * 2246822519u + 3266489917u);
     float height = rng.range(0.3f, 0.46f);
     Vec3 lean = {rng.range(-0.06f, 0.06f), 0, rng.range(-0.06f, 0.06f)};
@@ -91,8 +133,8 @@ void growFlower(Geometry& green, Geometry& petals, Geometry& heart, uint32_t see
     }
     addTube(green, stem, 5, 1);
     float turn = rng.range(0, 2 * pi);
-    addLeaf(green, rng, {0, rng.range(0.04f, 0.08f), 0}, turn);
-    addLeaf(green, rng, {0, rng.range(0.09f, 0.15f), 0}, turn + pi + rng.range(-0.5f, 0.5f));
+    addLeaf(green, rng, {0, rng.range(0.04f, 0.08f), 0}, turn, twoFaced);
+    addLeaf(green, rng, {0, rng.range(0.09f, 0.15f), 0}, turn + pi + rng.range(-0.5f, 0.5f), twoFaced);
 
     // The head faces along the stem's end; petals fan out from its rim, cupped a little upwards,
     // each with texture coordinates 0..1 over the petal (u across, v from the heart outwards).
@@ -116,7 +158,7 @@ void growFlower(Geometry& green, Geometry& petals, Geometry& heart, uint32_t see
             right.push_back(c + side * (width * 0.5f * wide[i]));
             v.push_back(t);
         }
-        addStrip(petals, left, right, v);
+        addStrip(petals, left, right, v, twoFaced);
     }
     float r = rng.range(0.013f, 0.018f);
     addBlob(heart, top + head.y * (r * 0.3f), {r, r * 0.7f, r}, 2, 0.12f, 2.0f, rng.fork());
@@ -181,10 +223,17 @@ void buildTree(std::vector<Geometry>& bins, const ModelOptions& o) {
     }
     clusters.push_back({trunk.back().centre + Vec3(0, 0.1f, 0), rng.range(2.0f, 2.4f)});
 
-    size_t canopyBudget = treeBudget - triangles(bark) - 40;
-    int frequency = clusters.size() * 320 <= canopyBudget ? 4 : 3;
+    // The leaves: cards shared among the clusters by their surface, enough for a crown that
+    // light still shows through here and there.
+    size_t cards = std::min<size_t>(leafCards, (treeBudget - triangles(bark)) / 2);
+    float surface = 0;
     for (const Cluster& c : clusters)
-        addBlob(canopy, c.centre, {c.radius, c.radius * 0.78f, c.radius}, frequency, 0.2f, 1.4f, rng.fork());
+        surface += c.radius * c.radius;
+    for (const Cluster& c : clusters) {
+        Random cluster(rng.fork());
+        int count = int(float(cards) * c.radius * c.radius / surface);
+        addLeafCards(canopy, cluster, c.centre, {c.radius, c.radius * 0.78f, c.radius}, count);
+    }
 
     // Branch ends and noise move the crown's top: scale a tree that leaves 7.2..10.8 m back into
     // that range about its foot.
@@ -236,35 +285,47 @@ void buildRock(std::vector<Geometry>& bins, const ModelOptions& o) {
 }
 
 void buildGrass(std::vector<Geometry>& bins, const ModelOptions& o) {
-    growGrass(bins[0], o.seed, 4);
+    growGrass(bins[0], o.seed, 4, true);
 }
 
 void buildFlower(std::vector<Geometry>& bins, const ModelOptions& o) {
-    growFlower(bins[FlowerGreen], bins[FlowerPetals], bins[FlowerHeart], o.seed);
+    growFlower(bins[FlowerGreen], bins[FlowerPetals], bins[FlowerHeart], o.seed, true);
 }
 
 // Plants scattered over a square patch centred on the origin, each turned and scaled at random
 // and standing on y = 0 (the scene's vertex shader lifts every vertex onto the terrain by its x, z
-// and sways it by its height). Every fifth plant, starting with the first, is a flower.
+// and sways it by its height). Every fifth plant, starting with the first, is a flower. Each plant
+// carries its rank 0..meadowRanks-1 (the plants in turn) in its texture coordinates: u is moved by
+// meadowRankStride × rank (its own u stays within ±1), so a shader that thins the meadow out with
+// distance keeps whole plants (rank below the density): rank = round(u / stride). Blades, leaves
+// and petals have their front faces only: the meadow's material draws both faces.
 void buildMeadow(std::vector<Geometry>& bins, const ModelOptions& o) {
     float size = o.size > 0 ? o.size : meadowDefaultSize;
     int count = o.count > 0 ? o.count : meadowDefaultCount;
     Random rng(o.seed * 3266489917u + 374761393u);
+    auto ranked = [](Geometry& bin, const Geometry& plant, const Frame& place, int rank) {
+        size_t first = bin.positions.size();
+        append(bin, plant, place);
+        bin.texCoords.resize(bin.positions.size());
+        for (size_t v = first; v < bin.texCoords.size(); ++v)
+            bin.texCoords[v].x += meadowRankStride * float(rank);
+    };
     for (int i = 0; i < count; ++i) {
         Vec3 at = {rng.range(-0.5f, 0.5f) * size, 0, rng.range(-0.5f, 0.5f) * size};
         Frame place = Frame::turned(at, rng.range(0, 2 * pi));
         uint32_t seed = rng.fork();
+        int rank = i % meadowRanks;
         if (i % 5 == 0) {
             Geometry green, petals, heart;
-            growFlower(green, petals, heart, seed);
+            growFlower(green, petals, heart, seed, false);
             place = place.scaled(Vec3(1, 1, 1) * rng.range(0.85f, 1.15f));
-            append(bins[FlowerGreen], green, place);
-            append(bins[FlowerPetals], petals, place);
-            append(bins[FlowerHeart], heart, place);
+            ranked(bins[FlowerGreen], green, place, rank);
+            ranked(bins[FlowerPetals], petals, place, rank);
+            ranked(bins[FlowerHeart], heart, place, rank);
         } else {
             Geometry clump;
-            growGrass(clump, seed, 3);
-            append(bins[0], clump, place.scaled(Vec3(1, 1, 1) * rng.range(0.75f, 1.25f)));
+            growGrass(clump, seed, 3, false);
+            ranked(bins[0], clump, place.scaled(Vec3(1, 1, 1) * rng.range(0.75f, 1.25f)), rank);
         }
     }
 }

@@ -19,6 +19,7 @@ const Material kMaterials[] = {
     {"rock", rock, 256, rgb(0.32f, 0.32f, 0.31f), rgb(0.7f, 0.69f, 0.66f), true, true},
     {"bark", bark, 256, rgb(0.28f, 0.22f, 0.17f), rgb(0.52f, 0.47f, 0.4f), true, true},
     {"leaves", leaves, 256, rgb(0.16f, 0.32f, 0.08f), rgb(0.56f, 0.7f, 0.24f), true, true},
+    {"leafcard", leafCard, 128, rgb(0.13f, 0.3f, 0.07f), rgb(0.5f, 0.68f, 0.2f), false, false},
     {"petals", petal, 128, rgb(0.93f, 0.92f, 0.82f), rgb(1.0f, 1.0f, 0.98f), false, false},
     {"feathers", feathers, 128, rgb(0.04f, 0.04f, 0.05f), rgb(0.24f, 0.23f, 0.26f), true, true},
     {"planks", planks, 256, rgb(0.36f, 0.28f, 0.2f), rgb(0.64f, 0.61f, 0.56f), true, true},

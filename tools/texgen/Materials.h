@@ -49,6 +49,7 @@ Surface path(const Options& o, float u, float v);
 Surface rock(const Options& o, float u, float v);
 Surface bark(const Options& o, float u, float v);
 Surface leaves(const Options& o, float u, float v);
+Surface leafCard(const Options& o, float u, float v);
 Surface petal(const Options& o, float u, float v);
 Surface feathers(const Options& o, float u, float v);
 

@@ -333,6 +333,68 @@ Surface leaves(const Options& o, float u, float v) {
     return s;
 }
 
+Surface leafCard(const Options& o, float u, float v) {
+    // A twig rising from the bottom middle nearly to the top, bending a little, with leaves in
+    // pairs along it that reach out towards the picture's sides and one leaf at its tip. Where no
+    // leaf covers the picture it is clear but keeps a leaf colour, so filtering draws no dark rim.
+    Random r{hashInt(o.seed, 11, 17)};
+    const float bend = r.between(-0.12f, 0.12f);
+    auto twigX = [&](float t) { return 0.5f + bend * t * t; };
+    const float base = 0.98f, top = 0.14f;
+    Surface s;
+    s.colour = mix(o.from, o.to, 0.4f);
+    s.colour.a = 0;
+    float best = -1;
+    // The twig: from 0 at its foot to 1 at its tip, thinning.
+    const float t = (base - v) / (base - top);
+    if (t >= 0 && t <= 1 && std::fabs(u - twigX(t)) < 0.012f * (1.2f - t)) {
+        s.colour = rgb(0.24f, 0.18f, 0.1f);
+        s.height = 0.3f;
+        best = 0;
+    }
+    const int pairs = 5;
+    for (int k = 0; k <= 2 * pairs; ++k) {
+        // Leaf k: pairs up the twig (the lower ones longer), then the leaf at the tip.
+        const bool tip = k == 2 * pairs;
+        const float at = tip ? 1.0f : (0.1f + 0.85f * float(k / 2) / float(pairs)) + r.between(-0.04f, 0.04f);
+        const float side = k % 2 == 0 ? -1.0f : 1.0f;
+        const float length = (tip ? 0.12f : 0.36f - 0.12f * at) * r.between(0.85f, 1.1f);
+        const float width = length * r.between(0.34f, 0.44f);
+        const float spread = tip ? r.between(-0.2f, 0.2f) : side * r.between(0.65f, 1.15f);
+        const float tone = r.next(), tilt = r.next();
+        // Angle from the twig's direction (up the picture, which is -v).
+        const float angle = -kPi * 0.5f + spread;
+        const float ax = twigX(at), ay = base - at * (base - top);
+        float along, across;
+        if (!onBlade(u - ax, v - ay, angle, length, width * 0.5f, 0, 0, along, across))
+            continue;
+        // Pointed at both ends, widest a little below the middle.
+        const float outline = std::sin(kPi * std::pow(along, 0.85f));
+        if (std::fabs(across) > outline)
+            continue;
+        const float depth = 1 + float(k);
+        if (depth <= best)
+            continue;
+        best = depth;
+        Colour c = mix(o.from, o.to, 0.25f + 0.55f * tone);
+        if (tilt > 0.8f)
+            c = mix(c, rgb(0.62f, 0.68f, 0.28f), 0.35f);
+        else if (tilt < 0.2f)
+            c = mix(c, rgb(0.12f, 0.28f, 0.18f), 0.35f);
+        // The leaf's far half catches more light; the midrib and the margin are darker, veins faint.
+        const float edge = std::fabs(across) / std::max(outline, 1e-3f);
+        const float vein = std::fabs(std::sin((along * 7 + std::fabs(across) * 2) * kPi));
+        float shade = (0.75f + 0.25f * along) * (1 - 0.25f * smoothstep(0.7f, 1.0f, edge)) *
+                      (0.92f + 0.08f * vein) * (0.9f + 0.1f * fbm(o.seed + 3, u, v, 8, 2));
+        if (std::fabs(across) < 0.07f)
+            shade *= 0.8f;
+        s.colour = scaled(c, clamp01(shade));
+        s.colour.a = 1;
+        s.height = 0.4f + 0.6f * (1 - edge * edge);
+    }
+    return s;
+}
+
 Surface petal(const Options& o, float u, float v) {
     // One petal, its base at the bottom middle and its tip at the top: pinched to a claw at the
     // base, widest two thirds up, a rounded end with three small teeth. It fills the picture's

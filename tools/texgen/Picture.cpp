@@ -48,6 +48,11 @@ public:
     }
 
     float at(size_t i) const { return coverage_[i]; }
+    // The larger coverage of this mask and `other` (of the same size) everywhere.
+    void merge(const TextMask& other) {
+        for (size_t i = 0; i < coverage_.size(); ++i)
+            coverage_[i] = std::max(coverage_[i], other.coverage_[i]);
+    }
 
     // Three box blurs of `radius` pixels each way: close to a Gaussian, for glows and shadows.
     TextMask blurred(int radius) const {
@@ -83,30 +88,46 @@ std::string titleFont(const Options& o) {
     return o.font.empty() ? "/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf" : o.font;
 }
 
-// A dark card with the title large in the middle, the lines beneath it, and a warm glow around
-// the title (the card is added over the image, so black stays invisible).
+// A dark card with the title large in the upper half, the lines low in the lower half (where a
+// view across a landscape shows the darker ground near the viewer and the middle stays free for
+// the scene), and a warm glow around the title. The card is added over the image, so black stays
+// invisible; its alpha says how much to darken the image first, so the text reads over a bright
+// scene: a soft band across the title and one across the lines, and a stronger halo round every
+// letter, clear above and below.
 bool drawTitleCard(const Options& o, std::vector<Colour>& image, std::string& error) {
     const int w = o.width, h = o.height;
     const int titleSize = std::max(8, h / 5), lineSize = std::max(8, h * 2 / 45);
-    const int lineGap = lineSize * 17 / 10, titleGap = titleSize / 2;
-    const int blockHeight =
-        titleSize * 3 / 4 + (o.lines.empty() ? 0 : titleGap + int(o.lines.size()) * lineGap);
-    const int titleBaseline = (h - blockHeight) / 2 + titleSize * 3 / 4;
+    const int lineGap = lineSize * 17 / 10;
+    const int titleBaseline = h * 36 / 100;
+    const int lastBaseline = h * 9 / 10, firstBaseline = lastBaseline - (int(o.lines.size()) - 1) * lineGap;
     TextMask title(w, h), lines(w, h);
     if (!o.title.empty() && !title.add(titleFont(o), titleSize, o.title, w / 2, titleBaseline, error))
         return false;
     for (size_t i = 0; i < o.lines.size(); ++i)
         if (!lines.add(LabelFont::defaultPath(), lineSize, o.lines[i], w / 2,
-                       titleBaseline + titleGap + lineSize + int(i) * lineGap, error))
+                       firstBaseline + int(i) * lineGap, error))
             return false;
     const TextMask glow = title.blurred(std::max(1, h / 60));
+    TextMask letters = lines;
+    letters.merge(title);
+    const TextMask halo = letters.blurred(std::max(1, h / 70));
+    const float soft = float(std::max(1, h / 24));
+    auto band = [&](float y, float top, float bottom) {
+        return smoothstep(top - soft, top + soft, y) * smoothstep(bottom + soft, bottom - soft, y);
+    };
     const Colour glowColour{0.55f, 0.3f, 0.12f, 1};
-    const Colour lineColour{kWarmWhite.r * 0.8f, kWarmWhite.g * 0.8f, kWarmWhite.b * 0.8f, 1};
+    const Colour lineColour{kWarmWhite.r * 0.95f, kWarmWhite.g * 0.95f, kWarmWhite.b * 0.95f, 1};
     for (size_t i = 0; i < image.size(); ++i) {
         Colour& c = image[i];
         const float g = glow.at(i);
         c = {c.r + glowColour.r * g, c.g + glowColour.g * g, c.b + glowColour.b * g, c.a};
         c = blend(blend(c, kWarmWhite, title.at(i)), lineColour, lines.at(i));
+        const float x = (float(i % size_t(w)) + 0.5f) / float(w) * 2 - 1, y = float(i / size_t(w)) + 0.5f;
+        float shade = o.title.empty() ? 0 : band(y, float(titleBaseline - titleSize), float(titleBaseline));
+        if (!o.lines.empty())
+            shade =
+                std::max(shade, band(y, float(firstBaseline - lineSize), float(lastBaseline + lineSize / 3)));
+        c.a = std::min(0.85f, std::max(0.5f * shade * (1 - 0.6f * x * x), 8 * halo.at(i)));
     }
     return true;
 }

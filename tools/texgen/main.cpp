@@ -39,6 +39,7 @@ const char* usageText =
     "  rock           grey stone with cracks and lichen\n"
     "  bark           plates between vertical furrows\n"
     "  leaves         a tree's foliage from outside: clumps of leaves, dark gaps\n"
+    "  leafcard       a twig of leaves for a tree crown's cards, clear around it (--channels 4)\n"
     "  petals         one petal filling the picture's width, base at the bottom, --from at the\n"
     "                 base to --to at the tip (does not tile; alpha outside it: --channels 4)\n"
     "  feathers       a dark bird's overlapping feathers\n"

@@ -1,8 +1,11 @@
 // Grass and flowers: meadow patches laid out in a grid by instance, each vertex lifted onto the
-// valley's ground and bent by the breeze in proportion to its height above it. Patches far from
-// the camera shrink away, so the meadow costs little beyond the nearest rows.
+// valley's ground and bent by the breeze in proportion to its height above it. The meadow thins
+// out with distance from the camera: every plant near it, fewer and fewer further away (each
+// plant sinking into the ground as its rank drops out), none beyond kThinEnd, so it fades into the
+// turf of the ground without an edge.
 //   POSITION      patch-space point, y = height above the ground
-//   patchGrid     (patches per row, patch size in metres)
+//   TEXCOORD      u + 8 × the plant's rank 0..15 (meshtool's meadow), v
+//   patchGrid     (patches per row, patch size in metres): the scenes' meadows are 5 × 5 of 12 m
 //   time          demo beats: the breeze
 #include <zul/valley.glsl>
 in vec3 POSITION;
@@ -13,8 +16,12 @@ uniform mat4 ViewMatrix;
 uniform mat4 ViewMatrixInverse;
 uniform mat4 ProjectionMatrix;
 uniform float time;
-uniform vec2 patchGrid = vec2(3.0, 12.0);
+uniform vec2 patchGrid = vec2(5.0, 12.0);
+const float kRanks = 16.0;
+const float kThinStart = 14.0;
+const float kThinEnd = 58.0;
 out vec3 viewNormal;
+out vec3 viewPosition;
 out vec2 uv;
 out float shade;
 
@@ -30,17 +37,28 @@ void main() {
     mat2 r = mat2(cos(turn), sin(turn), -sin(turn), cos(turn));
     vec2 local = r * POSITION.xz + (cell - 0.5 * (patchGrid.x - 1.0)) * patchGrid.y;
     vec3 world = (WorldMatrix * vec4(local.x, 0.0, local.y, 1.0)).xyz;
-    float fade = 1.0 - smoothstep(24.0, 40.0, distance(world.xz, ViewMatrixInverse[3].xz));
+    float rank = floor(TEXCOORD.x / 8.0 + 0.5);
+    float density = 1.0 - smoothstep(kThinStart, kThinEnd, distance(world.xz, ViewMatrixInverse[3].xz));
+    float fade = clamp(density * kRanks - rank, 0.0, 1.0);
+    // A plant whose rank has dropped out lands outside the clip volume: nothing is drawn, and the
+    // breeze and the ground are not looked up for it.
+    if (fade <= 0.0) {
+        viewNormal = vec3(0.0, 1.0, 0.0);
+        viewPosition = vec3(0.0);
+        uv = vec2(0.0);
+        shade = 0.0;
+        gl_Position = vec4(2.0, 2.0, 2.0, 1.0);
+        return;
+    }
     float above = POSITION.y * fade;
     vec2 bend = breeze(world.xz, time) * 0.35 * above * above;
     world.xz += bend;
     world.y = valleyHeight(world.xz - bend) + above - 0.03;
     vec3 n = vec3(r * NORMAL.xz, NORMAL.y).xzy;
     viewNormal = mat3(ViewMatrix) * normalize(n + vec3(0.0, 0.6, 0.0));
-    uv = TEXCOORD;
+    uv = vec2(TEXCOORD.x - 8.0 * rank, TEXCOORD.y);
     shade = 0.55 + 0.45 * clamp(POSITION.y * 2.0, 0.0, 1.0);
-    gl_Position = ProjectionMatrix * ViewMatrix * vec4(world, 1.0);
-    // Beyond the fade every vertex of a plant lands outside the clip volume: nothing is drawn.
-    if (fade <= 0.0)
-        gl_Position = vec4(2.0, 2.0, 2.0, 1.0);
+    vec4 view = ViewMatrix * vec4(world, 1.0);
+    viewPosition = view.xyz;
+    gl_Position = ProjectionMatrix * view;
 }
