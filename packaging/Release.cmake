@@ -78,7 +78,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "ffmpeg, fonts-dejavu-core")
-set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
+# The data is mostly compressed pictures, music and meshes already: gzip packs it as small as xz, faster.
+set(CPACK_DEBIAN_COMPRESSION_TYPE gzip)
 include(CPack)
 
 # The portable archive, from the archive's install component.

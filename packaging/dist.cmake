@@ -4,7 +4,7 @@
 set(stage ${BINARY_DIR}/release/dist)
 file(REMOVE_RECURSE ${stage})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BINARY_DIR} --component dist --strip --prefix ${stage}/${NAME}
-    RESULT_VARIABLE failed)
+    RESULT_VARIABLE failed OUTPUT_QUIET)
 if(failed)
     message(FATAL_ERROR "installing the archive's files into ${stage} failed")
 endif()

@@ -93,7 +93,8 @@ std::vector<std::string> FfmpegPipe::arguments(const std::string& executable,
     if (encoding_ == Encoding::Share && container_ == Container::Mp4) {
         // The frames are RGB: they are converted with BT.709's matrix, which the colour tags then name.
         const std::string gop = std::to_string(std::max(1, fps_ / 2));
-        a.insert(a.end(), {"-vf", "scale=out_color_matrix=bt709:out_range=tv,format=yuv420p", "-pix_fmt", "yuv420p"});
+        a.insert(a.end(),
+                 {"-vf", "scale=out_color_matrix=bt709:out_range=tv,format=yuv420p", "-pix_fmt", "yuv420p"});
         a.insert(a.end(), {"-c:v", "libx264", "-preset", "medium", "-profile:v", "high", "-crf", "18"});
         a.insert(a.end(), {"-bf", "2", "-g", gop, "-flags", "+cgop"});
         a.insert(a.end(), {"-color_primaries", "bt709", "-color_trc", "bt709", "-colorspace", "bt709"});

@@ -66,12 +66,14 @@ if command -v dpkg >/dev/null && command -v apt-cache >/dev/null; then
         --no-breaks --no-replaces --no-enhances $runtime_packages | grep -v '^ ' | sed 's/:.*//' | sort -u)
     ldd "$dir/vorndle" >"$work/ldd"
     ! grep -q "not found" "$work/ldd" || fail "the archive's player misses libraries: $(grep 'not found' "$work/ldd")"
-    for lib in $(sed -n 's/.*=> \(\/[^ ]*\) .*/\1/p; s/^[[:space:]]*\(\/[^ ]*\) .*/\1/p' "$work/ldd"); do
-        real=$(readlink -f "$lib")
-        owner=
-        for path in "$lib" "$real" "${lib#/usr}" "/usr$lib" "${real#/usr}" "/usr$real"; do
-            owner=$(dpkg -S "$path" 2>/dev/null | head -n1 | sed 's/[:,].*//') && [ -n "$owner" ] && break
-        done
+    # A library may be known to dpkg under the name ldd gives, its target or either without /usr.
+    variants() { real=$(readlink -f "$1"); printf '%s\n' "$1" "$real" "${1#/usr}" "/usr$1" "${real#/usr}" "/usr$real"; }
+    libraries=$(sed -n 's/.*=> \(\/[^ ]*\) .*/\1/p; s/^[[:space:]]*\(\/[^ ]*\) .*/\1/p' "$work/ldd")
+    dpkg -S $(for lib in $libraries; do variants "$lib"; done | sort -u) >"$work/owners" 2>/dev/null || true
+    for lib in $libraries; do
+        owner=$(variants "$lib" | awk -v owners="$work/owners" '
+            BEGIN { while ((getline line < owners) > 0) { i = index(line, ": "); by[substr(line, i + 2)] = substr(line, 1, i - 1) } }
+            $0 in by { print by[$0]; exit }' | sed 's/[:,].*//')
         [ -n "$owner" ] || fail "no package provides $lib"
         echo "$closure" | grep -qx "$owner" || fail "$lib comes from $owner, which the runtime packages do not pull in"
     done

@@ -4,7 +4,8 @@
 #include <vector>
 
 // Interleaved stereo floats to and from audio files through libsndfile. The format follows the
-// extension: .wav (16-bit), .flac (16-bit) or .ogg (Vorbis at the given quality, 0..1).
+// extension: .wav (16-bit), .flac (16-bit) or .ogg (Vorbis at the given quality, 0..1). The same
+// sound always gives the same file.
 class AudioFile {
 public:
     static bool write(const std::string& path, const std::vector<float>& stereo, int rate, double quality,
