@@ -30,8 +30,13 @@ constexpr int fadeFrames = 32;
 
 // Frame captures show the names of the demo description and the scene files.
 void labelRegisteredObjects(const FrameProfiler& profiler) {
-    for (const std::string& name : textureRegistry().names())
-        profiler.labelObject(GL_TEXTURE, textureRegistry().find(name)->glName(), name);
+    // Render buffers sit in the texture registry too, but are named in their own kind: labelled as
+    // textures they hit another texture of the same name, or none (an error GL keeps until the
+    // frames' read-back finds it).
+    for (const std::string& name : textureRegistry().names()) {
+        const Ref<Texture> texture = textureRegistry().find(name);
+        profiler.labelObject(texture->type() == 8 ? GL_RENDERBUFFER : GL_TEXTURE, texture->glName(), name);
+    }
     for (const std::string& name : framebufferRegistry().names())
         profiler.labelObject(GL_FRAMEBUFFER, framebufferRegistry().find(name)->glName(), name);
     for (const std::string& name : programRegistry().names())

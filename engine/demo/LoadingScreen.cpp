@@ -144,6 +144,9 @@ void LoadingScreen::present(Ref<Device>& dev, float alpha, const Look& look, dou
     dev->checkState();
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     dev->bindVertexArray(nullptr);
+    // Textures load between presents, bound and unbound on whatever unit is active: the picture
+    // must not stay bound in the device's name where an upload would unbind it behind its back.
+    dev->bindSamplerSet(nullptr);
     shown_ = look;
     shownAt_ = now;
     ++presentCount_;
