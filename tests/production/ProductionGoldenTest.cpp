@@ -79,8 +79,9 @@ TEST(ProductionGolden, SixBeatsOfTheFilmMatchTheirApprovedPictures) {
 
         double darkShare = 0, spread = 0;
         lumaFigures(rgba, darkShare, spread);
-        if (beat >= 106 && beat < 224)
+        if (beat >= 106 && beat < 224) {
             EXPECT_LE(darkShare, 0.005) << name << ": daylight has no black shadows";
+        }
         EXPECT_GT(spread, 4.0) << name << ": not one flat colour";
 
         char golden[32];
