@@ -66,3 +66,28 @@ bool writeRgbPngFile(const std::string& path, int w, int h, const std::vector<ui
            << name << ": largest channel difference " << worst << " at (" << worstX << ", " << worstY
            << "), PSNR " << psnr << " dB; pictures in " << std::filesystem::absolute(failureDir).string();
 }
+
+::testing::AssertionResult sameStill(const std::string& name, const DecodedImage& a, const DecodedImage& b) {
+    if (a.width != b.width || a.height != b.height || a.channels != b.channels ||
+        a.pixels.size() != b.pixels.size())
+        return ::testing::AssertionFailure() << name << ": the two stills differ in size";
+    const size_t channels = size_t(a.channels > 0 ? a.channels : 1);
+    size_t differing = 0, firstAt = 0;
+    bool uniform = true;
+    for (size_t i = 0; i < a.pixels.size(); i += channels) {
+        bool same = true;
+        for (size_t c = 0; c < channels; ++c) {
+            same = same && a.pixels[i + c] == b.pixels[i + c];
+            uniform = uniform && a.pixels[i + c] == a.pixels[c];
+        }
+        if (!same && differing++ == 0)
+            firstAt = i / channels;
+    }
+    if (uniform)
+        return ::testing::AssertionFailure() << name << " is one flat colour";
+    if (differing > 0)
+        return ::testing::AssertionFailure()
+               << name << ": " << differing << " pixels differ, the first at x " << firstAt % size_t(a.width)
+               << ", row " << firstAt / size_t(a.width) << " from the bottom";
+    return ::testing::AssertionSuccess();
+}

@@ -15,3 +15,9 @@
                                               const std::vector<uint8_t>& rgba, int maxChannelDelta = 40,
                                               double minPsnr = 38.0);
 bool writeRgbPngFile(const std::string& path, int width, int height, const std::vector<uint8_t>& rgba);
+
+struct DecodedImage;
+// Two decoded stills of one size, pixel for pixel alike; a still of one flat colour fails too (it
+// would come out alike without proving anything). Names the first differing pixel (rows bottom
+// first, as decoded).
+::testing::AssertionResult sameStill(const std::string& name, const DecodedImage& a, const DecodedImage& b);
