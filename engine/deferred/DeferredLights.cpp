@@ -507,6 +507,7 @@ void DeferredScene::renderAerialPerspective(Device& device) {
     const AtmosphereModel& air = *sky_->model;
     if (!(air.aerialHaze > 0.0f) && !(air.aerialMist > 0.0f))
         return;
+    ProfileScope pass(device, "aerial perspective");
     // What lies behind loses light to the air (the alpha, its transmittance) and gains the air's
     // own (the colour): destination x alpha + colour.
     BlendState blend;
