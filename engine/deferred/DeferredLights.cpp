@@ -99,12 +99,19 @@ Vec3 lightAxis(const Light& light) {
     return Mat4::transformPoint(light.transform.world, Vec3(0, 0, 1)) - light.transform.worldPosition;
 }
 
-void lightStates(Device& device) {
+// Blending onto the lit image: source x `source` + destination x `destination`, alpha kept.
+BlendState ontoLight(int source, int destination) {
     BlendState blend;
     blend.enabled = true;
     blend.equation = codes::kEquationAdd;
-    blend.srcRGB = blend.srcAlpha = blend.dstRGB = blend.dstAlpha = codes::kFactorOne;
+    blend.srcRGB = blend.srcAlpha = source;
+    blend.dstRGB = blend.dstAlpha = destination;
     blend.colorMask[3] = false;
+    return blend;
+}
+
+void lightStates(Device& device) {
+    const BlendState blend = ontoLight(codes::kFactorOne, codes::kFactorOne);
     DepthStencilState depth;
     depth.depthTest = false;
     depth.depthWrite = false;
@@ -510,13 +517,7 @@ void DeferredScene::renderAerialPerspective(Device& device) {
     ProfileScope pass(device, "aerial perspective");
     // What lies behind loses light to the air (the alpha, its transmittance) and gains the air's
     // own (the colour): destination x alpha + colour.
-    BlendState blend;
-    blend.enabled = true;
-    blend.equation = codes::kEquationAdd;
-    blend.srcRGB = blend.srcAlpha = codes::kFactorOne;
-    blend.dstRGB = blend.dstAlpha = codes::kFactorSrcAlpha;
-    blend.colorMask[3] = false;
-    device.applyBlend(blend);
+    device.applyBlend(ontoLight(codes::kFactorOne, codes::kFactorSrcAlpha));
     device.bindProgram(aerialProgram_);
     aerialProgram_->setVector2("viewport", inverseTargetSize_[0], inverseTargetSize_[1]);
     aerialProgram_->setFloatArray5("projCoeffs", projCoeffs_);
