@@ -37,8 +37,9 @@ same_still() {
     echo "the $1 player draws beat 150 as the build tree does"
 }
 no_build_paths() {
-    for dir in "$src" "$bin"; do
-        if strings "$1" | grep -qF "$dir"; then fail "$1 names the build machine's $dir"; fi
+    # (Its own loop variable: the caller's $dir must survive the call.)
+    for build_path in "$src" "$bin"; do
+        if strings "$1" | grep -qF "$build_path"; then fail "$1 names the build machine's $build_path"; fi
     done
 }
 runtime_packages=$(grep '^[a-z0-9]' "$src/packaging/runtime-packages.txt")
