@@ -6,6 +6,7 @@
 #include "app/Song.h"
 #include "app/SoundDevice.h"
 #include "app/TimelinePreroll.h"
+#include "app/edit/EditSession.h"
 #include "assets/Mesh.h"
 #include "core/LoadPhases.h"
 #include "demo/LoadingScreen.h"
@@ -54,6 +55,7 @@ void labelRegisteredObjects(const FrameProfiler& profiler) {
 DemoApplication::DemoApplication() = default;
 
 DemoApplication::~DemoApplication() {
+    edit = nullptr;
     capture = nullptr;
     if (device)
         device->setProfiler(nullptr);
@@ -164,10 +166,19 @@ bool DemoApplication::load() {
         if (options.fromBeat)
             seekSong(*song, static_cast<float>(*options.fromBeat));
     }
+    if (options.editing()) {
+        edit = makeRef<EditSession>(*this);
+        if (!edit->open()) {
+            edit = nullptr;
+            exitStatus = 1;
+            halted = true;
+        }
+    }
     return true;
 }
 
 void DemoApplication::unload() {
+    edit = nullptr;
     if (capture && !capture->finish())
         exitStatus = 1;
     capture = nullptr;
@@ -194,6 +205,10 @@ void DemoApplication::frame() {
                        ? static_cast<double>(counter - lastCounter) / static_cast<double>(counterFrequency)
                        : 0.0;
     lastCounter = counter;
+    if (edit) {
+        edit->frame();
+        return;
+    }
 
     // The beat follows what is audible: the mixed position less the output latency.
     float beat = song ? songTime(*song) : 0.0f;
@@ -260,9 +275,69 @@ bool DemoApplication::restartParts() {
     return createParts(none) && Timeline::global().loadAll(none);
 }
 
+bool DemoApplication::reload(ReloadScope scope) {
+    // Parts delete their GL objects as they unload (and GL unbinds what it deletes), so the device
+    // lets go of everything first, before and after.
+    if (device)
+        device->resetState();
+    std::list<TimelineEntry> playing = Timeline::global().take();
+    const bool description = scope != ReloadParts;
+    Registry<Texture> textures;
+    Registry<Framebuffer> framebuffers;
+    Registry<Program> programs;
+    Registry<Mesh> meshes;
+    const Ref<Song> playingSong = song;
+    const float playingStart = songStart, playingStop = songStop;
+    const bool playingLooping = looping;
+    if (description) {
+        textures.swap(textureRegistry());
+        framebuffers.swap(framebufferRegistry());
+        programs.swap(programRegistry());
+        meshes.swap(meshRegistry());
+    }
+    Ref<LoadingScreen> none;
+    const bool loaded =
+        (!description ||
+         (loadDemoDescription("data/demo.xml", *this, scope == ReloadAllButSong) && onDemoLoaded())) &&
+        createParts(none) && Timeline::global().loadAll(none);
+    if (device)
+        device->resetState();
+    if (!loaded) {
+        Timeline::global().unloadAll();
+        if (description) {
+            // The new objects go with the locals; the old ones return.
+            textures.swap(textureRegistry());
+            framebuffers.swap(framebufferRegistry());
+            programs.swap(programRegistry());
+            meshes.swap(meshRegistry());
+            song = playingSong;
+            songStart = playingStart;
+            songStop = playingStop;
+            looping = playingLooping;
+        }
+        Timeline::global().restore(std::move(playing));
+        return false;
+    }
+    for (TimelineEntry& entry : playing)
+        if (entry.part)
+            entry.part->unload();
+    if (playingSong && song != playingSong && playingSong->stream)
+        playingSong->stream->pause();
+    if (device)
+        device->resetState();
+    return true;
+}
+
+void DemoApplication::onKeyDown(int key, int) {
+    if (edit)
+        edit->onKeyDown(key);
+}
+
 void DemoApplication::onKeyUp(int key, int) {
     if (key == 27)
         requestQuit();
+    else if (edit)
+        edit->onKeyUp(key);
 }
 
 void DemoApplication::onResize(int width, int height) {

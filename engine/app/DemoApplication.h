@@ -7,6 +7,7 @@
 
 class CaptureJob;
 class Device;
+class EditSession;
 class FrameProfiler;
 class LoadingScreen;
 class Song;
@@ -27,7 +28,8 @@ public:
     void onMouseMove(int, int) override {}
     void onMouseDown(int, int, int) override {}
     void onMouseUp(int, int, int) override {}
-    void onKeyDown(int, int) override {}
+    // With --edit the keys drive the transport.
+    void onKeyDown(int key, int flags) override;
     // Releasing Escape ends the demo.
     void onKeyUp(int key, int flags) override;
     void onFocusGained() override {}
@@ -48,6 +50,11 @@ public:
     // Replaces the parts by freshly made ones (a simulation from scratch): unloads them, calls
     // createParts again (with no loading screen) and loads the new ones.
     bool restartParts();
+    // Loads again beside what is loaded, and replaces it only when everything loaded: the parts
+    // alone, everything the demo description names but the playing song, or everything. When
+    // anything fails, what was there stays exactly as it was and the new objects are released.
+    enum ReloadScope { ReloadParts, ReloadAllButSong, ReloadEverything };
+    bool reload(ReloadScope scope);
     // --profile / --profile-json: a profiler on the device from the first frame, the registered
     // GL objects labelled with their names; false when the JSON file cannot be written.
     bool startProfiling();
@@ -76,6 +83,8 @@ public:
     // Frames the loading screen drew outside the parts' own progress (fades), for tests.
     int fadeDraws = 0;
 
+    // Authoring play (--edit, --control); null otherwise.
+    Ref<EditSession> edit;
     // What the command line asks for instead of live play (a render, stills); null for play.
     Ref<CaptureJob> capture;
     // A start the command line asked for cannot be made: the demo ends before its first frame.

@@ -53,7 +53,8 @@ constexpr float shareModels = 0.16000001f;
 
 class DescriptionLoader {
 public:
-    DescriptionLoader(const std::string& file, DemoApplication& app) : file_(file), app_(app) {}
+    DescriptionLoader(const std::string& file, DemoApplication& app, bool keepSong)
+        : file_(file), app_(app), keepSong_(keepSong) {}
 
     bool load();
 
@@ -78,7 +79,8 @@ private:
 
     // The song's attributes are checked and its decoding started first; the rest loads meanwhile.
     bool startSong(const XMLElement* e, std::unique_ptr<SongDecode>& decode);
-    bool finishSong(const XMLElement* e, SongDecode& decode);
+    // A null `decode` keeps the application's song (a reload) and only sets its tempo and range.
+    bool finishSong(const XMLElement* e, SongDecode* decode);
     bool loadResources(const XMLElement* framebuffers, const XMLElement* shaders, const XMLElement* textures,
                        const XMLElement* models);
     bool loadFramebuffers(const XMLElement* group);
@@ -97,6 +99,7 @@ private:
 
     std::string file_;
     DemoApplication& app_;
+    bool keepSong_;
 };
 
 void DescriptionLoader::setShare(const XMLElement* group, float share) {
@@ -140,6 +143,12 @@ bool DescriptionLoader::load() {
     const XMLElement* models = root->FirstChildElement("models");
     if (!song)
         return fail("demo", "no <song> element");
+    if (keepSong_ && app_.song) {
+        // A reload: the song's attributes are read as always, but the playing song is kept.
+        std::unique_ptr<SongDecode> none;
+        return startSong(song, none) && finishSong(song, nullptr) &&
+               loadResources(framebuffers, shaders, textures, models);
+    }
     // The song decodes on a worker while the rest loads. Until it is known to play, what the rest
     // has to say is held: had the song failed, loading would have stopped there.
     std::unique_ptr<SongDecode> decode;
@@ -152,7 +161,7 @@ bool DescriptionLoader::load() {
         loaded = loadResources(framebuffers, shaders, textures, models);
         held = hold.take();
     }
-    if (!finishSong(song, *decode))
+    if (!finishSong(song, decode.get()))
         return false;
     sayHeld(held);
     return loaded;
@@ -190,14 +199,15 @@ bool DescriptionLoader::startSong(const XMLElement* e, std::unique_ptr<SongDecod
         diagnostic(path.c_str(), "open", "the audio output is not initialised");
         return false;
     }
-    decode = std::make_unique<SongDecode>(path, *app_.soundDevice);
+    if (!keepSong_ || !app_.song)
+        decode = std::make_unique<SongDecode>(path, *app_.soundDevice);
     return true;
 }
 
-bool DescriptionLoader::finishSong(const XMLElement* e, SongDecode& decode) {
+bool DescriptionLoader::finishSong(const XMLElement* e, SongDecode* decode) {
     LoadPhaseScope phase(LoadPhases::Song);
     bool said = false;
-    Ref<Song> song = decode.finish(&said);
+    Ref<Song> song = decode ? decode->finish(&said) : app_.song;
     if (!song)
         return said ? false : fail("song", "the song cannot be opened");
     int bpm = 0;
@@ -690,7 +700,7 @@ bool parseScreenSize(const char* text, int screenSize, int& out) {
     return true;
 }
 
-bool loadDemoDescription(const std::string& path, DemoApplication& application) {
-    DescriptionLoader loader(resolveDataPath(path), application);
+bool loadDemoDescription(const std::string& path, DemoApplication& application, bool keepSong) {
+    DescriptionLoader loader(resolveDataPath(path), application, keepSong);
     return loader.load();
 }

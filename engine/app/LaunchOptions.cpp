@@ -112,6 +112,17 @@ bool LaunchOptions::parse(int argc, const char* const* argv, std::string& error)
             checkState = true;
         } else if (arg == "--no-state-cache") {
             noStateCache = true;
+        } else if (arg == "--edit") {
+            edit = true;
+        } else if (arg == "--control") {
+            const char* v = value("--control");
+            if (!v)
+                return false;
+            if (!*v) {
+                error = "--control wants a socket path";
+                return false;
+            }
+            controlPath = v;
         } else if (arg == "--profile") {
             profile = true;
         } else if (arg == "--profile-json") {
@@ -191,6 +202,10 @@ bool LaunchOptions::parse(int argc, const char* const* argv, std::string& error)
 }
 
 bool LaunchOptions::checkCapture(std::string& error) const {
+    if (editing() && capturing()) {
+        error = std::string(edit ? "--edit" : "--control") + " cannot be combined with --render or --stills";
+        return false;
+    }
     if (!renderPath.empty() && !stillBeats.empty()) {
         error = "--render and --stills cannot be combined";
         return false;
@@ -267,10 +282,27 @@ const char* LaunchOptions::usage() {
            "  --stills B1,B2,... render one picture per beat into --out DIR as beat_<B>.png\n"
            "  --out DIR          the folder for --stills\n"
            "  --sheet FILE.png   with --stills: also a contact sheet of the pictures, labelled\n"
+           "  --edit             authoring play: the keys below move through the film, and every\n"
+           "                     file saved under data/ is loaded again at the current beat\n"
+           "  --control PATH     take commands, one per line, from a local socket at PATH: seek BEAT,\n"
+           "                     pause, play, loop A B, loop off, speed X, reload, still FILE.png,\n"
+           "                     status, quit; each is answered with one line, ok ... or error ...\n"
            "  --check-state      read GL state back after every state change and before every draw;\n"
            "                     the first difference from what the device believes is reported and\n"
            "                     the program ends with exit code 3\n"
            "  --no-state-cache   send every state call as if nothing were known of GL\n"
            "  --help             show this text\n"
-           "  --version          show the version and the commit the program was built from\n";
+           "  --version          show the version and the commit the program was built from\n"
+           "\n"
+           "Keys with --edit:\n"
+           "  Space              pause or resume (the music with it)\n"
+           "  Left, Right        one beat back or on; with Shift one bar\n"
+           "  PageUp, PageDown   the start of the part before or after\n"
+           "  Home, End          the start or the end of the film\n"
+           "  1 ... 9            the start of part 1 to 9\n"
+           "  [  ]               loop from the start of the current bar, to its end\n"
+           "  L                  loop the marked bars, or stop looping\n"
+           "  -  =               half or double speed, 1/4x to 2x (the music plays only at 1x)\n"
+           "  F12                save the frame as beat_<B>.png in the working folder\n"
+           "  Escape             end the program\n";
 }

@@ -26,6 +26,9 @@ struct LaunchOptions {
     bool profile = false;        // --profile: the pass table at the end
     std::string profileJsonPath; // --profile-json FILE: one record per frame (profiles too)
     bool profiling() const { return profile || !profileJsonPath.empty(); }
+    bool edit = false;       // --edit: authoring play (transport keys, reload on save)
+    std::string controlPath; // --control PATH: commands from a local socket
+    bool editing() const { return edit || !controlPath.empty(); }
     bool help = false;
     bool version = false; // --version: print the version and the commit
 

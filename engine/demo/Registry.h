@@ -34,6 +34,9 @@ public:
     bool remove(const std::string& name) { return objects_.erase(name) != 0; }
     bool contains(const std::string& name) const { return objects_.count(name) != 0; }
     void clear() { objects_.clear(); }
+    // Exchanges the contents with another registry (a reload loads into an empty one and keeps
+    // the old contents aside until it has succeeded).
+    void swap(Registry& other) { objects_.swap(other.objects_); }
     size_t size() const { return objects_.size(); }
     // Every registered name, in no particular order.
     std::vector<std::string> names() const {

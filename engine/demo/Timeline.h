@@ -28,6 +28,15 @@ public:
     // Unloads every part (loaded or not), drops the references and empties the list.
     void unloadAll();
 
+    // Takes the entries out (still loaded) and leaves the timeline empty, so that a reload can
+    // make new parts beside them; `restore` puts them back in place of whatever is there.
+    std::list<TimelineEntry> take() {
+        std::list<TimelineEntry> taken;
+        taken.swap(entries_);
+        return taken;
+    }
+    void restore(std::list<TimelineEntry> entries) { entries_ = std::move(entries); }
+
     // Updates and renders every part whose [start, end) holds `time`, in registration order.
     // A negative time does nothing and answers true; otherwise answers whether any part ran.
     bool frame(Ref<Device>& device, float time, float step);

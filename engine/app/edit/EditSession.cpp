@@ -1,0 +1,435 @@
+#include "app/edit/EditSession.h"
+
+#include "app/CaptureJob.h"
+#include "app/DemoApplication.h"
+#include "app/FrameSchedule.h"
+#include "app/KeyCodes.h"
+#include "app/PngWriter.h"
+#include "app/SimulationStep.h"
+#include "app/Song.h"
+#include "app/SoundDevice.h"
+#include "app/TimelinePreroll.h"
+#include "app/edit/ControlCommand.h"
+#include "core/Diagnostics.h"
+#include "core/Paths.h"
+#include "demo/Timeline.h"
+#include "render/CodeTables.h"
+#include "render/Device.h"
+#include "render/Framebuffer.h"
+#include "render/PixelReadback.h"
+#include "render/Texture2D.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr std::chrono::milliseconds kQuiet{60};
+
+bool endsWith(const std::string& text, const char* suffix) {
+    const size_t n = std::strlen(suffix);
+    return text.size() >= n && text.compare(text.size() - n, n, suffix) == 0;
+}
+
+std::string number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+const char* reloadName(EditSession::Reload what) {
+    switch (what) {
+    case EditSession::Reload::Parts:
+        return "the parts";
+    case EditSession::Reload::Everything:
+        return "everything but the song";
+    case EditSession::Reload::EverythingAndSong:
+        return "everything";
+    default:
+        return "nothing";
+    }
+}
+
+} // namespace
+
+EditSession::EditSession(DemoApplication& app) : app_(app) {}
+
+EditSession::~EditSession() = default;
+
+bool EditSession::open() {
+    std::vector<double> starts;
+    for (const TimelineEntry& entry : Timeline::global().entries())
+        if (entry.part)
+            starts.push_back(entry.start);
+    transport_.setTimeline(std::move(starts), CaptureJob::timelineEnd());
+    std::string error;
+    if (!app_.options.controlPath.empty() && !channel_.open(app_.options.controlPath, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return false;
+    }
+    if (app_.options.edit) {
+        const std::string data = resolveDataPath("data");
+        if (!watcher_.open(data, kQuiet, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return false;
+        }
+        std::fprintf(stderr, "edit: watching %s; keys: see --help\n", data.c_str());
+    }
+    // Loading brought the parts to --from's beat already: the first frame shows it as a seek would.
+    beat_ = app_.options.fromBeat
+                ? transport_.clampBeat(*app_.options.fromBeat, app_.song ? app_.song->bpm : 60)
+                : 0;
+    seekFrame_ = true;
+    restartMusic();
+    return true;
+}
+
+EditSession::Reload EditSession::reloadFor(const std::vector<std::string>& changed) {
+    Reload what = Reload::None;
+    for (const std::string& path : changed) {
+        Reload needs = Reload::Everything;
+        if (endsWith(path, ".ogg") || endsWith(path, ".wav") || endsWith(path, ".flac") ||
+            endsWith(path, ".opus"))
+            needs = Reload::EverythingAndSong;
+        else if (path == "demo.xml" || path.rfind("shaders/", 0) == 0)
+            needs = Reload::Everything;
+        else if (endsWith(path, ".dat") || endsWith(path, ".xml"))
+            needs = Reload::Parts;
+        what = std::max(what, needs);
+    }
+    return what;
+}
+
+bool EditSession::musicFollows() const {
+    return app_.song && !transport_.paused && transport_.speed == 1.0;
+}
+
+void EditSession::restartMusic() {
+    Song* song = app_.song.get();
+    if (!song || !song->stream)
+        return;
+    if (!musicFollows()) {
+        song->stream->pause();
+        return;
+    }
+    // The picture shows what was mixed a latency ago: the music starts that much further on.
+    const double latencyBeats = song->latency * 0.001 * song->bpm / 60.0;
+    seekSong(*song, static_cast<float>(beat_ + latencyBeats));
+    song->stream->play(false);
+}
+
+void EditSession::pause() {
+    transport_.paused = true;
+    restartMusic();
+}
+
+void EditSession::play() {
+    transport_.paused = false;
+    stepCarry_ = 0;
+    restartMusic();
+}
+
+bool EditSession::seek(double beat, std::string& error) {
+    const int bpm = app_.song ? app_.song->bpm : 60;
+    beat = transport_.clampBeat(beat, bpm);
+    beat_ = beat;
+    stepCarry_ = 0;
+    std::vector<std::string> held;
+    bool made = false;
+    {
+        DiagnosticHold hold;
+        made = app_.reload(DemoApplication::ReloadParts);
+        held = hold.take();
+    }
+    sayHeld(held);
+    restartMusic();
+    if (!made) {
+        // The parts that were playing stay; they cannot show the new beat as --from would.
+        error = held.empty() ? "the parts cannot be loaded again" : held.front();
+        return false;
+    }
+    prerollTimeline(Timeline::global(), beat, bpm);
+    seekFrame_ = true;
+    return true;
+}
+
+bool EditSession::reload(Reload what, std::string& error) {
+    if (what == Reload::None)
+        return true;
+    if (what == Reload::Parts)
+        return seek(beat_, error);
+    std::vector<std::string> held;
+    bool made = false;
+    {
+        DiagnosticHold hold;
+        made = app_.reload(what == Reload::EverythingAndSong ? DemoApplication::ReloadEverything
+                                                             : DemoApplication::ReloadAllButSong);
+        held = hold.take();
+    }
+    sayHeld(held);
+    if (!made) {
+        error = held.empty() ? "the demo cannot be loaded again" : held.front();
+        return false;
+    }
+    std::vector<double> starts;
+    for (const TimelineEntry& entry : Timeline::global().entries())
+        if (entry.part)
+            starts.push_back(entry.start);
+    transport_.setTimeline(std::move(starts), CaptureJob::timelineEnd());
+    const int bpm = app_.song ? app_.song->bpm : 60;
+    beat_ = transport_.clampBeat(beat_, bpm);
+    prerollTimeline(Timeline::global(), beat_, bpm);
+    seekFrame_ = true;
+    stepCarry_ = 0;
+    restartMusic();
+    return true;
+}
+
+std::string EditSession::status() const {
+    std::string text = "ok beat " + number(beat_) + (transport_.paused ? " paused" : " playing") + " speed " +
+                       number(transport_.speed);
+    if (transport_.looping())
+        text += " loop " + number(transport_.loopIn()) + " " + number(transport_.loopOut());
+    else
+        text += " loop off";
+    return text;
+}
+
+void EditSession::execute(int client, const ControlCommand& command) {
+    std::string error;
+    switch (command.kind) {
+    case ControlCommand::Seek:
+        if (!CaptureJob::checkBeat("seek", command.first, error) || !seek(command.first, error))
+            channel_.reply(client, "error " + error);
+        else
+            channel_.reply(client, "ok seek " + number(beat_));
+        return;
+    case ControlCommand::Pause:
+        pause();
+        channel_.reply(client, "ok pause " + number(beat_));
+        return;
+    case ControlCommand::Play:
+        play();
+        channel_.reply(client, "ok play " + number(beat_));
+        return;
+    case ControlCommand::Loop:
+        if (!CaptureJob::checkBeat("loop", command.first, error) ||
+            command.second > CaptureJob::timelineEnd() + 1e-9) {
+            channel_.reply(
+                client, "error " + (error.empty() ? "loop: the end lies after the timeline's end" : error));
+            return;
+        }
+        transport_.setLoop(command.first, command.second);
+        if (beat_ < command.first || beat_ >= command.second)
+            seek(command.first, error);
+        channel_.reply(client, "ok loop " + number(command.first) + " " + number(command.second));
+        return;
+    case ControlCommand::LoopOff:
+        transport_.stopLooping();
+        channel_.reply(client, "ok loop off");
+        return;
+    case ControlCommand::Speed:
+        transport_.speed = command.first;
+        restartMusic();
+        channel_.reply(client, "ok speed " + number(command.first));
+        return;
+    case ControlCommand::Reload: {
+        const auto started = std::chrono::steady_clock::now();
+        if (!reload(Reload::Everything, error)) {
+            channel_.reply(client, "error " + error);
+            return;
+        }
+        const auto took =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+        channel_.reply(client, "ok reload " + std::to_string(took.count()) + " ms");
+        return;
+    }
+    case ControlCommand::Still:
+        stills_.push_back(PendingStill{client, command.path});
+        return;
+    case ControlCommand::Status:
+        channel_.reply(client, status());
+        return;
+    case ControlCommand::Quit:
+        channel_.reply(client, "ok quit");
+        app_.requestQuit();
+        return;
+    }
+}
+
+void EditSession::frame() {
+    const auto now = FileWatcher::Clock::now();
+    if (watcher_.poll(now, changed_)) {
+        const Reload what = reloadFor(changed_);
+        std::string error;
+        if (reload(what, error)) {
+            const auto took =
+                std::chrono::duration_cast<std::chrono::milliseconds>(FileWatcher::Clock::now() - now);
+            std::fprintf(stderr, "edit: %s changed: %s loaded again in %lld ms\n", changed_.front().c_str(),
+                         reloadName(what), static_cast<long long>(took.count()));
+        } else {
+            std::fprintf(stderr, "edit: %s changed: the last good version stays\n", changed_.front().c_str());
+        }
+        changed_.clear();
+    }
+
+    int client = -1;
+    std::string line;
+    while (channel_.nextLine(client, line)) {
+        ControlCommand command;
+        std::string error;
+        if (!parseControlCommand(line, command, error))
+            channel_.reply(client, "error " + error);
+        else
+            execute(client, command);
+    }
+
+    const int bpm = app_.song ? app_.song->bpm : 60;
+    float step = 0;
+    if (!transport_.paused && !seekFrame_) {
+        const double seconds = app_.frameSeconds;
+        if (musicFollows())
+            beat_ = songTime(*app_.song);
+        else
+            beat_ += seconds * transport_.speed * bpm / 60.0;
+        step = simulationStep(seconds * transport_.speed, stepCarry_);
+        std::string error;
+        const double wrap = transport_.wrapFor(beat_);
+        if (wrap >= 0) {
+            seek(wrap, error);
+        } else if (beat_ >= transport_.lastBeat(bpm)) {
+            // Play holds at the end instead of ending the program.
+            beat_ = transport_.lastBeat(bpm);
+            pause();
+        }
+    }
+    const bool held = transport_.paused && !seekFrame_ && holding_ && showHeldFrame();
+    if (!held) {
+        if (seekFrame_) {
+            const FrameSchedule schedule(beat_, beat_, 60, bpm);
+            step = schedule.step(0);
+            seekFrame_ = false;
+        }
+        app_.drawFrame(static_cast<float>(beat_), step);
+        holding_ = false;
+        if (transport_.paused)
+            holdFrame();
+    }
+    if (!stills_.empty())
+        writeStills();
+    app_.swapBuffers();
+}
+
+namespace {
+// Copies between the back buffer and a framebuffer object, then binds what the device believes is
+// bound again.
+void copyFrame(Device& device, GLuint from, GLuint to, int width, int height) {
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to);
+    glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, device.framebuffer() ? device.framebuffer()->glName() : 0);
+}
+} // namespace
+
+void EditSession::holdFrame() {
+    const int width = app_.clientWidth, height = app_.clientHeight;
+    if (!app_.device || width <= 0 || height <= 0)
+        return;
+    if (!held_ || !heldColour_ || heldColour_->width() != width || heldColour_->height() != height) {
+        heldColour_ = makeRef<Texture2D>();
+        heldColour_->create(width, height, codes::formatCode("rgba_8"));
+        held_ = makeRef<Framebuffer>();
+        held_->setAttachment(0, heldColour_, 0, 0);
+        if (!held_->create()) {
+            held_ = nullptr;
+            return;
+        }
+    }
+    copyFrame(*app_.device, 0, held_->glName(), width, height);
+    holding_ = true;
+}
+
+bool EditSession::showHeldFrame() {
+    const int width = app_.clientWidth, height = app_.clientHeight;
+    if (!held_ || !app_.device || heldColour_->width() != width || heldColour_->height() != height)
+        return false;
+    copyFrame(*app_.device, held_->glName(), 0, width, height);
+    return true;
+}
+
+void EditSession::writeStills() {
+    const int width = app_.clientWidth, height = app_.clientHeight;
+    PixelReadback readback(width, height, 1);
+    const uint8_t* bgra = readback.valid() ? (readback.start(), readback.mapOldest()) : nullptr;
+    PngWriter writer(width, height, true);
+    for (const PendingStill& still : stills_) {
+        std::string error;
+        if (!bgra)
+            error = still.path + ": the picture cannot be read back";
+        else
+            writer.write(still.path.c_str(), bgra, PngWriter::Bgra, static_cast<size_t>(width) * 4, true,
+                         error);
+        if (!error.empty())
+            std::fprintf(stderr, "%s\n", error.c_str());
+        else if (still.client < 0)
+            std::fprintf(stderr, "edit: saved %s\n", still.path.c_str());
+        channel_.reply(still.client, error.empty() ? "ok still " + still.path : "error " + error);
+    }
+    if (bgra)
+        readback.releaseOldest();
+    stills_.clear();
+}
+
+void EditSession::onKeyDown(int key) {
+    if (key == keys::LeftShift || key == keys::RightShift) {
+        shift_ = true;
+        return;
+    }
+    const int bpm = app_.song ? app_.song->bpm : 60;
+    std::string error;
+    switch (key) {
+    case ' ':
+        transport_.paused ? play() : pause();
+        return;
+    case '[':
+        transport_.markLoopIn(beat_);
+        std::fprintf(stderr, "edit: loop from beat %s\n", number(transport_.loopIn()).c_str());
+        return;
+    case ']':
+        transport_.markLoopOut(beat_);
+        std::fprintf(stderr, "edit: loop to beat %s\n", number(transport_.loopOut()).c_str());
+        return;
+    case 'l':
+    case 'L':
+        std::fprintf(stderr, "edit: loop %s\n", transport_.toggleLoop() ? "on" : "off");
+        return;
+    case '-':
+    case '=':
+    case '+':
+        if (key == '-' ? transport_.slower() : transport_.faster()) {
+            restartMusic();
+            std::fprintf(stderr, "edit: speed %sx%s\n", number(transport_.speed).c_str(),
+                         transport_.speed == 1.0 ? "" : " (the music is silent at this speed)");
+        }
+        return;
+    case keys::F1 + 11: {
+        // F12: the frame as it stands, into the working folder.
+        const std::string path = CaptureJob::beatText(std::round(beat_ * 1000) / 1000);
+        stills_.push_back(PendingStill{-1, "beat_" + path + ".png"});
+        return;
+    }
+    default:
+        break;
+    }
+    const double target = transport_.seekForKey(key, shift_, beat_, bpm);
+    if (target >= 0 && !seek(target, error))
+        std::fprintf(stderr, "edit: %s\n", error.c_str());
+}
+
+void EditSession::onKeyUp(int key) {
+    if (key == keys::LeftShift || key == keys::RightShift)
+        shift_ = false;
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "app/edit/ControlChannel.h"
+#include "app/edit/FileWatcher.h"
+#include "app/edit/Transport.h"
+#include "core/Object.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class DemoApplication;
+class Framebuffer;
+class Texture2D;
+struct ControlCommand;
+
+// Authoring play (--edit, --control): the transport on the keys, the control channel, and the
+// data tree reloaded at the current beat when files in it change. Made only when the command
+// line asks for it; plain play never creates one.
+class EditSession : public Object {
+public:
+    explicit EditSession(DemoApplication& app);
+    ~EditSession() override;
+
+    // Opens the channel (--control) and the watcher (--edit); false after one line on standard
+    // error when either cannot be opened.
+    bool open();
+
+    // One frame of authoring play: commands, changed files, then the picture at the transport's
+    // beat.
+    void frame();
+    void onKeyDown(int key);
+    void onKeyUp(int key);
+
+    double beat() const { return beat_; }
+    const Transport& transport() const { return transport_; }
+
+    // What a change of these files (relative to data/) needs loaded again.
+    enum class Reload { None, Parts, Everything, EverythingAndSong };
+    static Reload reloadFor(const std::vector<std::string>& changed);
+
+private:
+    struct PendingStill {
+        int client;
+        std::string path;
+    };
+    void execute(int client, const ControlCommand& command);
+    // Makes the parts afresh and brings them to `beat`, as --from would; the next frame shows it.
+    bool seek(double beat, std::string& error);
+    bool reload(Reload what, std::string& error);
+    void pause();
+    void play();
+    // Music follows the picture only at 1x; at other speeds the picture runs on the clock, silent.
+    bool musicFollows() const;
+    void restartMusic();
+    std::string status() const;
+    void writeStills();
+    // While paused the picture is drawn once and then shown again as it was: film grain and
+    // anything else that moves from frame to frame holds still, and a paused frame costs a copy.
+    void holdFrame();
+    bool showHeldFrame();
+
+    DemoApplication& app_;
+    Transport transport_;
+    ControlChannel channel_;
+    FileWatcher watcher_;
+    std::vector<std::string> changed_;
+    std::vector<PendingStill> stills_;
+    double beat_ = 0;
+    // The first frame after a seek takes the step a still of that beat takes.
+    bool seekFrame_ = false;
+    bool shift_ = false;
+    Ref<Texture2D> heldColour_;
+    Ref<Framebuffer> held_;
+    bool holding_ = false;
+    float stepCarry_ = 0;
+};
