@@ -1,5 +1,6 @@
 # Entry points. Everything is built with CMake; this file only wraps it.
 #   make run       install dependencies, build, play the demo
+#   make edit      build and play the demo for authoring: edits to data/ and content/ show at once
 #   make test      install dependencies, build, run every test (headless)
 #   make goldens   rewrite the post-processing and deferred tests' golden pictures
 #   make sanitize  the whole test suite under AddressSanitizer + UBSan
@@ -22,7 +23,7 @@ XVFB         := xvfb-run -a -s "-screen 0 1920x1080x24 -noreset"
 # shows up in leak reports with no module to name.
 TEST_ENV     := SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=x11
 
-.PHONY: all deps build run test goldens sheet sanitize tsan bench fuzz format format-check clean \
+.PHONY: all deps build run edit test goldens sheet sanitize tsan bench fuzz format format-check clean \
         package dist video video-preview
 
 all: build
@@ -44,6 +45,11 @@ build: deps
 # Plays the production.
 run: build
 	$(BUILD)/vorndle $(RUN_ARGS)
+
+# Authoring play of the production on the desktop: edits saved in data/ and content/ are on screen
+# at the current beat (keys: vorndle --help).
+edit: build
+	$(BUILD)/vorndle --edit --sources $(CURDIR) --no-dialog --windowed $(RUN_ARGS)
 
 test: build
 	cd $(BUILD) && $(TEST_ENV) $(XVFB) ctest --output-on-failure -j $(JOBS)

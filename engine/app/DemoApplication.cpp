@@ -17,11 +17,13 @@
 #include "render/Framebuffer.h"
 #include "render/IndexBuffer.h"
 #include "render/Program.h"
+#include "render/Shader.h"
 #include "render/Texture.h"
 #include "render/VertexBuffer.h"
 
 #include <GL/glew.h>
 #include <SDL.h>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -275,13 +277,33 @@ bool DemoApplication::restartParts() {
     return createParts(none) && Timeline::global().loadAll(none);
 }
 
-bool DemoApplication::reload(ReloadScope scope) {
+namespace {
+// Whether any stage of `program` was made from one of `files`.
+bool builtFrom(const Program& program, const std::vector<std::string>& files) {
+    for (int stage = 0; stage <= Program::kCompute; ++stage)
+        if (const Ref<Shader>& shader = program.stage(stage))
+            for (const std::string& source : shader->sourceFiles())
+                if (std::find(files.begin(), files.end(), source) != files.end())
+                    return true;
+    return false;
+}
+} // namespace
+
+bool DemoApplication::reload(ReloadScope scope, const std::vector<std::string>& changedFiles) {
     // Parts delete their GL objects as they unload (and GL unbinds what it deletes), so the device
     // lets go of everything first, before and after.
     if (device)
         device->resetState();
     std::list<TimelineEntry> playing = Timeline::global().take();
-    const bool description = scope != ReloadParts;
+    if (scope == ReloadPrograms) {
+        bool any = false;
+        for (const std::string& name : programRegistry().names())
+            any = any || builtFrom(*programRegistry().find(name), changedFiles);
+        // A file that no program was made from (a stage file new to the tree): everything.
+        if (!any)
+            scope = ReloadAllButSong;
+    }
+    const bool description = scope == ReloadAllButSong || scope == ReloadEverything;
     Registry<Texture> textures;
     Registry<Framebuffer> framebuffers;
     Registry<Program> programs;
@@ -295,15 +317,31 @@ bool DemoApplication::reload(ReloadScope scope) {
         programs.swap(programRegistry());
         meshes.swap(meshRegistry());
     }
+    if (scope == ReloadPrograms) {
+        // The programs that none of the files went into stay as they are.
+        programs.swap(programRegistry());
+        for (const std::string& name : programs.names()) {
+            const Ref<Program> program = programs.find(name);
+            if (!builtFrom(*program, changedFiles))
+                programRegistry().insert(name, program);
+        }
+    }
     Ref<LoadingScreen> none;
-    const bool loaded =
-        (!description ||
-         (loadDemoDescription("data/demo.xml", *this, scope == ReloadAllButSong) && onDemoLoaded())) &&
-        createParts(none) && Timeline::global().loadAll(none);
+    bool loaded = true;
+    if (scope == ReloadPrograms)
+        loaded = loadDemoDescription("data/demo.xml", *this, DescriptionLoad::MissingPrograms);
+    else if (description)
+        loaded = loadDemoDescription("data/demo.xml", *this,
+                                     scope == ReloadAllButSong ? DescriptionLoad::KeepSong
+                                                               : DescriptionLoad::Everything) &&
+                 onDemoLoaded();
+    loaded = loaded && createParts(none) && Timeline::global().loadAll(none);
     if (device)
         device->resetState();
     if (!loaded) {
         Timeline::global().unloadAll();
+        if (scope == ReloadPrograms)
+            programs.swap(programRegistry());
         if (description) {
             // The new objects go with the locals; the old ones return.
             textures.swap(textureRegistry());

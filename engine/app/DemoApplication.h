@@ -4,6 +4,8 @@
 #include "core/Object.h"
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 class CaptureJob;
 class Device;
@@ -51,10 +53,12 @@ public:
     // createParts again (with no loading screen) and loads the new ones.
     bool restartParts();
     // Loads again beside what is loaded, and replaces it only when everything loaded: the parts
-    // alone, everything the demo description names but the playing song, or everything. When
-    // anything fails, what was there stays exactly as it was and the new objects are released.
-    enum ReloadScope { ReloadParts, ReloadAllButSong, ReloadEverything };
-    bool reload(ReloadScope scope);
+    // alone; the programs built from any of `changedFiles` (paths as the shader loader names
+    // them) and the parts; everything the demo description names but the playing song; or
+    // everything. When anything fails, what was there stays exactly as it was and the new objects
+    // are released.
+    enum ReloadScope { ReloadParts, ReloadPrograms, ReloadAllButSong, ReloadEverything };
+    bool reload(ReloadScope scope, const std::vector<std::string>& changedFiles = {});
     // --profile / --profile-json: a profiler on the device from the first frame, the registered
     // GL objects labelled with their names; false when the JSON file cannot be written.
     bool startProfiling();

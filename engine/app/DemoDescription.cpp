@@ -53,8 +53,9 @@ constexpr float shareModels = 0.16000001f;
 
 class DescriptionLoader {
 public:
-    DescriptionLoader(const std::string& file, DemoApplication& app, bool keepSong)
-        : file_(file), app_(app), keepSong_(keepSong) {}
+    DescriptionLoader(const std::string& file, DemoApplication& app, DescriptionLoad what)
+        : file_(file), app_(app), keepSong_(what != DescriptionLoad::Everything),
+          programsOnly_(what == DescriptionLoad::MissingPrograms) {}
 
     bool load();
 
@@ -100,6 +101,7 @@ private:
     std::string file_;
     DemoApplication& app_;
     bool keepSong_;
+    bool programsOnly_;
 };
 
 void DescriptionLoader::setShare(const XMLElement* group, float share) {
@@ -146,8 +148,11 @@ bool DescriptionLoader::load() {
     if (keepSong_ && app_.song) {
         // A reload: the song's attributes are read as always, but the playing song is kept.
         std::unique_ptr<SongDecode> none;
-        return startSong(song, none) && finishSong(song, nullptr) &&
-               loadResources(framebuffers, shaders, textures, models);
+        if (!startSong(song, none) || !finishSong(song, nullptr))
+            return false;
+        if (programsOnly_)
+            return shaders ? loadShaders(shaders) : fail("demo", "no <shaders> element");
+        return loadResources(framebuffers, shaders, textures, models);
     }
     // The song decodes on a worker while the rest loads. Until it is known to play, what the rest
     // has to say is held: had the song failed, loading would have stopped there.
@@ -545,9 +550,14 @@ bool DescriptionLoader::loadShaders(const XMLElement* group) {
     LoadPhaseScope phase(LoadPhases::Programs);
     setShare(group, shareShaders);
     ShaderLoader loader(resolveDataPath("data/shaders/"));
-    for (const XMLElement* e = group->FirstChildElement("program"); e; e = e->NextSiblingElement("program"))
+    for (const XMLElement* e = group->FirstChildElement("program"); e; e = e->NextSiblingElement("program")) {
+        // A reload of some programs keeps the registered ones.
+        const char* name = programsOnly_ ? xml::text(e, "name") : nullptr;
+        if (name && programRegistry().contains(name))
+            continue;
         if (!loadProgram(loader, e))
             return false;
+    }
     return true;
 }
 
@@ -700,7 +710,7 @@ bool parseScreenSize(const char* text, int screenSize, int& out) {
     return true;
 }
 
-bool loadDemoDescription(const std::string& path, DemoApplication& application, bool keepSong) {
-    DescriptionLoader loader(resolveDataPath(path), application, keepSong);
+bool loadDemoDescription(const std::string& path, DemoApplication& application, DescriptionLoad what) {
+    DescriptionLoader loader(resolveDataPath(path), application, what);
     return loader.load();
 }

@@ -9,9 +9,12 @@ class DemoApplication;
 // registries; the song and its start, stop and looping go into the application. Stops at the first
 // error and answers false, after one diagnostic line naming the file, the element and the reason;
 // what was registered before the error stays registered until the application unloads.
-// With `keepSong` the application's song stays as it is (a reload whose song file is unchanged):
-// the song element is checked, its tempo taken, but nothing is decoded.
-bool loadDemoDescription(const std::string& path, DemoApplication& application, bool keepSong = false);
+// What a load makes: everything; everything but the song, whose element is checked and tempo
+// taken while the application's song stays as it is (a reload whose song file is unchanged); or,
+// with the song kept too, only the programs not registered yet (a reload after shader edits).
+enum class DescriptionLoad { Everything, KeepSong, MissingPrograms };
+bool loadDemoDescription(const std::string& path, DemoApplication& application,
+                         DescriptionLoad what = DescriptionLoad::Everything);
 
 // A size attribute: a number, or text containing "screen" for `screenSize`, divided by N when
 // "screen" is followed by "/N". Answers false for unreadable text or a zero divisor.

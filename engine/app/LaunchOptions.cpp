@@ -114,6 +114,17 @@ bool LaunchOptions::parse(int argc, const char* const* argv, std::string& error)
             noStateCache = true;
         } else if (arg == "--edit") {
             edit = true;
+        } else if (arg == "--overlay") {
+            overlay = true;
+        } else if (arg == "--sources") {
+            const char* v = value("--sources");
+            if (!v)
+                return false;
+            if (!*v) {
+                error = "--sources wants a folder";
+                return false;
+            }
+            sourcesPath = v;
         } else if (arg == "--control") {
             const char* v = value("--control");
             if (!v)
@@ -202,6 +213,14 @@ bool LaunchOptions::parse(int argc, const char* const* argv, std::string& error)
 }
 
 bool LaunchOptions::checkCapture(std::string& error) const {
+    if (overlay && !editing()) {
+        error = "--overlay only applies to --edit or --control";
+        return false;
+    }
+    if (!sourcesPath.empty() && !edit) {
+        error = "--sources only applies to --edit";
+        return false;
+    }
     if (editing() && capturing()) {
         error = std::string(edit ? "--edit" : "--control") + " cannot be combined with --render or --stills";
         return false;
@@ -284,6 +303,11 @@ const char* LaunchOptions::usage() {
            "  --sheet FILE.png   with --stills: also a contact sheet of the pictures, labelled\n"
            "  --edit             authoring play: the keys below move through the film, and every\n"
            "                     file saved under data/ is loaded again at the current beat\n"
+           "  --sources DIR      with --edit: DIR is the source tree of the played one; files saved in\n"
+           "                     DIR/data/ are copied into the played data/, and when the played root\n"
+           "                     is a build folder, a change in DIR/content/ makes the generated data\n"
+           "                     again in the background (cmake --build ROOT --target vorndle_data)\n"
+           "  --overlay          with --edit or --control: start with the overlay (F1) shown\n"
            "  --control PATH     take commands, one per line, from a local socket at PATH: seek BEAT,\n"
            "                     pause, play, loop A B, loop off, speed X, reload, still FILE.png,\n"
            "                     status, quit; each is answered with one line, ok ... or error ...\n"
@@ -303,6 +327,8 @@ const char* LaunchOptions::usage() {
            "  [  ]               loop from the start of the current bar, to its end\n"
            "  L                  loop the marked bars, or stop looping\n"
            "  -  =               half or double speed, 1/4x to 2x (the music plays only at 1x)\n"
+           "  F1                 show or hide the overlay: beat, bar, time, parts, frame rate and\n"
+           "                     frame times, loop and speed, the last reload and its error\n"
            "  F12                save the frame as beat_<B>.png in the working folder\n"
            "  Escape             end the program\n";
 }

@@ -28,6 +28,8 @@ struct LaunchOptions {
     bool profiling() const { return profile || !profileJsonPath.empty(); }
     bool edit = false;       // --edit: authoring play (transport keys, reload on save)
     std::string controlPath; // --control PATH: commands from a local socket
+    std::string sourcesPath; // --sources DIR (with --edit): the source tree behind the played one
+    bool overlay = false;    // --overlay: start authoring play with the overlay shown
     bool editing() const { return edit || !controlPath.empty(); }
     bool help = false;
     bool version = false; // --version: print the version and the commit

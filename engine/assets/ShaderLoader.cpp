@@ -3,6 +3,7 @@
 #include "core/Diagnostics.h"
 #include "core/Paths.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -20,7 +21,33 @@ struct Expansion {
     const std::string& shown;       // prefix that turns an include name into the path a user can find
     std::vector<std::string> stack; // names being expanded, outermost first
     std::string failure;
+    // With line marks: the files by source string number (0 the stage file), and the number of the
+    // text being expanded.
+    std::vector<std::string>* files = nullptr;
+    int current = 0;
 };
+
+// The number of `name` in the table of files, added on first use.
+int fileNumber(Expansion& e, const std::string& name) {
+    const std::string path = e.shown + name;
+    for (size_t i = 1; i < e.files->size(); ++i)
+        if ((*e.files)[i] == path)
+            return int(i);
+    e.files->push_back(path);
+    return int(e.files->size() - 1);
+}
+
+// Whether the directive at `start`, closing at `close`, stands alone on its line (blanks after it
+// allowed): only such directives are marked with line numbers, so the text keeps its shape
+// elsewhere.
+bool standsAlone(const std::string& text, size_t start, size_t close) {
+    if (start > 0 && text[start - 1] != '\n')
+        return false;
+    for (size_t i = close + 1; i < text.size() && text[i] != '\n'; ++i)
+        if (text[i] != ' ' && text[i] != '\t' && text[i] != '\r')
+            return false;
+    return true;
+}
 
 bool fail(Expansion& e, std::string reason) {
     e.failure = std::move(reason);
@@ -48,11 +75,26 @@ bool expand(Expansion& e, const std::string& text, std::string& out) {
         if (included.empty())
             return fail(e, "included file \"" + e.shown + name + "\" is missing or empty");
         out.append(text, pos, start - pos);
+        const bool marked = e.files && standsAlone(text, start, close);
+        const int parent = e.current;
+        if (marked) {
+            e.current = fileNumber(e, name);
+            out += "#line 1 " + std::to_string(e.current) + "\n";
+        }
         e.stack.push_back(name);
         bool ok = expand(e, included, out);
         e.stack.pop_back();
         if (!ok)
             return false;
+        if (marked) {
+            // The parent goes on at the line after the directive; the directive's own line end
+            // follows in the parent's text and ends this mark.
+            e.current = parent;
+            if (out.empty() || out.back() != '\n')
+                out += '\n';
+            const long line = 2 + long(std::count(text.begin(), text.begin() + long(start), '\n'));
+            out += "#line " + std::to_string(line) + " " + std::to_string(parent);
+        }
         if (out.size() > kMaxExpandedSize)
             return fail(e, "expanded source exceeds " + std::to_string(kMaxExpandedSize) + " bytes");
         pos = close + 1;
@@ -78,9 +120,14 @@ std::string ShaderLoader::readFile(const std::string& path) {
 }
 
 bool ShaderLoader::expandIncludes(const std::string& text, const std::string& file, const IncludeReader& read,
-                                  std::string* out, std::string* failure, const std::string* shown) {
+                                  std::string* out, std::string* failure, const std::string* shown,
+                                  std::vector<std::string>* files) {
     static const std::string none;
     Expansion e{read, shown ? *shown : none, {}, {}};
+    if (files) {
+        files->assign(1, file);
+        e.files = files;
+    }
     std::string result;
     if (!expand(e, text, result)) {
         if (failure)
@@ -114,13 +161,16 @@ Ref<Shader> ShaderLoader::loadStage(const std::string& path, int stage, std::str
         return nullptr;
     }
     std::string expanded;
+    std::vector<std::string> files;
     IncludeReader read = [this](const std::string& name) { return readFile(shaderDirectory_ + name); };
-    if (!expandIncludes(text, path, read, &expanded, failure, &shaderDirectory_))
+    if (!expandIncludes(text, path, read, &expanded, failure, &shaderDirectory_, &files))
         return nullptr;
     if (dump_) {
         size_t slash = path.rfind('/');
         std::string dumpPath = dumpDirectory_ + (slash == std::string::npos ? path : path.substr(slash + 1));
         std::ofstream(dumpPath, std::ios::binary).write(expanded.data(), std::streamsize(expanded.size()));
     }
-    return makeRef<Shader>(path, std::move(expanded), std::move(text), stage);
+    Ref<Shader> shader = makeRef<Shader>(path, std::move(expanded), std::move(text), stage);
+    shader->setSourceFiles(std::move(files));
+    return shader;
 }

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // Reads one shader stage file, expands its "#include <name>" directives textually (names are
 // relative to the shader directory) and wraps the text in a Shader that is not compiled yet.
@@ -29,9 +30,12 @@ public:
     // 64 MiB. With `failure` given the reason goes there instead of standard error; `shown`, when
     // given, prefixes include names in the reason (the folder they were looked for in).
     using IncludeReader = std::function<std::string(const std::string& name)>;
+    // With `files` given, an include that stands alone on its line is marked with line directives
+    // ("#line 1 N" before it, "#line L P" after it), so the compiler's messages count lines in the
+    // file the author edits: `files` receives the paths by source string number, `file` first.
     static bool expandIncludes(const std::string& text, const std::string& file, const IncludeReader& read,
                                std::string* out, std::string* failure = nullptr,
-                               const std::string* shown = nullptr);
+                               const std::string* shown = nullptr, std::vector<std::string>* files = nullptr);
 
     const std::string& shaderDirectory() const { return shaderDirectory_; }
     void setShaderDirectory(const std::string& directory) { shaderDirectory_ = directory; }

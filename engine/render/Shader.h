@@ -4,6 +4,7 @@
 #include "render/Gl.h"
 
 #include <string>
+#include <vector>
 
 // One stage's source text, expanded and as read, and its GL shader once compiled.
 class Shader : public Object {
@@ -21,6 +22,13 @@ public:
     const std::string& source() const { return source_; }
     const std::string& unexpandedSource() const { return unexpanded_; }
     int stage() const { return stage_; }
+    // The files the expanded text came from, by the source string numbers of its line directives
+    // (0: the stage file). Compile errors are reported against them.
+    void setSourceFiles(std::vector<std::string> files) { files_ = std::move(files); }
+    const std::vector<std::string>& sourceFiles() const { return files_; }
+    // The driver's log with each message's "N:L(C)" or "N(L)" source position turned into the
+    // file's path and line ("shaders/deferred/lighting.glsl:42:5"); other lines as they are.
+    std::string nameLogPositions(const std::string& log) const;
     GLuint glName() const { return glName_; }
 
 private:
@@ -28,5 +36,6 @@ private:
     std::string source_;
     std::string unexpanded_;
     int stage_;
+    std::vector<std::string> files_;
     GLuint glName_ = 0;
 };

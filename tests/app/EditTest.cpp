@@ -99,7 +99,7 @@ TEST(EditReloadTest, AChangeReloadsOnlyWhatDependsOnIt) {
     EXPECT_EQ(EditSession::reloadFor({}), R::None);
     EXPECT_EQ(EditSession::reloadFor({"windmill.dat"}), R::Parts);
     EXPECT_EQ(EditSession::reloadFor({"scenes/intro.xml", "intro.dat"}), R::Parts);
-    EXPECT_EQ(EditSession::reloadFor({"shaders/deferred/lighting.glsl"}), R::Everything);
+    EXPECT_EQ(EditSession::reloadFor({"shaders/deferred/lighting.glsl", "windmill.dat"}), R::Programs);
     EXPECT_EQ(EditSession::reloadFor({"intro.dat", "demo.xml"}), R::Everything);
     EXPECT_EQ(EditSession::reloadFor({"textures/bark.png"}), R::Everything);
     EXPECT_EQ(EditSession::reloadFor({"intro.dat", "vorndle.ogg"}), R::EverythingAndSong);

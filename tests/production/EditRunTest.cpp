@@ -1,7 +1,9 @@
 // build/vorndle in authoring play, driven through its control channel on a private copy of its
 // data tree, headless: the transport, and edits to shaders and scenes seen while it runs.
 #include "support/DemoTree.h"
+#include "support/ImageFiles.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <fstream>
@@ -177,10 +179,53 @@ TEST(EditRun, TransportSeeksAsStillsDoAndEditsShowWhileItRuns) {
     for (int i = 0; i < 30 && vorndle.errors().find("the last good version stays") == std::string::npos; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_NE(vorndle.errors().find("the last good version stays"), std::string::npos) << vorndle.errors();
+    // The compiler's message names the included file and the line that was edited.
+    const size_t edited =
+        1 + std::count(original.begin(), original.begin() + long(original.find("fragColor = vec4(c, 1.0);")),
+                       '\n');
+    EXPECT_NE(vorndle.errors().find("blit_common.glsl:" + std::to_string(edited) + ":"), std::string::npos)
+        << vorndle.errors();
     EXPECT_TRUE(vorndle.still("broken.png") == swapped) << "a failed reload changed the picture";
     tree.write(include, original);
     EXPECT_TRUE(vorndle.stillUnlike(swapped, 10) == reference)
         << "the fixed shader does not bring the picture back";
+
+    // The windmill's state built again from its text with twice the exposure, as make edit's
+    // background build would; then the old state back, and the picture is the reference again.
+    const std::string state = tree.read("data/windmill.dat");
+    std::string text = fileBytes(VORNDLE_SOURCE_DIR "/content/states/windmill.state");
+    const size_t exposure = text.find("\nexposure ");
+    ASSERT_NE(exposure, std::string::npos);
+    text.insert(exposure + 1, "exposure 2.6\n#");
+    tree.write("brighter.state", text);
+    ASSERT_EQ(runCommand(VORNDLE_BINARY_DIR "/tools/statetool build " + tree.path("brighter.state") + " " +
+                             tree.path("data/.windmill.dat.new") + " && mv " +
+                             tree.path("data/.windmill.dat.new") + " " + tree.path("data/windmill.dat"),
+                         &err),
+              0)
+        << err;
+    const std::string brighter = vorndle.stillUnlike(reference, 10);
+    EXPECT_FALSE(brighter == reference) << "the state edit was not seen";
+    tree.write("data/windmill.dat", state);
+    EXPECT_TRUE(vorndle.stillUnlike(brighter, 10) == reference);
+
+    // A picture replaced: the clouds give way to an even grey; the original back brings the
+    // reference.
+    const std::string clouds = tree.read("data/textures/clouds.png");
+    const std::vector<uint8_t> grey = greyPng(64, 64, std::vector<uint8_t>(64 * 64, 128));
+    tree.write("data/textures/clouds.png", std::string(grey.begin(), grey.end()));
+    const std::string greyer = vorndle.stillUnlike(reference, 10);
+    EXPECT_FALSE(greyer == reference) << "the picture edit was not seen";
+    tree.write("data/textures/clouds.png", clouds);
+    EXPECT_TRUE(vorndle.stillUnlike(greyer, 10) == reference);
+
+    // The demo description saved again as it was: everything is loaded again, and is the same.
+    tree.write("data/demo.xml", tree.read("data/demo.xml"));
+    for (int i = 0; i < 50 && vorndle.errors().find("demo.xml: everything") == std::string::npos; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_NE(vorndle.errors().find("demo.xml: everything but the song loaded again"), std::string::npos)
+        << vorndle.errors();
+    EXPECT_TRUE(vorndle.still("described.png") == reference);
 
     // A scene file edited: the windmill's sky light turns red.
     tree.edit("data/scenes/windmill.xml", "color.r=\"0.12\" color.g=\"0.15\"",

@@ -432,6 +432,44 @@ TEST(ShaderLoaderTest, IncludesExpandRecursivelyAndBadOnesFail) {
     EXPECT_NE(log.find("without a closing"), std::string::npos) << log;
 }
 
+// A compile error in an included file is reported at that file's own line, whichever driver
+// numbers it; mid-line includes keep the text's shape.
+TEST_F(ProgramTest, CompileErrorsNameTheIncludedFileAndItsLine) {
+    TempDir dir;
+    const std::string root = dir.path() + "/";
+    std::filesystem::create_directory(root + "lib");
+    ASSERT_TRUE(writeFile(root + "lib/colour.glsl", "vec3 tint() {\n    return vec3(1.0);\n}\n"));
+    ASSERT_TRUE(writeFile(root + "lib/broken.glsl",
+                          "// two lines\n// of comment\nfloat oops() { return nonsense; }\n"));
+    ASSERT_TRUE(writeFile(root + "a.frag",
+                          "#version 330 core\n#include <lib/colour.glsl>\n#include <lib/broken.glsl>\n"
+                          "out vec4 c;\nvoid main() { c = vec4(tint(), oops()); }\n"));
+    ShaderLoader loader(root);
+    std::string why;
+    Ref<Shader> shader = loader.loadStage(root + "a.frag", Program::kFragment, &why);
+    ASSERT_TRUE(shader) << why;
+    EXPECT_EQ(shader->sourceFiles(), (std::vector<std::string>{root + "a.frag", root + "lib/colour.glsl",
+                                                               root + "lib/broken.glsl"}));
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(shader->compile());
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find(root + "lib/broken.glsl:3"), std::string::npos) << log;
+
+    // Each driver's way of writing a position; what is not a position (or names no known file)
+    // stays as it is.
+    EXPECT_EQ(shader->nameLogPositions("1:2(5): error: x\n2(3) : error C0000: y\n9:1(1): z\nwarning\n"),
+              root + "lib/colour.glsl:2:5: error: x\n" + root +
+                  "lib/broken.glsl:3 : error C0000: y\n9:1(1): z\nwarning\n");
+
+    std::map<std::string, std::string> files{{"b", "B"}};
+    auto read = [&](const std::string& name) { return files[name]; };
+    std::string out;
+    std::vector<std::string> table;
+    ASSERT_TRUE(ShaderLoader::expandIncludes("1#include <b>2\n#include <b>\n3\n", "x", read, &out, nullptr,
+                                             nullptr, &table));
+    EXPECT_EQ(out, "1B2\n#line 1 1\nB\n#line 3 0\n3\n");
+}
+
 TEST(ShaderLoaderTest, UnusableStageFilesFailWithTheirReason) {
     TempDir dir;
     const std::string root = dir.path() + "/";

@@ -8,8 +8,11 @@
 #include "app/SimulationStep.h"
 #include "app/Song.h"
 #include "app/SoundDevice.h"
+#include "app/StillRenderer.h"
 #include "app/TimelinePreroll.h"
 #include "app/edit/ControlCommand.h"
+#include "app/edit/EditOverlay.h"
+#include "app/edit/SourceTree.h"
 #include "core/Diagnostics.h"
 #include "core/Paths.h"
 #include "demo/Timeline.h"
@@ -24,6 +27,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 namespace {
 
@@ -40,10 +44,26 @@ std::string number(double value) {
     return text;
 }
 
+// The line of a failing reload to show: the first message of a compiler's log, which names the
+// file and line the author edits, or else the diagnostic line itself.
+std::string firstError(const std::vector<std::string>& held, const char* otherwise) {
+    if (held.empty())
+        return otherwise;
+    const std::string& said = held.front();
+    const size_t newline = said.find('\n');
+    if (newline == std::string::npos)
+        return said;
+    const size_t next = said.find('\n', newline + 1);
+    const std::string first = said.substr(newline + 1, next == std::string::npos ? next : next - newline - 1);
+    return first.empty() ? said.substr(0, newline) : first;
+}
+
 const char* reloadName(EditSession::Reload what) {
     switch (what) {
     case EditSession::Reload::Parts:
         return "the parts";
+    case EditSession::Reload::Programs:
+        return "the programs made from it and the parts";
     case EditSession::Reload::Everything:
         return "everything but the song";
     case EditSession::Reload::EverythingAndSong:
@@ -55,7 +75,7 @@ const char* reloadName(EditSession::Reload what) {
 
 } // namespace
 
-EditSession::EditSession(DemoApplication& app) : app_(app) {}
+EditSession::EditSession(DemoApplication& app) : app_(app), overlay_(std::make_unique<EditOverlay>()) {}
 
 EditSession::~EditSession() = default;
 
@@ -77,12 +97,27 @@ bool EditSession::open() {
             return false;
         }
         std::fprintf(stderr, "edit: watching %s; keys: see --help\n", data.c_str());
+        if (!app_.options.sourcesPath.empty()) {
+            // The played root is a build folder when CMake configured it; only then can the
+            // generated data be made again.
+            const std::string root = resolveDataPath(".");
+            std::error_code ec;
+            const std::string build = std::filesystem::exists(root + "/CMakeCache.txt", ec) ? root : "";
+            sources_ = std::make_unique<SourceTree>();
+            if (!sources_->open(app_.options.sourcesPath, data, build, error)) {
+                std::fprintf(stderr, "%s\n", error.c_str());
+                return false;
+            }
+            std::fprintf(stderr, "edit: edits under %s/data%s reach the played tree\n",
+                         app_.options.sourcesPath.c_str(), build.empty() ? "" : " and content");
+        }
     }
     // Loading brought the parts to --from's beat already: the first frame shows it as a seek would.
     beat_ = app_.options.fromBeat
                 ? transport_.clampBeat(*app_.options.fromBeat, app_.song ? app_.song->bpm : 60)
                 : 0;
     seekFrame_ = true;
+    overlayShown_ = app_.options.overlay;
     restartMusic();
     return true;
 }
@@ -94,8 +129,10 @@ EditSession::Reload EditSession::reloadFor(const std::vector<std::string>& chang
         if (endsWith(path, ".ogg") || endsWith(path, ".wav") || endsWith(path, ".flac") ||
             endsWith(path, ".opus"))
             needs = Reload::EverythingAndSong;
-        else if (path == "demo.xml" || path.rfind("shaders/", 0) == 0)
+        else if (path == "demo.xml")
             needs = Reload::Everything;
+        else if (path.rfind("shaders/", 0) == 0)
+            needs = Reload::Programs;
         else if (endsWith(path, ".dat") || endsWith(path, ".xml"))
             needs = Reload::Parts;
         what = std::max(what, needs);
@@ -148,7 +185,7 @@ bool EditSession::seek(double beat, std::string& error) {
     restartMusic();
     if (!made) {
         // The parts that were playing stay; they cannot show the new beat as --from would.
-        error = held.empty() ? "the parts cannot be loaded again" : held.front();
+        error = firstError(held, "the parts cannot be loaded again");
         return false;
     }
     prerollTimeline(Timeline::global(), beat, bpm);
@@ -156,7 +193,7 @@ bool EditSession::seek(double beat, std::string& error) {
     return true;
 }
 
-bool EditSession::reload(Reload what, std::string& error) {
+bool EditSession::reload(Reload what, std::string& error, const std::vector<std::string>& changed) {
     if (what == Reload::None)
         return true;
     if (what == Reload::Parts)
@@ -165,13 +202,21 @@ bool EditSession::reload(Reload what, std::string& error) {
     bool made = false;
     {
         DiagnosticHold hold;
-        made = app_.reload(what == Reload::EverythingAndSong ? DemoApplication::ReloadEverything
-                                                             : DemoApplication::ReloadAllButSong);
+        if (what == Reload::Programs) {
+            // Named as the shader loader names the files programs are made from.
+            std::vector<std::string> files;
+            for (const std::string& path : changed)
+                files.push_back(resolveDataPath("data/" + path));
+            made = app_.reload(DemoApplication::ReloadPrograms, files);
+        } else {
+            made = app_.reload(what == Reload::EverythingAndSong ? DemoApplication::ReloadEverything
+                                                                 : DemoApplication::ReloadAllButSong);
+        }
         held = hold.take();
     }
     sayHeld(held);
     if (!made) {
-        error = held.empty() ? "the demo cannot be loaded again" : held.front();
+        error = firstError(held, "the demo cannot be loaded again");
         return false;
     }
     std::vector<double> starts;
@@ -239,11 +284,16 @@ void EditSession::execute(int client, const ControlCommand& command) {
     case ControlCommand::Reload: {
         const auto started = std::chrono::steady_clock::now();
         if (!reload(Reload::Everything, error)) {
+            lastReload_ = "reload: the last good version stays";
+            lastError_ = error;
             channel_.reply(client, "error " + error);
             return;
         }
         const auto took =
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+        lastReload_ =
+            "reload: everything but the song loaded again in " + std::to_string(took.count()) + " ms";
+        lastError_.clear();
         channel_.reply(client, "ok reload " + std::to_string(took.count()) + " ms");
         return;
     }
@@ -262,16 +312,26 @@ void EditSession::execute(int client, const ControlCommand& command) {
 
 void EditSession::frame() {
     const auto now = FileWatcher::Clock::now();
+    if (sources_) {
+        const std::string said = sources_->poll(now);
+        if (!said.empty())
+            std::fprintf(stderr, "%s\n", said.c_str());
+    }
     if (watcher_.poll(now, changed_)) {
         const Reload what = reloadFor(changed_);
         std::string error;
-        if (reload(what, error)) {
+        const std::string named = changed_.front() + (changed_.size() > 1 ? " and more" : "");
+        if (reload(what, error, changed_)) {
             const auto took =
                 std::chrono::duration_cast<std::chrono::milliseconds>(FileWatcher::Clock::now() - now);
-            std::fprintf(stderr, "edit: %s changed: %s loaded again in %lld ms\n", changed_.front().c_str(),
-                         reloadName(what), static_cast<long long>(took.count()));
+            lastReload_ =
+                named + ": " + reloadName(what) + " loaded again in " + std::to_string(took.count()) + " ms";
+            lastError_.clear();
+            std::fprintf(stderr, "edit: %s\n", lastReload_.c_str());
         } else {
-            std::fprintf(stderr, "edit: %s changed: the last good version stays\n", changed_.front().c_str());
+            lastReload_ = named + ": the last good version stays";
+            lastError_ = error;
+            std::fprintf(stderr, "edit: %s\n", lastReload_.c_str());
         }
         changed_.clear();
     }
@@ -320,7 +380,35 @@ void EditSession::frame() {
     }
     if (!stills_.empty())
         writeStills();
+    overlay_->recordFrame(app_.frameSeconds);
+    if (overlayShown_)
+        drawOverlay();
     app_.swapBuffers();
+}
+
+void EditSession::drawOverlay() {
+    const int bpm = app_.song ? app_.song->bpm : 60;
+    const double seconds = beat_ * 60.0 / bpm;
+    const long bar = static_cast<long>(std::floor(beat_ / Transport::kBeatsPerBar));
+    const int inBar = static_cast<int>(std::floor(beat_ - double(bar) * Transport::kBeatsPerBar));
+    char text[160];
+    EditOverlay::Lines lines;
+    std::snprintf(text, sizeof text, "beat %.2f \xC2\xB7 bar %ld beat %d \xC2\xB7 %d:%05.2f", beat_, bar + 1,
+                  inBar + 1, static_cast<int>(seconds / 60), seconds - 60 * std::floor(seconds / 60));
+    lines.position = text;
+    lines.parts = StillRenderer::partNames(static_cast<float>(beat_));
+    if (lines.parts.empty())
+        lines.parts = "no part";
+    std::snprintf(text, sizeof text, "%.1f fps \xC2\xB7 %s \xC2\xB7 %sx%s", overlay_->framesPerSecond(),
+                  transport_.paused ? "paused" : "playing", number(transport_.speed).c_str(),
+                  transport_.speed == 1.0 ? "" : " (silent)");
+    lines.transport = text;
+    if (transport_.looping())
+        lines.transport +=
+            " \xC2\xB7 loop " + number(transport_.loopIn()) + "\xE2\x80\x93" + number(transport_.loopOut());
+    lines.reload = lastReload_.empty() ? "no reload yet" : lastReload_;
+    lines.error = lastError_;
+    overlay_->draw(*app_.device, app_.clientWidth, app_.clientHeight, lines);
 }
 
 namespace {
@@ -414,6 +502,9 @@ void EditSession::onKeyDown(int key) {
             std::fprintf(stderr, "edit: speed %sx%s\n", number(transport_.speed).c_str(),
                          transport_.speed == 1.0 ? "" : " (the music is silent at this speed)");
         }
+        return;
+    case keys::F1:
+        overlayShown_ = !overlayShown_;
         return;
     case keys::F1 + 11: {
         // F12: the frame as it stands, into the working folder.

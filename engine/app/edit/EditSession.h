@@ -10,6 +10,8 @@
 #include <vector>
 
 class DemoApplication;
+class EditOverlay;
+class SourceTree;
 class Framebuffer;
 class Texture2D;
 struct ControlCommand;
@@ -36,7 +38,7 @@ public:
     const Transport& transport() const { return transport_; }
 
     // What a change of these files (relative to data/) needs loaded again.
-    enum class Reload { None, Parts, Everything, EverythingAndSong };
+    enum class Reload { None, Parts, Programs, Everything, EverythingAndSong };
     static Reload reloadFor(const std::vector<std::string>& changed);
 
 private:
@@ -47,13 +49,15 @@ private:
     void execute(int client, const ControlCommand& command);
     // Makes the parts afresh and brings them to `beat`, as --from would; the next frame shows it.
     bool seek(double beat, std::string& error);
-    bool reload(Reload what, std::string& error);
+    // `changed`: the files (relative to data/) that asked for it.
+    bool reload(Reload what, std::string& error, const std::vector<std::string>& changed = {});
     void pause();
     void play();
     // Music follows the picture only at 1x; at other speeds the picture runs on the clock, silent.
     bool musicFollows() const;
     void restartMusic();
     std::string status() const;
+    void drawOverlay();
     void writeStills();
     // While paused the picture is drawn once and then shown again as it was: film grain and
     // anything else that moves from frame to frame holds still, and a paused frame costs a copy.
@@ -64,6 +68,10 @@ private:
     Transport transport_;
     ControlChannel channel_;
     FileWatcher watcher_;
+    std::unique_ptr<SourceTree> sources_;
+    std::unique_ptr<EditOverlay> overlay_;
+    bool overlayShown_ = false;
+    std::string lastReload_, lastError_;
     std::vector<std::string> changed_;
     std::vector<PendingStill> stills_;
     double beat_ = 0;
