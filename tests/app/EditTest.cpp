@@ -4,10 +4,12 @@
 #include "app/edit/ControlCommand.h"
 #include "app/edit/EditSession.h"
 #include "app/edit/FileWatcher.h"
+#include "app/edit/SourceTree.h"
 #include "app/edit/Transport.h"
 #include "support/TempDir.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -254,3 +256,72 @@ TEST(FileWatcherTest, SeesSavesByRenameAndNewFoldersInOneQuietBatch) {
 }
 
 } // namespace
+
+namespace {
+
+// Polls the source tree until it says something or `seconds` pass; answers what it said.
+std::string pollUntilSaid(SourceTree& sources, double seconds, bool untilRebuilt = false) {
+    const auto until = FileWatcher::Clock::now() + std::chrono::duration<double>(seconds);
+    std::string said;
+    while (FileWatcher::Clock::now() < until) {
+        const std::string now = sources.poll(FileWatcher::Clock::now());
+        if (!now.empty())
+            said = now;
+        if (!said.empty() && (!untilRebuilt || !sources.rebuilding()))
+            break;
+        ::usleep(5000);
+    }
+    return said;
+}
+
+std::string readAll(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::string text;
+    if (!file)
+        return text;
+    char buffer[256];
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        text.append(buffer, got);
+    std::fclose(file);
+    return text;
+}
+
+} // namespace
+
+// make edit's source tree: a saved data file reaches the played tree whole, and a changed content
+// source runs the build's rule for the generated data, whose output then appears there.
+TEST(SourceTreeTest, CopiesSavedDataAndRebuildsGeneratedDataInTheBackground) {
+    TempDir dir;
+    const std::string sources = dir.file("src"), build = dir.file("build");
+    for (const char* folder : {"src", "src/data", "src/data/shaders", "src/content", "build", "build/data"})
+        ASSERT_EQ(::mkdir(dir.file(folder).c_str(), 0755), 0) << folder;
+    // A build whose generated data is one file made from content/level.txt.
+    ASSERT_TRUE(writeFile(sources + "/CMakeLists.txt",
+                          "cmake_minimum_required(VERSION 3.20)\nproject(t NONE)\n"
+                          "add_custom_target(vorndle_data COMMAND ${CMAKE_COMMAND} -E copy "
+                          "${CMAKE_SOURCE_DIR}/content/level.txt ${CMAKE_BINARY_DIR}/data/level.dat)\n"));
+    ASSERT_TRUE(writeFile(sources + "/content/level.txt", "one"));
+    ASSERT_EQ(std::system(("cmake -S " + sources + " -B " + build + " >/dev/null 2>&1").c_str()), 0);
+
+    SourceTree tree;
+    std::string error;
+    EXPECT_FALSE(tree.open(build, build + "/data", build, error)) << "the played tree is not its own source";
+    ASSERT_TRUE(tree.open(sources, build + "/data", build, error)) << error;
+
+    ASSERT_TRUE(writeFile(sources + "/data/shaders/a.frag", "void main() {}"));
+    pollUntilSaid(tree, 0.3);
+    EXPECT_EQ(readAll(build + "/data/shaders/a.frag"), "void main() {}");
+
+    ASSERT_TRUE(writeFile(sources + "/content/level.txt", "two"));
+    EXPECT_NE(pollUntilSaid(tree, 1).find("making the generated data again"), std::string::npos);
+    pollUntilSaid(tree, 30, true);
+    EXPECT_FALSE(tree.rebuilding());
+    EXPECT_EQ(readAll(build + "/data/level.dat"), "two");
+
+    // A rule that fails says so; the played file stays as it was.
+    ASSERT_EQ(::remove((sources + "/content/level.txt").c_str()), 0);
+    ASSERT_TRUE(writeFile(sources + "/content/other.txt", "x"));
+    pollUntilSaid(tree, 1);
+    EXPECT_NE(pollUntilSaid(tree, 30, true).find("failed"), std::string::npos);
+    EXPECT_EQ(readAll(build + "/data/level.dat"), "two");
+}

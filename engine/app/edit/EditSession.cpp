@@ -31,7 +31,7 @@
 
 namespace {
 
-constexpr std::chrono::milliseconds kQuiet{60};
+constexpr std::chrono::milliseconds kQuiet{30};
 
 bool endsWith(const std::string& text, const char* suffix) {
     const size_t n = std::strlen(suffix);
@@ -317,7 +317,10 @@ void EditSession::frame() {
         if (!said.empty())
             std::fprintf(stderr, "%s\n", said.c_str());
     }
-    if (watcher_.poll(now, changed_)) {
+    // While the build makes generated data, its files are left to pile up: the tree is loaded
+    // again once, when the build is done, rather than half-way through.
+    const bool building = sources_ && sources_->rebuilding();
+    if (!building && watcher_.poll(now, changed_)) {
         const Reload what = reloadFor(changed_);
         std::string error;
         const std::string named = changed_.front() + (changed_.size() > 1 ? " and more" : "");

@@ -13,7 +13,7 @@
 extern char** environ;
 
 namespace {
-constexpr std::chrono::milliseconds kQuiet{60};
+constexpr std::chrono::milliseconds kQuiet{30};
 } // namespace
 
 SourceTree::~SourceTree() {
@@ -99,6 +99,8 @@ std::string SourceTree::poll(FileWatcher::Clock::time_point now) {
             rebuild_ = -1;
             if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
                 said = "edit: making the generated data failed; the last good version stays";
+            else
+                said = "edit: the generated data is made again";
             if (rebuildAgain_) {
                 rebuildAgain_ = false;
                 startRebuild();
