@@ -75,6 +75,24 @@ void EditOverlay::paint(const Lines& lines) {
         uint8_t* p = &picture_[(size_t(sixtieth) * width_ + x) * 3];
         p[0] = p[1] = p[2] = 200;
     }
+
+    // The passes: a bar each, as long as its share of the frame, with its name and time on it.
+    y = base + 4 + font_.ascender();
+    char text[96];
+    for (size_t i = 0; i < lines.passCount && y < height_; ++i, y += kLineHeight) {
+        const EditOverlay::Lines::Pass& pass = lines.passes[i];
+        const double share = lines.frameMs > 0 ? std::min(1.0, pass.ms / lines.frameMs) : 0;
+        const int length = static_cast<int>(share * (width_ - 2 * kMargin));
+        for (int row = std::max(0, y - font_.ascender()); row < std::min(height_, y + 3); ++row)
+            for (int x = kMargin; x < kMargin + length; ++x) {
+                uint8_t* p = &picture_[(size_t(row) * width_ + x) * 3];
+                p[0] = 60;
+                p[1] = 70;
+                p[2] = 110;
+            }
+        std::snprintf(text, sizeof text, "%.2f ms  %s", pass.ms, pass.name.c_str());
+        font_.draw(picture_.data(), width_, height_, kMargin + 2, y, width_ - 2 * kMargin, text, kText);
+    }
 }
 
 void EditOverlay::draw(Device& device, int width, int height, const Lines& lines) {
@@ -88,7 +106,8 @@ void EditOverlay::draw(Device& device, int width, int height, const Lines& lines
     if (!fontLoaded_ || width <= 0 || height <= 0)
         return;
     const int panelWidth = std::min(width, 400);
-    const int panelHeight = std::min(height, 2 * kMargin + 5 * kLineHeight + kGraphHeight + 4);
+    const int panelHeight = std::min(height, 2 * kMargin + 5 * kLineHeight + kGraphHeight + 4 +
+                                                 static_cast<int>(lines.passCount) * kLineHeight);
     if (panelWidth != width_ || panelHeight != height_ || !framebuffer_) {
         width_ = panelWidth;
         height_ = panelHeight;

@@ -18,6 +18,7 @@ class Texture2D;
 class EditOverlay {
 public:
     static constexpr int kGraphFrames = 180;
+    static constexpr int kMaxPasses = 8;
 
     struct Lines {
         std::string position;  // beat, bar, song time
@@ -25,6 +26,15 @@ public:
         std::string transport; // frame rate, pause, speed, loop
         std::string reload;    // the last reload
         std::string error;     // the failing reload's first line, or empty
+        // With --profile: the last measured frame's costliest passes and their milliseconds,
+        // costliest first, and the frame's whole time.
+        struct Pass {
+            std::string name;
+            double ms = 0;
+        };
+        std::vector<Pass> passes;
+        size_t passCount = 0;
+        double frameMs = 0;
     };
 
     EditOverlay();

@@ -18,6 +18,7 @@
 #include "demo/Timeline.h"
 #include "render/CodeTables.h"
 #include "render/Device.h"
+#include "render/FrameProfiler.h"
 #include "render/Framebuffer.h"
 #include "render/PixelReadback.h"
 #include "render/Texture2D.h"
@@ -395,7 +396,7 @@ void EditSession::drawOverlay() {
     const long bar = static_cast<long>(std::floor(beat_ / Transport::kBeatsPerBar));
     const int inBar = static_cast<int>(std::floor(beat_ - double(bar) * Transport::kBeatsPerBar));
     char text[160];
-    EditOverlay::Lines lines;
+    EditOverlay::Lines& lines = lines_;
     std::snprintf(text, sizeof text, "beat %.2f \xC2\xB7 bar %ld beat %d \xC2\xB7 %d:%05.2f", beat_, bar + 1,
                   inBar + 1, static_cast<int>(seconds / 60), seconds - 60 * std::floor(seconds / 60));
     lines.position = text;
@@ -411,6 +412,32 @@ void EditSession::drawOverlay() {
             " \xC2\xB7 loop " + number(transport_.loopIn()) + "\xE2\x80\x93" + number(transport_.loopOut());
     lines.reload = lastReload_.empty() ? "no reload yet" : lastReload_;
     lines.error = lastError_;
+
+    // The profiler's last measured frame: its costliest passes (GPU time where timed).
+    lines.passCount = 0;
+    lines.frameMs = 0;
+    if (const FrameProfiler* profiler = app_.profiler.get()) {
+        lines.passes.resize(EditOverlay::kMaxPasses);
+        for (const FrameProfiler::PassResult& pass : profiler->lastFrame()) {
+            const double ms = double(pass.hasGpu ? pass.gpuNs : pass.cpuNs) * 1e-6;
+            if (profiler->passName(pass.pass) == FrameProfiler::kPartTotal) {
+                lines.frameMs += ms;
+                continue;
+            }
+            // Insertion into the few kept, costliest first.
+            size_t at = lines.passCount;
+            while (at > 0 && lines.passes[at - 1].ms < ms)
+                --at;
+            if (at >= lines.passes.size())
+                continue;
+            const size_t last = std::min(lines.passCount, lines.passes.size() - 1);
+            for (size_t i = last; i > at; --i)
+                std::swap(lines.passes[i], lines.passes[i - 1]);
+            lines.passes[at].name = profiler->passName(pass.pass);
+            lines.passes[at].ms = ms;
+            lines.passCount = std::min(lines.passCount + 1, lines.passes.size());
+        }
+    }
     overlay_->draw(*app_.device, app_.clientWidth, app_.clientHeight, lines);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/edit/ControlChannel.h"
+#include "app/edit/EditOverlay.h"
 #include "app/edit/FileWatcher.h"
 #include "app/edit/Transport.h"
 #include "core/Object.h"
@@ -10,7 +11,6 @@
 #include <vector>
 
 class DemoApplication;
-class EditOverlay;
 class SourceTree;
 class Framebuffer;
 class Texture2D;
@@ -70,6 +70,8 @@ private:
     FileWatcher watcher_;
     std::unique_ptr<SourceTree> sources_;
     std::unique_ptr<EditOverlay> overlay_;
+    // Kept from frame to frame, so drawing the overlay reuses its strings.
+    EditOverlay::Lines lines_;
     bool overlayShown_ = false;
     std::string lastReload_, lastError_;
     std::vector<std::string> changed_;
