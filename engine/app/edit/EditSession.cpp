@@ -33,6 +33,7 @@
 namespace {
 
 constexpr std::chrono::milliseconds kQuiet{30};
+constexpr int kCommandsPerFrame = 64;
 
 bool endsWith(const std::string& text, const char* suffix) {
     const size_t n = std::strlen(suffix);
@@ -340,9 +341,10 @@ void EditSession::frame() {
         changed_.clear();
     }
 
+    // A bounded number of commands a frame, so that a flood of them cannot hold the picture up.
     int client = -1;
     std::string line;
-    while (channel_.nextLine(client, line)) {
+    for (int taken = 0; taken < kCommandsPerFrame && channel_.nextLine(client, line); ++taken) {
         ControlCommand command;
         std::string error;
         if (!parseControlCommand(line, command, error))
