@@ -7,13 +7,13 @@
 #include "app/edit/SourceTree.h"
 #include "app/edit/Transport.h"
 #include "support/TempDir.h"
+#include "support/UnixSocket.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -123,16 +123,7 @@ TEST(EditOptionsTest, EditAndControlAreForLivePlayOnly) {
 // A client of the channel: a connected socket with a line reader.
 struct Client {
     int fd = -1;
-    explicit Client(const std::string& path) {
-        fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
-        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-            ::close(fd);
-            fd = -1;
-        }
-    }
+    explicit Client(const std::string& path) : fd(connectUnixSocket(path)) {}
     ~Client() {
         if (fd >= 0)
             ::close(fd);

@@ -2,6 +2,7 @@
 // data tree, headless: the transport, and edits to shaders and scenes seen while it runs.
 #include "support/DemoTree.h"
 #include "support/ImageFiles.h"
+#include "support/UnixSocket.h"
 
 #include <algorithm>
 #include <chrono>
@@ -11,7 +12,6 @@
 #include <sstream>
 #include <string>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -42,15 +42,9 @@ public:
         }
         // Loading takes a few seconds; the socket appears once the first frame is near.
         for (int i = 0; i < 600 && fd_ < 0; ++i) {
-            fd_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
-            sockaddr_un address{};
-            address.sun_family = AF_UNIX;
-            std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socket.c_str());
-            if (::connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-                ::close(fd_);
-                fd_ = -1;
+            fd_ = connectUnixSocket(socket);
+            if (fd_ < 0)
                 std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            }
         }
     }
     ~EditedVorndle() {

@@ -1,10 +1,7 @@
 #include "app/edit/EditOverlay.h"
 
 #include "assets/TextureBuilders.h"
-#include "render/CodeTables.h"
 #include "render/Device.h"
-#include "render/Framebuffer.h"
-#include "render/Texture2D.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -108,30 +105,22 @@ void EditOverlay::draw(Device& device, int width, int height, const Lines& lines
     const int panelWidth = std::min(width, 400);
     const int panelHeight = std::min(height, 2 * kMargin + 5 * kLineHeight + kGraphHeight + 4 +
                                                  static_cast<int>(lines.passCount) * kLineHeight);
-    if (panelWidth != width_ || panelHeight != height_ || !framebuffer_) {
+    if (!panel_.fit(panelWidth, panelHeight, "rgb_8"))
+        return;
+    if (panelWidth != width_ || panelHeight != height_) {
         width_ = panelWidth;
         height_ = panelHeight;
         picture_.assign(size_t(width_) * height_ * 3, 0);
-        texture_ = makeRef<Texture2D>();
-        texture_->create(width_, height_, codes::formatCode("rgb_8"));
-        framebuffer_ = makeRef<Framebuffer>();
-        framebuffer_->setAttachment(0, texture_, 0, 0);
-        if (!framebuffer_->create()) {
-            framebuffer_ = nullptr;
-            return;
-        }
     }
     paint(lines);
     {
         const UnpackAlignment tight;
-        glBindTexture(GL_TEXTURE_2D, texture_->glName());
+        glBindTexture(GL_TEXTURE_2D, panel_.texture());
         glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, picture_.data());
         glBindTexture(GL_TEXTURE_2D, 0);
     }
     // The picture's top row is its first: copied upside down into GL's bottom-up back buffer.
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_->glName());
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glBlitFramebuffer(0, 0, width_, height_, 0, height, width_, height - height_, GL_COLOR_BUFFER_BIT,
-                      GL_NEAREST);
-    glBindFramebuffer(GL_FRAMEBUFFER, device.framebuffer() ? device.framebuffer()->glName() : 0);
+    const int source[4] = {0, 0, width_, height_};
+    const int target[4] = {0, height, width_, height - height_};
+    copyRectangle(device, panel_.framebuffer(), 0, source, target);
 }

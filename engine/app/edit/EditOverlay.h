@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/LabelFont.h"
+#include "app/edit/ColourTarget.h"
 #include "core/Object.h"
 
 #include <cstdint>
@@ -8,8 +9,6 @@
 #include <vector>
 
 class Device;
-class Framebuffer;
-class Texture2D;
 
 // The authoring overlay (F1): a panel in the top left corner with where play stands, the frame
 // rate and a graph of the last frames' times, the transport's state, the last reload and, while a
@@ -57,6 +56,5 @@ private:
     int next_ = 0, count_ = 0;
     int width_ = 0, height_ = 0;
     std::vector<uint8_t> picture_; // RGB, top row first
-    Ref<Texture2D> texture_;
-    Ref<Framebuffer> framebuffer_;
+    ColourTarget panel_;
 };

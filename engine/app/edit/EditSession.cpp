@@ -16,12 +16,9 @@
 #include "core/Diagnostics.h"
 #include "core/Paths.h"
 #include "demo/Timeline.h"
-#include "render/CodeTables.h"
 #include "render/Device.h"
 #include "render/FrameProfiler.h"
-#include "render/Framebuffer.h"
 #include "render/PixelReadback.h"
-#include "render/Texture2D.h"
 
 #include <algorithm>
 #include <chrono>
@@ -443,40 +440,21 @@ void EditSession::drawOverlay() {
     overlay_->draw(*app_.device, app_.clientWidth, app_.clientHeight, lines);
 }
 
-namespace {
-// Copies between the back buffer and a framebuffer object, then binds what the device believes is
-// bound again.
-void copyFrame(Device& device, GLuint from, GLuint to, int width, int height) {
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to);
-    glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-    glBindFramebuffer(GL_FRAMEBUFFER, device.framebuffer() ? device.framebuffer()->glName() : 0);
-}
-} // namespace
-
 void EditSession::holdFrame() {
     const int width = app_.clientWidth, height = app_.clientHeight;
-    if (!app_.device || width <= 0 || height <= 0)
+    if (!app_.device || width <= 0 || height <= 0 || !held_.fit(width, height, "rgba_8"))
         return;
-    if (!held_ || !heldColour_ || heldColour_->width() != width || heldColour_->height() != height) {
-        heldColour_ = makeRef<Texture2D>();
-        heldColour_->create(width, height, codes::formatCode("rgba_8"));
-        held_ = makeRef<Framebuffer>();
-        held_->setAttachment(0, heldColour_, 0, 0);
-        if (!held_->create()) {
-            held_ = nullptr;
-            return;
-        }
-    }
-    copyFrame(*app_.device, 0, held_->glName(), width, height);
+    const int whole[4] = {0, 0, width, height};
+    copyRectangle(*app_.device, 0, held_.framebuffer(), whole, whole);
     holding_ = true;
 }
 
 bool EditSession::showHeldFrame() {
     const int width = app_.clientWidth, height = app_.clientHeight;
-    if (!held_ || !app_.device || heldColour_->width() != width || heldColour_->height() != height)
+    if (!app_.device || !held_.fits(width, height))
         return false;
-    copyFrame(*app_.device, held_->glName(), 0, width, height);
+    const int whole[4] = {0, 0, width, height};
+    copyRectangle(*app_.device, held_.framebuffer(), 0, whole, whole);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/edit/ColourTarget.h"
 #include "app/edit/ControlChannel.h"
 #include "app/edit/EditOverlay.h"
 #include "app/edit/FileWatcher.h"
@@ -12,8 +13,6 @@
 
 class DemoApplication;
 class SourceTree;
-class Framebuffer;
-class Texture2D;
 struct ControlCommand;
 
 // Authoring play (--edit, --control): the transport on the keys, the control channel, and the
@@ -80,8 +79,7 @@ private:
     // The first frame after a seek takes the step a still of that beat takes.
     bool seekFrame_ = false;
     bool shift_ = false;
-    Ref<Texture2D> heldColour_;
-    Ref<Framebuffer> held_;
+    ColourTarget held_;
     bool holding_ = false;
     float stepCarry_ = 0;
 };
