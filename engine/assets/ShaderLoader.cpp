@@ -25,7 +25,16 @@ struct Expansion {
     // text being expanded.
     std::vector<std::string>* files = nullptr;
     int current = 0;
+    // Whether the text written so far holds its "#version": no line directive may come before it
+    // (an included file may be what carries it).
+    bool versionWritten = false;
 };
+
+bool versionWritten(Expansion& e, const std::string& out) {
+    if (!e.versionWritten)
+        e.versionWritten = out.find("#version") != std::string::npos;
+    return e.versionWritten;
+}
 
 // The number of `name` in the table of files, added on first use.
 int fileNumber(Expansion& e, const std::string& name) {
@@ -75,7 +84,8 @@ bool expand(Expansion& e, const std::string& text, std::string& out) {
         if (included.empty())
             return fail(e, "included file \"" + e.shown + name + "\" is missing or empty");
         out.append(text, pos, start - pos);
-        const bool marked = e.files && standsAlone(text, start, close);
+        const bool alone = e.files && standsAlone(text, start, close);
+        const bool marked = alone && versionWritten(e, out);
         const int parent = e.current;
         if (marked) {
             e.current = fileNumber(e, name);
@@ -86,7 +96,8 @@ bool expand(Expansion& e, const std::string& text, std::string& out) {
         e.stack.pop_back();
         if (!ok)
             return false;
-        if (marked) {
+        // After an include that brought the "#version" the parent's lines are marked again.
+        if (alone && versionWritten(e, out)) {
             // The parent goes on at the line after the directive; the directive's own line end
             // follows in the parent's text and ends this mark.
             e.current = parent;

@@ -465,9 +465,9 @@ TEST_F(ProgramTest, CompileErrorsNameTheIncludedFileAndItsLine) {
     auto read = [&](const std::string& name) { return files[name]; };
     std::string out;
     std::vector<std::string> table;
-    ASSERT_TRUE(ShaderLoader::expandIncludes("1#include <b>2\n#include <b>\n3\n", "x", read, &out, nullptr,
-                                             nullptr, &table));
-    EXPECT_EQ(out, "1B2\n#line 1 1\nB\n#line 3 0\n3\n");
+    ASSERT_TRUE(ShaderLoader::expandIncludes("#version 330\n1#include <b>2\n#include <b>\n3\n", "x", read,
+                                             &out, nullptr, nullptr, &table));
+    EXPECT_EQ(out, "#version 330\n1B2\n#line 1 1\nB\n#line 4 0\n3\n");
 }
 
 TEST(ShaderLoaderTest, UnusableStageFilesFailWithTheirReason) {
@@ -540,7 +540,9 @@ TEST_F(ProgramTest, BuildersLoadStageFilesAndRegisterTheProgram) {
     Ref<Program> quad = programRegistry().find("quad");
     ASSERT_TRUE(quad);
     EXPECT_EQ(quad->stage(0)->unexpandedSource().rfind("#include <common.glsl>", 0), 0u);
-    EXPECT_EQ(quad->stage(0)->source().rfind("#version 430 core\n\nin vec2", 0), 0u);
+    // The include that carries the "#version" gets no line directive before it, only after it.
+    EXPECT_EQ(quad->stage(0)->source().rfind("#version 430 core\n#line 2 0\nin vec2", 0), 0u)
+        << quad->stage(0)->source();
     EXPECT_NE(quad->findAttribute("POSITION"), nullptr);
     EXPECT_FALSE(builder.buildPlain("lonely"));
     EXPECT_FALSE(programRegistry().contains("lonely"));
