@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "app/LaunchOptions.h"
+#include "app/MemoryReuse.h"
 #include "core/Paths.h"
 #include "core/Version.h"
 #include "render/Device.h"
@@ -16,6 +17,7 @@
 // start beat) that cannot be made ends with 1; a run with --check-state whose device found GL state
 // differing from its caches ends with 3.
 template <class App> int playerMain(int argc, char** argv) {
+    keepFreedMemoryForReuse();
     LaunchOptions options;
     std::string error;
     if (!options.parse(argc, argv, error)) {
