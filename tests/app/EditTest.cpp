@@ -105,6 +105,8 @@ TEST(EditReloadTest, AChangeReloadsOnlyWhatDependsOnIt) {
     EXPECT_EQ(EditSession::reloadFor({"intro.dat", "demo.xml"}), R::Everything);
     EXPECT_EQ(EditSession::reloadFor({"textures/bark.png"}), R::Everything);
     EXPECT_EQ(EditSession::reloadFor({"intro.dat", "vorndle.ogg"}), R::EverythingAndSong);
+    EXPECT_EQ(EditSession::reloadFor({FileWatcher::kOverflow}), R::EverythingAndSong)
+        << "changes the kernel could not tell apart reload everything";
 }
 
 TEST(EditOptionsTest, EditAndControlAreForLivePlayOnly) {

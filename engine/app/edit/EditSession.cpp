@@ -126,7 +126,7 @@ EditSession::Reload EditSession::reloadFor(const std::vector<std::string>& chang
     for (const std::string& path : changed) {
         Reload needs = Reload::Everything;
         if (endsWith(path, ".ogg") || endsWith(path, ".wav") || endsWith(path, ".flac") ||
-            endsWith(path, ".opus"))
+            endsWith(path, ".opus") || path == FileWatcher::kOverflow)
             needs = Reload::EverythingAndSong;
         else if (path == "demo.xml")
             needs = Reload::Everything;

@@ -78,6 +78,12 @@ void FileWatcher::readEvents(Clock::time_point now) {
         for (ssize_t at = 0; at + ssize_t(sizeof(inotify_event)) <= got;) {
             const inotify_event* event = reinterpret_cast<const inotify_event*>(buffer + at);
             at += ssize_t(sizeof(inotify_event) + event->len);
+            if (event->mask & IN_Q_OVERFLOW) {
+                // More changed than the kernel could queue: which files is lost, so all of them.
+                batch_.push_back(kOverflow);
+                last_ = now;
+                continue;
+            }
             if (event->mask & IN_IGNORED) {
                 folders_.erase(event->wd);
                 continue;

@@ -23,6 +23,9 @@ public:
     bool open(const std::string& root, std::chrono::milliseconds quiet, std::string& error);
     void close();
 
+    // Stands for every file when more changed than the kernel could report one by one.
+    static constexpr const char* kOverflow = "(more files than could be told apart)";
+
     // Reads the changes that arrived; once none has arrived for the quiet time, moves the batch's
     // paths (relative to the root, each once, sorted) into `changed` and answers true.
     bool poll(Clock::time_point now, std::vector<std::string>& changed);
