@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/LaunchOptions.h"
 #include "app/MemoryReuse.h"
+#include "app/SoftwareRenderer.h"
 #include "core/Paths.h"
 #include "core/Version.h"
 #include "render/Device.h"
@@ -18,6 +19,7 @@
 // differing from its caches ends with 3.
 template <class App> int playerMain(int argc, char** argv) {
     keepFreedMemoryForReuse();
+    tuneSoftwareRenderer();
     LaunchOptions options;
     std::string error;
     if (!options.parse(argc, argv, error)) {
