@@ -26,13 +26,18 @@ struct Expansion {
     std::vector<std::string>* files = nullptr;
     int current = 0;
     // Whether the text written so far holds its "#version": no line directive may come before it
-    // (an included file may be what carries it).
+    // (an included file may be what carries it). The output is searched once, up to `searched`.
     bool versionWritten = false;
+    size_t searched = 0;
 };
 
 bool versionWritten(Expansion& e, const std::string& out) {
-    if (!e.versionWritten)
-        e.versionWritten = out.find("#version") != std::string::npos;
+    if (!e.versionWritten) {
+        constexpr size_t kWord = sizeof "#version" - 1;
+        e.versionWritten =
+            out.find("#version", e.searched > kWord ? e.searched - kWord : 0) != std::string::npos;
+        e.searched = out.size();
+    }
     return e.versionWritten;
 }
 
@@ -65,6 +70,9 @@ bool fail(Expansion& e, std::string reason) {
 
 bool expand(Expansion& e, const std::string& text, std::string& out) {
     size_t pos = 0;
+    // The line of `text` that `counted` lies on, counted as directives are met.
+    long line = 1;
+    size_t counted = 0;
     for (;;) {
         size_t start = text.find(kDirective, pos);
         if (start == std::string::npos)
@@ -103,8 +111,9 @@ bool expand(Expansion& e, const std::string& text, std::string& out) {
             e.current = parent;
             if (out.empty() || out.back() != '\n')
                 out += '\n';
-            const long line = 2 + long(std::count(text.begin(), text.begin() + long(start), '\n'));
-            out += "#line " + std::to_string(line) + " " + std::to_string(parent);
+            line += long(std::count(text.begin() + long(counted), text.begin() + long(start), '\n'));
+            counted = start;
+            out += "#line " + std::to_string(line + 1) + " " + std::to_string(parent);
         }
         if (out.size() > kMaxExpandedSize)
             return fail(e, "expanded source exceeds " + std::to_string(kMaxExpandedSize) + " bytes");
