@@ -79,11 +79,7 @@ EditSession::EditSession(DemoApplication& app) : app_(app), overlay_(std::make_u
 EditSession::~EditSession() = default;
 
 bool EditSession::open() {
-    std::vector<double> starts;
-    for (const TimelineEntry& entry : Timeline::global().entries())
-        if (entry.part)
-            starts.push_back(entry.start);
-    transport_.setTimeline(std::move(starts), CaptureJob::timelineEnd());
+    takeTimeline();
     std::string error;
     if (!app_.options.controlPath.empty() && !channel_.open(app_.options.controlPath, error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
@@ -112,9 +108,7 @@ bool EditSession::open() {
         }
     }
     // Loading brought the parts to --from's beat already: the first frame shows it as a seek would.
-    beat_ = app_.options.fromBeat
-                ? transport_.clampBeat(*app_.options.fromBeat, app_.song ? app_.song->bpm : 60)
-                : 0;
+    beat_ = app_.options.fromBeat ? transport_.clampBeat(*app_.options.fromBeat, bpm()) : 0;
     seekFrame_ = true;
     overlayShown_ = app_.options.overlay;
     restartMusic();
@@ -168,26 +162,45 @@ void EditSession::play() {
     restartMusic();
 }
 
-bool EditSession::seek(double beat, std::string& error) {
-    const int bpm = app_.song ? app_.song->bpm : 60;
-    beat = transport_.clampBeat(beat, bpm);
-    beat_ = beat;
-    stepCarry_ = 0;
+int EditSession::bpm() const {
+    return app_.song ? app_.song->bpm : 60;
+}
+
+void EditSession::takeTimeline() {
+    std::vector<double> starts;
+    for (const TimelineEntry& entry : Timeline::global().entries())
+        if (entry.part)
+            starts.push_back(entry.start);
+    transport_.setTimeline(std::move(starts), CaptureJob::timelineEnd());
+}
+
+bool EditSession::reloadApplication(DemoApplication::ReloadScope scope, const std::vector<std::string>& files,
+                                    const char* otherwise, std::string& error) {
     std::vector<std::string> held;
     bool made = false;
     {
         DiagnosticHold hold;
-        made = app_.reload(DemoApplication::ReloadParts);
+        made = app_.reload(scope, files);
         held = hold.take();
     }
     sayHeld(held);
+    if (!made)
+        error = firstError(held, otherwise);
+    return made;
+}
+
+bool EditSession::seek(double beat, std::string& error) {
+    beat = transport_.clampBeat(beat, bpm());
+    beat_ = beat;
+    stepCarry_ = 0;
+    const bool made =
+        reloadApplication(DemoApplication::ReloadParts, {}, "the parts cannot be loaded again", error);
     restartMusic();
-    if (!made) {
-        // The parts that were playing stay; they cannot show the new beat as --from would.
-        error = firstError(held, "the parts cannot be loaded again");
+    // When the parts cannot be made again, the ones that were playing stay; they cannot show the
+    // new beat as --from would.
+    if (!made)
         return false;
-    }
-    prerollTimeline(Timeline::global(), beat, bpm);
+    prerollTimeline(Timeline::global(), beat, bpm());
     seekFrame_ = true;
     return true;
 }
@@ -197,35 +210,24 @@ bool EditSession::reload(Reload what, std::string& error, const std::vector<std:
         return true;
     if (what == Reload::Parts)
         return seek(beat_, error);
-    std::vector<std::string> held;
     bool made = false;
-    {
-        DiagnosticHold hold;
-        if (what == Reload::Programs) {
-            // Named as the shader loader names the files programs are made from.
-            std::vector<std::string> files;
-            for (const std::string& path : changed)
-                files.push_back(resolveDataPath("data/" + path));
-            made = app_.reload(DemoApplication::ReloadPrograms, files);
-        } else {
-            made = app_.reload(what == Reload::EverythingAndSong ? DemoApplication::ReloadEverything
-                                                                 : DemoApplication::ReloadAllButSong);
-        }
-        held = hold.take();
+    if (what == Reload::Programs) {
+        // Named as the shader loader names the files programs are made from.
+        std::vector<std::string> files;
+        for (const std::string& path : changed)
+            files.push_back(resolveDataPath("data/" + path));
+        made = reloadApplication(DemoApplication::ReloadPrograms, files, "the demo cannot be loaded again",
+                                 error);
+    } else {
+        made = reloadApplication(what == Reload::EverythingAndSong ? DemoApplication::ReloadEverything
+                                                                   : DemoApplication::ReloadAllButSong,
+                                 {}, "the demo cannot be loaded again", error);
     }
-    sayHeld(held);
-    if (!made) {
-        error = firstError(held, "the demo cannot be loaded again");
+    if (!made)
         return false;
-    }
-    std::vector<double> starts;
-    for (const TimelineEntry& entry : Timeline::global().entries())
-        if (entry.part)
-            starts.push_back(entry.start);
-    transport_.setTimeline(std::move(starts), CaptureJob::timelineEnd());
-    const int bpm = app_.song ? app_.song->bpm : 60;
-    beat_ = transport_.clampBeat(beat_, bpm);
-    prerollTimeline(Timeline::global(), beat_, bpm);
+    takeTimeline();
+    beat_ = transport_.clampBeat(beat_, bpm());
+    prerollTimeline(Timeline::global(), beat_, bpm());
     seekFrame_ = true;
     stepCarry_ = 0;
     restartMusic();
@@ -350,29 +352,29 @@ void EditSession::frame() {
             execute(client, command);
     }
 
-    const int bpm = app_.song ? app_.song->bpm : 60;
+    const int tempo = bpm();
     float step = 0;
     if (!transport_.paused && !seekFrame_) {
         const double seconds = app_.frameSeconds;
         if (musicFollows())
             beat_ = songTime(*app_.song);
         else
-            beat_ += seconds * transport_.speed * bpm / 60.0;
+            beat_ += seconds * transport_.speed * tempo / 60.0;
         step = simulationStep(seconds * transport_.speed, stepCarry_);
         std::string error;
         const double wrap = transport_.wrapFor(beat_);
         if (wrap >= 0) {
             seek(wrap, error);
-        } else if (beat_ >= transport_.lastBeat(bpm)) {
+        } else if (beat_ >= transport_.lastBeat(tempo)) {
             // Play holds at the end instead of ending the program.
-            beat_ = transport_.lastBeat(bpm);
+            beat_ = transport_.lastBeat(tempo);
             pause();
         }
     }
     const bool held = transport_.paused && !seekFrame_ && holding_ && showHeldFrame();
     if (!held) {
         if (seekFrame_) {
-            const FrameSchedule schedule(beat_, beat_, 60, bpm);
+            const FrameSchedule schedule(beat_, beat_, 60, tempo);
             step = schedule.step(0);
             seekFrame_ = false;
         }
@@ -390,8 +392,8 @@ void EditSession::frame() {
 }
 
 void EditSession::drawOverlay() {
-    const int bpm = app_.song ? app_.song->bpm : 60;
-    const double seconds = beat_ * 60.0 / bpm;
+    const int tempo = bpm();
+    const double seconds = beat_ * 60.0 / tempo;
     const long bar = static_cast<long>(std::floor(beat_ / Transport::kBeatsPerBar));
     const int inBar = static_cast<int>(std::floor(beat_ - double(bar) * Transport::kBeatsPerBar));
     char text[160];
@@ -486,7 +488,7 @@ void EditSession::onKeyDown(int key) {
         shift_ = true;
         return;
     }
-    const int bpm = app_.song ? app_.song->bpm : 60;
+    const int tempo = bpm();
     std::string error;
     switch (key) {
     case ' ':
@@ -525,7 +527,7 @@ void EditSession::onKeyDown(int key) {
     default:
         break;
     }
-    const double target = transport_.seekForKey(key, shift_, beat_, bpm);
+    const double target = transport_.seekForKey(key, shift_, beat_, tempo);
     if (target >= 0 && !seek(target, error))
         std::fprintf(stderr, "edit: %s\n", error.c_str());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/DemoApplication.h"
 #include "app/edit/ColourTarget.h"
 #include "app/edit/ControlChannel.h"
 #include "app/edit/EditOverlay.h"
@@ -11,7 +12,6 @@
 #include <string>
 #include <vector>
 
-class DemoApplication;
 class SourceTree;
 struct ControlCommand;
 
@@ -46,6 +46,14 @@ private:
         std::string path;
     };
     void execute(int client, const ControlCommand& command);
+    // The song's tempo (60 without a song).
+    int bpm() const;
+    // Gives the transport the timeline's part starts and end.
+    void takeTimeline();
+    // The application's reload with its diagnostics held and said; on failure `error` is the line
+    // to show (`otherwise` when nothing was said).
+    bool reloadApplication(DemoApplication::ReloadScope scope, const std::vector<std::string>& files,
+                           const char* otherwise, std::string& error);
     // Makes the parts afresh and brings them to `beat`, as --from would; the next frame shows it.
     bool seek(double beat, std::string& error);
     // `changed`: the files (relative to data/) that asked for it.
