@@ -94,16 +94,12 @@ def animated_transform(x, y, z, h=None, p=None, b=None):
 RECORD_CULLING = '--record-culling' in sys.argv
 
 
-def occluded(part, name, body):
-    """A subtree switched by time from recorded occlusion: with --record-culling a culling node that
-    measures it (the player writes <part>_<name>.xml into its working directory when the part
-    ends); otherwise a group whose enable envelope is the recording, each visible span widened by
-    a beat on either side so nothing pops in late."""
-    if RECORD_CULLING:
-        return '<culling filename="%s_%s.xml">%s</culling>' % (part, name, body)
+def recorded_enable(part, name):
+    """The enable element for the occlusion recorded as <part>_<name>.xml, or '' where there is no
+    recording: each visible span widened by a beat on either side so nothing pops in late."""
     path = os.path.join(ROOT, 'content', 'scenes', 'culling', '%s_%s.xml' % (part, name))
     if not os.path.exists(path):
-        return '<group name="%s">%s</group>' % (name, body)
+        return ''
     import xml.etree.ElementTree as ET
     keys = sorted((float(k.get('time')), float(k.get('value'))) for k in ET.parse(path).getroot().iter('key'))
     # Visible spans [start, end), widened and merged; the last runs to the end of the film.
@@ -123,7 +119,16 @@ def occluded(part, name, body):
         switched.append((start, 1, 4))
         if end < 1e8:
             switched.append((end, 0, 4))
-    return '<group name="%s"><enable>%s</enable>%s</group>' % (name, envelope(switched), body)
+    return '<enable>%s</enable>' % envelope(switched)
+
+
+def occluded(part, name, body):
+    """A subtree switched by time from recorded occlusion: with --record-culling a culling node that
+    measures it (the player writes <part>_<name>.xml into its working directory when the part
+    ends); otherwise a group enabled by the recording."""
+    if RECORD_CULLING:
+        return '<culling filename="%s_%s.xml">%s</culling>' % (part, name, body)
+    return '<group name="%s">%s%s</group>' % (name, recorded_enable(part, name), body)
 
 
 class Scene:
@@ -288,19 +293,38 @@ def terrain():
                            ('smoothness', 'terrain.smooth'), ('EmissionSphere', 'EmissionSphere')])
 
 
-def meadow(centre, seedmeshes, grid=5, size=12.0):
-    """Instanced meadow patches around centre: grid × grid patches of `size` metres (the foliage
-    shaders' patchGrid says the same)."""
-    out = []
+# Quarter turns of the meadow patches by row and column: the first four are the patches' old
+# pattern, where the foliage shaders still chose each from a hash of its cell.
+MEADOW_TURNS = [[0, 1, 3, 3, 2], [1, 2, 3, 2, 3], [1, 1, 0, 0, 3], [1, 1, 1, 1, 0], [0, 3, 0, 2, 1]]
+
+
+def meadow(part, centre, seedmeshes, grid=5, size=12.0):
+    """Meadow patches around centre: grid x grid patches of `size` metres, each a quarter turn at
+    random so the grid does not show. A patch draws only while the occlusion recorded for it saw a
+    plant of it: most of the meadow lies behind the camera, beyond the distance where the plants
+    thin out to nothing, or behind a hill, and every patch costs its vertices wherever it lies."""
+    cells = []
+    for row in range(grid):
+        for col in range(grid):
+            pos = (centre[0] + (col - 0.5 * (grid - 1)) * size, 0, centre[1] + (row - 0.5 * (grid - 1)) * size)
+            turn = MEADOW_TURNS[row % len(MEADOW_TURNS)][col % len(MEADOW_TURNS[0])]
+            cells.append(('meadow_%d_%d' % (col, row), transform(pos, (turn * 0.5 * PI, 0, 0))))
+    layers = []
     for mesh, petals in seedmeshes:
         for bin_, tex in ((0, 'turf'), (1, petals), (2, 'petal_buttercup')):
-            out.append(material(
-                '%s %d' % (mesh, bin_), 'zul/petals' if bin_ == 1 else 'zul/foliage',
-                [('diffuse_map', tex), ('heights', 'heights')],
-                '<group>%s<vao mesh="%s"><submodel indexbin="%d" instances="%d"/></vao></group>' % (
-                    transform((centre[0], 0, centre[1])), mesh, bin_, grid * grid),
-                False, [('time', 'time'), ('AtmosphereModel', 'atmosphere.uniforms')], TWO_SIDED))
-    return ''.join(out)
+            layers.append(('%s %d' % (mesh, bin_), 'zul/petals' if bin_ == 1 else 'zul/foliage',
+                           [('diffuse_map', tex), ('heights', 'heights')],
+                           '<vao mesh="%s"><submodel indexbin="%d"/></vao>' % (mesh, bin_)))
+    uniform_pairs = [('time', 'time'), ('AtmosphereModel', 'atmosphere.uniforms')]
+    if RECORD_CULLING:
+        # Measured a patch at a time, with every layer of it.
+        return ''.join(occluded(part, name, ''.join(
+            material(layer, program, pairs, '<group>%s%s</group>' % (place, vao), False, uniform_pairs, TWO_SIDED)
+            for layer, program, pairs, vao in layers)) for name, place in cells)
+    # Drawn a layer at a time, as one material each, every patch switched by its recording.
+    return ''.join(material(layer, program, pairs, ''.join(
+        '<group>%s<group>%s%s</group></group>' % (recorded_enable(part, name), place, vao) for name, place in cells),
+        False, uniform_pairs, TWO_SIDED) for layer, program, pairs, vao in layers)
 
 
 def landmarks(s, windows_lit=False):
@@ -439,7 +463,7 @@ def intro():
     s.add(moon_disc((-400, 92, 66), 15))
     s.add(terrain())
     landmarks(s)
-    s.add(meadow((-6, 36), [('meadow1', 'petal_daisy'), ('meadow2', 'petal_poppy')]))
+    s.add(meadow(s.part, (-6, 36), [('meadow1', 'petal_daisy'), ('meadow2', 'petal_poppy')]))
     # The sky last among the solid materials: the depth test leaves it only the pixels nothing covers.
     s.add(sky())
     chimney_smoke(s, 6)
@@ -507,7 +531,7 @@ def windmill():
           % transform((0, 50, 0)))
     s.add(terrain())
     landmarks(s)
-    s.add(meadow((-4, -30), [('meadow1', 'petal_buttercup'), ('meadow2', 'petal_cornflower')]))
+    s.add(meadow(s.part, (-4, -30), [('meadow1', 'petal_buttercup'), ('meadow2', 'petal_cornflower')]))
     s.add(sky())
     chimney_smoke(s, 12)
     petals_falling(s)

@@ -1,11 +1,10 @@
-// Grass and flowers: meadow patches laid out in a grid by instance, each vertex lifted onto the
-// valley's ground and bent by the breeze in proportion to its height above it. The meadow thins
-// out with distance from the camera: every plant near it, fewer and fewer further away (each
-// plant sinking into the ground as its rank drops out), none beyond kThinEnd, so it fades into the
-// turf of the ground without an edge.
+// Grass and flowers: one meadow patch, placed and turned by its group's transform, each vertex
+// lifted onto the valley's ground and bent by the breeze in proportion to its height above it.
+// The meadow thins out with distance from the camera: every plant near it, fewer and fewer further
+// away (each plant sinking into the ground as its rank drops out), none beyond kThinEnd, so it
+// fades into the turf of the ground without an edge.
 //   POSITION      patch-space point, y = height above the ground
 //   TEXCOORD      u + 8 × the plant's rank 0..15 (meshtool's meadow), v
-//   patchGrid     (patches per row, patch size in metres): the scenes' meadows are 5 × 5 of 12 m
 //   time          demo beats: the breeze
 #include <zul/valley.glsl>
 in vec3 POSITION;
@@ -16,7 +15,6 @@ uniform mat4 ViewMatrix;
 uniform mat4 ViewMatrixInverse;
 uniform mat4 ProjectionMatrix;
 uniform float time;
-uniform vec2 patchGrid = vec2(5.0, 12.0);
 const float kRanks = 16.0;
 const float kThinStart = 14.0;
 const float kThinEnd = 58.0;
@@ -25,18 +23,9 @@ out vec3 viewPosition;
 out vec2 uv;
 out float shade;
 
-float hash(vec2 p) {
-    return fract(sin(dot(p, vec2(127.1, 311.7))) * 43758.5453);
-}
-
 void main() {
-    float row = floor(float(gl_InstanceID) / patchGrid.x);
-    vec2 cell = vec2(float(gl_InstanceID) - row * patchGrid.x, row);
-    // Each patch turned a quarter turn at random so the grid does not show.
-    float turn = floor(hash(cell) * 4.0) * 1.5707964;
-    mat2 r = mat2(cos(turn), sin(turn), -sin(turn), cos(turn));
-    vec2 local = r * POSITION.xz + (cell - 0.5 * (patchGrid.x - 1.0)) * patchGrid.y;
-    vec3 world = (WorldMatrix * vec4(local.x, 0.0, local.y, 1.0)).xyz;
+    // The patch's height comes from the ground below, not from its transform.
+    vec3 world = (WorldMatrix * vec4(POSITION.x, 0.0, POSITION.z, 1.0)).xyz;
     float rank = floor(TEXCOORD.x / 8.0 + 0.5);
     float density = 1.0 - smoothstep(kThinStart, kThinEnd, distance(world.xz, ViewMatrixInverse[3].xz));
     float fade = clamp(density * kRanks - rank, 0.0, 1.0);
@@ -54,7 +43,7 @@ void main() {
     vec2 bend = breeze(world.xz, time) * 0.35 * above * above;
     world.xz += bend;
     world.y = valleyHeight(world.xz - bend) + above - 0.03;
-    vec3 n = vec3(r * NORMAL.xz, NORMAL.y).xzy;
+    vec3 n = mat3(WorldMatrix) * NORMAL;
     viewNormal = mat3(ViewMatrix) * normalize(n + vec3(0.0, 0.6, 0.0));
     uv = vec2(TEXCOORD.x - 8.0 * rank, TEXCOORD.y);
     shade = 0.55 + 0.45 * clamp(POSITION.y * 2.0, 0.0, 1.0);
