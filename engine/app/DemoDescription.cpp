@@ -579,16 +579,21 @@ bool DescriptionLoader::loadImage(const XMLElement* e, PNGLoader& png, JPEGLoade
 
     Ref<Texture> texture;
     TextureParams params;
+    // An image's pixels stay until its mipmaps are made from them.
+    DecodedImage pixels;
     if (image) {
         const std::string path = folder + file;
         const unsigned said = diagnosticCount();
+        bool decoded = false;
         if (png.canLoad(path)) {
             png.setPremultiply(xml::text(e, "premult") && std::strcmp(xml::text(e, "premult"), "yes") == 0);
-            texture = png.load(path);
+            decoded = png.decode(path, pixels);
             png.setPremultiply(false);
         } else {
-            texture = jpeg.load(path);
+            decoded = jpeg.decode(path, pixels);
         }
+        if (decoded)
+            texture = ImageLoader::textureFromImage(pixels, path);
         if (!texture)
             return failUnlessSaid(said, place, ("the image \"" + path + "\" cannot be read").c_str());
         params = texture->params();
@@ -636,7 +641,10 @@ bool DescriptionLoader::loadImage(const XMLElement* e, PNGLoader& png, JPEGLoade
         }
         if (level > 1)
             texture->setAnisotropy(level, app_.maximumAnisotropy);
-        texture->generateMipmap();
+        if (texture->type() == Texture2D::kType)
+            ImageLoader::uploadMipmaps(static_cast<const Texture2D&>(*texture), pixels);
+        else
+            texture->generateMipmap();
     }
     texture->unbind();
     textureRegistry().insert(name, texture);

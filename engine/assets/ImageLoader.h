@@ -10,6 +10,7 @@
 
 class InputStream;
 class Texture;
+class Texture2D;
 class Texture3D;
 
 // Base of the loaders that turn picture files into pixels and textures. Decoding is pure CPU
@@ -45,6 +46,10 @@ public:
     // the pixels in diagnostics. They set the unpack alignment to 1 for the upload and restore it.
     static Ref<Texture> textureFromImage(const DecodedImage& image, const std::string& source);
     static Ref<Texture3D> volumeFromImage(const DecodedImage& image, int depth, const std::string& source);
+    // Every level below the base of a bound 2D texture made from `base`, made on the CPU the way
+    // glGenerateMipmap makes them (see halveImage): the same pictures without the driver's work,
+    // which on a software renderer compiles a program per pixel format (tens of milliseconds each).
+    static void uploadMipmaps(const Texture2D& texture, const DecodedImage& base);
 
     // Tighter limits for callers that decode untrusted bytes in bulk (fuzzing, inspection).
     void setLimits(int32_t maxDimension, uint64_t maxBytes) {

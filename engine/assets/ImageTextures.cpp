@@ -1,4 +1,5 @@
 #include "assets/ImageLoader.h"
+#include "assets/Mipmaps.h"
 #include "assets/TextureBuilders.h"
 #include "core/Diagnostics.h"
 #include "render/CodeTables.h"
@@ -84,4 +85,17 @@ Ref<Texture3D> ImageLoader::volumeFromImage(const DecodedImage& image, int depth
     texture->upload(image.pixels.data());
     texture->unbind();
     return texture;
+}
+
+void ImageLoader::uploadMipmaps(const Texture2D& texture, const DecodedImage& base) {
+    UnpackAlignment alignment;
+    DecodedImage levels[2];
+    const DecodedImage* above = &base;
+    const int count = mipmapLevelCount(base.width, base.height);
+    for (int level = 1; level < count; ++level) {
+        DecodedImage& below = levels[level % 2];
+        halveImage(*above, below);
+        texture.uploadLevel(level, below.width, below.height, below.pixels.data());
+        above = &below;
+    }
 }

@@ -20,6 +20,10 @@ bool Texture2D::create(int width, int height, int formatCode) {
 }
 
 void Texture2D::upload(const void* pixels) const {
+    uploadLevel(0, width_, height_, pixels);
+}
+
+void Texture2D::uploadLevel(int level, int width, int height, const void* pixels) const {
     const codes::TextureFormat& f = codes::textureFormat(format_);
-    glTexImage2D(GL_TEXTURE_2D, 0, GLint(f.internalFormat), width_, height_, 0, f.format, f.type, pixels);
+    glTexImage2D(GL_TEXTURE_2D, level, GLint(f.internalFormat), width, height, 0, f.format, f.type, pixels);
 }

@@ -1,6 +1,7 @@
 #include "TestFiles.h"
 
 #include "assets/JPEGLoader.h"
+#include "assets/Mipmaps.h"
 #include "assets/PNGLoader.h"
 #include "assets/TextureBuilders.h"
 #include "core/MemoryInputStream.h"
@@ -12,7 +13,9 @@
 #include "support/GlTest.h"
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -279,3 +282,55 @@ TEST_F(TextureLoading, ArrayLayersMustAgree) {
 }
 
 } // namespace
+
+// The CPU's mipmaps stand in for the driver's: every level of power-of-two and odd-sized pictures,
+// in each channel layout, as glGenerateMipmap makes it of the same base (llvmpipe's rounding
+// exactly; a step either way is left to other drivers).
+TEST_F(TextureLoading, CpuMipmapsMatchTheDriversLevelByLevel) {
+    const GLenum layouts[5] = {0, GL_RED, GL_RG, GL_RGB, GL_RGBA};
+    const int32_t formats[5] = {0, ImageLoader::formatR8, ImageLoader::formatRG8, ImageLoader::formatRGB8,
+                                ImageLoader::formatRGBA8};
+    const int sizes[3][2] = {{64, 32}, {129, 129}, {37, 6}};
+    auto level = [&](const Ref<Texture>& texture, int index, int channels, GLint& w, GLint& h) {
+        texture->bind();
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, index, GL_TEXTURE_WIDTH, &w);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, index, GL_TEXTURE_HEIGHT, &h);
+        std::vector<uint8_t> out(size_t(w) * size_t(h) * size_t(channels));
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, index, layouts[channels], GL_UNSIGNED_BYTE, out.data());
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        texture->unbind();
+        return out;
+    };
+    for (int channels = 1; channels <= 4; ++channels) {
+        for (const auto& size : sizes) {
+            DecodedImage base;
+            base.width = size[0];
+            base.height = size[1];
+            base.channels = channels;
+            base.format = formats[channels];
+            base.pixels = patternRows(base.width, base.height, channels, 7);
+            Ref<Texture> ours = ImageLoader::textureFromImage(base, "ours");
+            Ref<Texture> theirs = ImageLoader::textureFromImage(base, "theirs");
+            ASSERT_TRUE(ours && theirs);
+            ours->bind();
+            ImageLoader::uploadMipmaps(static_cast<const Texture2D&>(*ours), base);
+            theirs->bind();
+            theirs->generateMipmap();
+            theirs->unbind();
+            const int levels = mipmapLevelCount(base.width, base.height);
+            EXPECT_EQ(levels, size[0] == 129 ? 8 : size[0] == 64 ? 7 : 6);
+            for (int index = 1; index < levels; ++index) {
+                GLint w = 0, h = 0, ourW = 0, ourH = 0;
+                std::vector<uint8_t> expected = level(theirs, index, channels, w, h);
+                std::vector<uint8_t> actual = level(ours, index, channels, ourW, ourH);
+                ASSERT_EQ(ourW, w);
+                ASSERT_EQ(ourH, h);
+                int worst = 0;
+                for (size_t i = 0; i < actual.size(); ++i)
+                    worst = std::max(worst, std::abs(int(actual[i]) - int(expected[i])));
+                EXPECT_LE(worst, 1) << channels << " channels, " << size[0] << "x" << size[1] << ", level " << index;
+            }
+        }
+    }
+}
