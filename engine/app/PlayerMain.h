@@ -18,6 +18,7 @@
 // start beat) that cannot be made ends with 1; a run with --check-state whose device found GL state
 // differing from its caches ends with 3.
 template <class App> int playerMain(int argc, char** argv) {
+    restartWithLargePages(argv);
     keepFreedMemoryForReuse();
     tuneSoftwareRenderer();
     LaunchOptions options;
