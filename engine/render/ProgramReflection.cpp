@@ -127,11 +127,9 @@ void Program::clearReflection() {
 
 void Program::reflect() {
     clearReflection();
-    // Programs link while loading, with the device's program bound: it is bound again afterwards,
-    // or uniforms the device sends next would go to no program.
-    GLint previous = 0;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &previous);
-    glUseProgram(glName_);
+    // Sampler units are set on the program directly, without binding it: programs link while the
+    // device's program is bound (or one that was deleted while bound, which binding another would
+    // delete for good, so that it could not be bound back).
 
     GLint count = 0, maxLength = 0;
     glGetProgramiv(glName_, GL_ACTIVE_UNIFORMS, &count);
@@ -145,7 +143,7 @@ void Program::reflect() {
         if (isSamplerLike(type)) {
             GLint location = glGetUniformLocation(glName_, name.data());
             int unit = int(samplers_.size());
-            glUniform1i(location, unit);
+            glProgramUniform1i(glName_, location, unit);
             samplers_.emplace(key, SamplerInfo{unit, type});
         } else if (isPlain(type)) {
             GLint location = glGetUniformLocation(glName_, name.data());
@@ -202,8 +200,6 @@ void Program::reflect() {
         glUniformBlockBinding(glName_, index, index);
         blocks_.emplace(blockName.data(), UniformBlockInfo{GLint(index), dataSize});
     }
-
-    glUseProgram(GLuint(previous));
 
     for (int i = 0; i < kBuiltInCount; ++i)
         if (const UniformInfo* u = findUniform(codes::builtInMatrixName(i))) {
