@@ -329,7 +329,8 @@ TEST_F(TextureLoading, CpuMipmapsMatchTheDriversLevelByLevel) {
                 int worst = 0;
                 for (size_t i = 0; i < actual.size(); ++i)
                     worst = std::max(worst, std::abs(int(actual[i]) - int(expected[i])));
-                EXPECT_LE(worst, 1) << channels << " channels, " << size[0] << "x" << size[1] << ", level " << index;
+                EXPECT_LE(worst, 1) << channels << " channels, " << size[0] << "x" << size[1] << ", level "
+                                    << index;
             }
         }
     }
