@@ -107,7 +107,8 @@ TEST_F(NodeCullingTest, NothingMeasuredWritesNoFileAndDataFoldersAreNeverWritten
 }
 
 TEST_F(NodeCullingTest, ShadowPassesNeitherQueryNorRecord) {
-    Ref<Device> device = makeRef<Device>();
+    // The binary's one device: a second would reset GL behind the shared one's caches.
+    Ref<Device> device = deferred_resources::device();
     Ref<StateSet> states = makeRef<StateSet>(device);
     auto culling = std::make_unique<NodeCulling>(dir.path() + "/shadow.xml");
     GlCallRecorder recorder;

@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
-// Fixture for tests that talk to GL: fails the test when there is no context, clears any GL error
-// a previous test left behind, and makes a state difference found by a device's checking mode a
-// test failure.
+// Fixture for tests that talk to GL: fails the test when there is no context, makes a state
+// difference found by a device's checking mode a test failure, and fails a test that leaves a GL
+// error behind (naming every error code still queued). A test that provokes errors on purpose
+// reads them itself.
 class GlTest : public ::testing::Test {
 protected:
     void SetUp() override;
+    void TearDown() override;
 };
