@@ -28,7 +28,10 @@ protected:
         std::string error;
         ASSERT_TRUE(session.open(kWidth, kHeight, &error)) << error;
     }
-    void TearDown() override { session.close(); }
+    void TearDown() override {
+        session.close();
+        GlTest::TearDown();
+    }
 
     static int brightness(const std::vector<uint8_t>& rgba, int x, int y) {
         const uint8_t* p = &rgba[(size_t(y) * kWidth + size_t(x)) * 4];

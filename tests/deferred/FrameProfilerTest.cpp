@@ -62,6 +62,7 @@ protected:
         if (session.device)
             session.device->setProfiler(nullptr);
         session.close();
+        GlTest::TearDown();
     }
     void profiledFrame(FrameProfiler& profiler, float beat) {
         profiler.beginFrame(beat);

@@ -91,6 +91,7 @@ protected:
     void TearDown() override {
         app.unload();
         setDemoRoot("");
+        GlTest::TearDown();
     }
     // Loads only the description, with a sound device as the loading sequence has it by then.
     bool loadDescription() {

@@ -14,6 +14,7 @@ void PostChainTest::TearDown() {
     textureRegistry().clear();
     framebufferRegistry().clear();
     programRegistry().clear();
+    GlTest::TearDown();
 }
 
 ::testing::AssertionResult PostChainTest::buildResources() {

@@ -66,6 +66,7 @@ protected:
     void TearDown() override {
         app.unload();
         setDemoRoot("");
+        GlTest::TearDown();
     }
     const Skeleton& bird(size_t i) const { return static_cast<const Skeleton&>(*windmill->skeletons[i]); }
 

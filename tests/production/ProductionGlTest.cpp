@@ -56,6 +56,7 @@ protected:
     void TearDown() override {
         app.unload();
         setDemoRoot("");
+        GlTest::TearDown();
     }
     VorndleSceneTemplate& part(int index) {
         auto it = Timeline::global().entries().begin();

@@ -102,7 +102,10 @@ protected:
         ASSERT_TRUE(uniforms->addFloat("time", 1, &live.time));
     }
 
-    void TearDown() override { device->resetState(); }
+    void TearDown() override {
+        device->resetState();
+        GlTest::TearDown();
+    }
 
     Picture render(const Sky& sky) {
         live = sky;

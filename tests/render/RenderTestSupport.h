@@ -29,6 +29,7 @@ protected:
         framebufferRegistry().clear();
         programRegistry().clear();
         Device::setVendorIsNvidia(false);
+        GlTest::TearDown();
     }
 
     static GLint getInt(GLenum name) {

@@ -105,6 +105,7 @@ void SceneFileTest::TearDown() {
     programRegistry().clear();
     textureRegistry().clear();
     meshRegistry().clear();
+    GlTest::TearDown();
 }
 
 Ref<Scene> SceneFileTest::load(const std::string& body, bool whole) {
