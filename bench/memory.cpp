@@ -5,7 +5,7 @@
 // driver (llvmpipe in CI) the driver's own caches (shader variants compiled on first use) count
 // too, at a modest frame rate of song time; with GL stubbed by the call recorder's counting mode
 // only the engine's and the production's memory counts, at the live rate of 60 frames per second.
-#include "app/FrameSchedule.h"
+#include "app/capture/FrameSchedule.h"
 #include "render/Gl.h"
 #include "support/GlCallRecorder.h"
 #include "support/ProductionSession.h"

@@ -1,7 +1,7 @@
 #include "app/ApplicationSDL.h"
 
 #include "app/KeyCodes.h"
-#include "app/ScreenCapture.h"
+#include "app/capture/ScreenCapture.h"
 #include "core/Diagnostics.h"
 #include "core/LoadPhases.h"
 #include "core/SanitizerSupport.h"

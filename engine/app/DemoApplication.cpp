@@ -1,11 +1,11 @@
 #include "app/DemoApplication.h"
 
-#include "app/CaptureJob.h"
 #include "app/DemoDescription.h"
 #include "app/SimulationStep.h"
 #include "app/Song.h"
 #include "app/SoundDevice.h"
 #include "app/TimelinePreroll.h"
+#include "app/capture/CaptureJob.h"
 #include "app/edit/EditSession.h"
 #include "assets/Mesh.h"
 #include "core/LoadPhases.h"

@@ -1,16 +1,16 @@
 // The files a capture writes, and its options, without a demo: PNG pictures, contact sheets, the
 // song segment for videos, video names.
-#include "app/ContactSheet.h"
-#include "app/FfmpegPipe.h"
-#include "app/LabelFont.h"
 #include "app/LaunchOptions.h"
-#include "app/PngFrameFolder.h"
-#include "app/PngWriter.h"
 #include "app/Song.h"
-#include "app/SongSegment.h"
 #include "app/audio/Mixer.h"
 #include "app/audio/SoundDecoder.h"
 #include "app/audio/Stream.h"
+#include "app/capture/ContactSheet.h"
+#include "app/capture/FfmpegPipe.h"
+#include "app/capture/LabelFont.h"
+#include "app/capture/PngFrameFolder.h"
+#include "app/capture/PngWriter.h"
+#include "app/capture/SongSegment.h"
 #include "support/TempDir.h"
 
 #include <filesystem>

@@ -1,8 +1,8 @@
 // Frame times of offline renders and the simulation catch-up behind --from and stills.
-#include "app/FrameSchedule.h"
-#include "app/RenderProgress.h"
 #include "app/SimulationStep.h"
 #include "app/TimelinePreroll.h"
+#include "app/capture/FrameSchedule.h"
+#include "app/capture/RenderProgress.h"
 #include "demo/Timeline.h"
 #include "render/Device.h"
 

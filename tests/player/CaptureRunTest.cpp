@@ -2,7 +2,7 @@
 // and contact sheets, videos checked with ffprobe, and the failures.
 #include "support/DemoTree.h"
 
-#include "app/ContactSheet.h"
+#include "app/capture/ContactSheet.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -3,7 +3,7 @@
 // checking mode on. No run may find GL holding other state than its device believes (the program
 // would end with exit code 3, the difference on standard error), and the two runs must draw every
 // picture pixel for pixel alike.
-#include "app/StillRenderer.h"
+#include "app/capture/StillRenderer.h"
 #include "assets/DecodedImage.h"
 #include "assets/PNGLoader.h"
 #include "support/DemoTree.h"

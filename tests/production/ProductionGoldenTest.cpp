@@ -5,7 +5,7 @@
 // purpose (`make goldens`; failures leave pictures in production_failures/). Beside the pictures,
 // what a viewer would notice first is checked outright: daylight is never crushed to black, and
 // the night is dark but not flat.
-#include "app/StillRenderer.h"
+#include "app/capture/StillRenderer.h"
 #include "assets/DecodedImage.h"
 #include "assets/PNGLoader.h"
 #include "support/DemoTree.h"

@@ -1,7 +1,7 @@
 // build/vorndle's frame-exact stills, drawn by two separate runs of the program: every beat must
 // come out pixel for pixel the same, so nothing in a frame may depend on the wall clock, thread
 // timing, addresses or memory left uninitialised.
-#include "app/StillRenderer.h"
+#include "app/capture/StillRenderer.h"
 #include "assets/DecodedImage.h"
 #include "assets/PNGLoader.h"
 #include "support/DemoTree.h"

@@ -1,7 +1,7 @@
 #include "Picture.h"
 
 #include "Materials.h"
-#include "app/LabelFont.h"
+#include "app/capture/LabelFont.h"
 
 #include <algorithm>
 #include <climits>

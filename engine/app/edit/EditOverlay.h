@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/LabelFont.h"
+#include "app/capture/LabelFont.h"
 #include "app/edit/ColourTarget.h"
 #include "core/Object.h"
 

@@ -1,4 +1,4 @@
-#include "app/SongSegment.h"
+#include "app/capture/SongSegment.h"
 
 #include "app/Song.h"
 

@@ -1,6 +1,6 @@
-#include "app/ContactSheet.h"
+#include "app/capture/ContactSheet.h"
 
-#include "app/PngWriter.h"
+#include "app/capture/PngWriter.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "app/LabelFont.h"
+#include "app/capture/LabelFont.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H

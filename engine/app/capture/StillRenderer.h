@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CaptureJob.h"
+#include "app/capture/CaptureJob.h"
 
 #include <memory>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/LabelFont.h"
+#include "app/capture/LabelFont.h"
 
 #include <cstdint>
 #include <string>

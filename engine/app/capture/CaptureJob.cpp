@@ -1,8 +1,8 @@
-#include "app/CaptureJob.h"
+#include "app/capture/CaptureJob.h"
 
 #include "app/DemoApplication.h"
-#include "app/OfflineRenderer.h"
-#include "app/StillRenderer.h"
+#include "app/capture/OfflineRenderer.h"
+#include "app/capture/StillRenderer.h"
 #include "demo/Timeline.h"
 
 #include <cstdio>

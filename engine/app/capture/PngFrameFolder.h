@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/FrameSink.h"
-#include "app/PngWriter.h"
+#include "app/capture/FrameSink.h"
+#include "app/capture/PngWriter.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "app/ScreenCapture.h"
+#include "app/capture/ScreenCapture.h"
 
 #include <GL/glew.h>
 #include <png.h>

@@ -1,6 +1,6 @@
-#include "app/FrameWriter.h"
+#include "app/capture/FrameWriter.h"
 
-#include "app/FrameSink.h"
+#include "app/capture/FrameSink.h"
 
 FrameWriter::FrameWriter(FrameSink& sink, size_t frameBytes, int buffers)
     : sink_(sink), depth_(buffers < 1 ? 1 : buffers), indices_(static_cast<size_t>(depth_)) {

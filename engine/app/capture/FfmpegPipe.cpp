@@ -1,4 +1,4 @@
-#include "app/FfmpegPipe.h"
+#include "app/capture/FfmpegPipe.h"
 
 #include <algorithm>
 #include <cerrno>

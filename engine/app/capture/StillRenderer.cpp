@@ -1,11 +1,11 @@
-#include "app/StillRenderer.h"
+#include "app/capture/StillRenderer.h"
 
-#include "app/ContactSheet.h"
 #include "app/DemoApplication.h"
-#include "app/FrameSchedule.h"
-#include "app/PngWriter.h"
 #include "app/Song.h"
 #include "app/TimelinePreroll.h"
+#include "app/capture/ContactSheet.h"
+#include "app/capture/FrameSchedule.h"
+#include "app/capture/PngWriter.h"
 #include "demo/Timeline.h"
 #include "render/PixelReadback.h"
 

@@ -1,4 +1,4 @@
-#include "app/PngWriter.h"
+#include "app/capture/PngWriter.h"
 
 #include <cerrno>
 #include <csetjmp>

@@ -1,4 +1,4 @@
-#include "app/PngFrameFolder.h"
+#include "app/capture/PngFrameFolder.h"
 
 #include <cerrno>
 #include <cstdio>

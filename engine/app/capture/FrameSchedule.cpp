@@ -1,4 +1,4 @@
-#include "app/FrameSchedule.h"
+#include "app/capture/FrameSchedule.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "app/RenderProgress.h"
+#include "app/capture/RenderProgress.h"
 
 #include <SDL.h>
 #include <unistd.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/FrameSink.h"
+#include "app/capture/FrameSink.h"
 
 #include <string>
 #include <sys/types.h>
