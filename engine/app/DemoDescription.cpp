@@ -126,12 +126,7 @@ bool DescriptionLoader::load() {
     if (error == tinyxml2::XML_ERROR_FILE_NOT_FOUND || error == tinyxml2::XML_ERROR_FILE_COULD_NOT_BE_OPENED)
         return fail("demo", "the file cannot be opened");
     if (error != tinyxml2::XML_SUCCESS) {
-        // The parser's own text repeats the line and the error code; keep its name and the detail.
-        const std::string text = doc.ErrorStr() ? doc.ErrorStr() : "";
-        const size_t detail = text.find(": ", text.find("Line number="));
-        diagnostic(file_.c_str(), ("line " + std::to_string(doc.ErrorLineNum())).c_str(),
-                   "malformed XML (%s%s)", tinyxml2::XMLDocument::ErrorIDToName(error),
-                   detail == std::string::npos ? "" : text.c_str() + detail);
+        xml::reportParseError(file_, doc);
         return false;
     }
     const XMLElement* root = doc.RootElement();

@@ -55,14 +55,12 @@ private:
 };
 
 bool MeshReader::fail(const char* chunk, const char* format, ...) {
-    char reason[256];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(reason, sizeof reason, format, args);
-    va_end(args);
     char place[64];
     std::snprintf(place, sizeof place, "%s chunk at byte %llu", chunk, (unsigned long long)chunkStart_);
-    diagnostic(in_.name().c_str(), place, "%s", reason);
+    va_list args;
+    va_start(args, format);
+    diagnosticV(in_.name().c_str(), place, format, args);
+    va_end(args);
     return false;
 }
 

@@ -40,11 +40,15 @@ unsigned diagnosticCount() {
 }
 
 void diagnostic(const char* file, const char* place, const char* reasonFormat, ...) {
-    char reason[512];
     va_list args;
     va_start(args, reasonFormat);
-    std::vsnprintf(reason, sizeof reason, reasonFormat, args);
+    diagnosticV(file, place, reasonFormat, args);
     va_end(args);
+}
+
+void diagnosticV(const char* file, const char* place, const char* reasonFormat, va_list args) {
+    char reason[512];
+    std::vsnprintf(reason, sizeof reason, reasonFormat, args);
     char line[1536];
     std::snprintf(line, sizeof line - 1, "%s: %s: %s", file && *file ? file : "<unknown>",
                   place && *place ? place : "-", reason);

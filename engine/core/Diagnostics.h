@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdarg>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,8 @@
 __attribute__((format(printf, 3, 4)))
 #endif
 void diagnostic(const char* file, const char* place, const char* reasonFormat, ...);
+// The same, for readers whose own failure functions take a format and its arguments.
+void diagnosticV(const char* file, const char* place, const char* reasonFormat, va_list args);
 
 // Lines printed so far by this process. A caller that wraps a loader compares the count before
 // and after to add its own line only when the loader said nothing: one failure, one line.
@@ -33,7 +36,7 @@ private:
     std::vector<std::string> lines_;
     DiagnosticHold* outer_;
     bool holding_ = true;
-    friend void diagnostic(const char*, const char*, const char*, ...);
+    friend void diagnosticV(const char*, const char*, const char*, va_list);
 };
 
 // Prints lines a hold handed over (they were counted when held).

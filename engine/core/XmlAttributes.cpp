@@ -1,5 +1,7 @@
 #include "core/XmlAttributes.h"
 
+#include "core/Diagnostics.h"
+
 #include <cerrno>
 #include <cfloat>
 #include <climits>
@@ -125,3 +127,19 @@ std::string stringAttr(const tinyxml2::XMLElement* e, const char* name, const st
 }
 
 } // namespace xml
+
+void xml::reportParseError(const std::string& file, const tinyxml2::XMLDocument& doc) {
+    const tinyxml2::XMLError error = doc.ErrorID();
+    if (error == tinyxml2::XML_ERROR_FILE_NOT_FOUND ||
+        error == tinyxml2::XML_ERROR_FILE_COULD_NOT_BE_OPENED ||
+        error == tinyxml2::XML_ERROR_FILE_READ_ERROR) {
+        diagnostic(file.c_str(), "file", "the file cannot be opened");
+        return;
+    }
+    // The parser's own text repeats the line and the error code; keep its name and the detail.
+    const std::string text = doc.ErrorStr() ? doc.ErrorStr() : "";
+    const size_t detail = text.find(": ", text.find("Line number="));
+    diagnostic(file.c_str(), ("line " + std::to_string(doc.ErrorLineNum())).c_str(), "malformed XML (%s%s)",
+               tinyxml2::XMLDocument::ErrorIDToName(error),
+               detail == std::string::npos ? "" : text.c_str() + detail);
+}

@@ -3,8 +3,9 @@
 #include <string>
 
 namespace tinyxml2 {
+class XMLDocument;
 class XMLElement;
-}
+} // namespace tinyxml2
 
 // Attribute reading for every XML loader, by the C scanner's rules rather than tinyxml2's own:
 // integers scan like "%d" and reals like "%lf" (leading blanks, then the longest number; "1=" reads
@@ -12,6 +13,11 @@ class XMLElement;
 // unreadable attribute counts as absent: the query answers false and leaves `out` alone, and the
 // value forms return the default. Reals ignore the process locale.
 namespace xml {
+
+// The one line for a document that did not load: "file: line N: malformed XML (NAME: detail)",
+// the parser's error name and its detail without the line and code it repeats, or "file: file:
+// the file cannot be opened".
+void reportParseError(const std::string& file, const tinyxml2::XMLDocument& doc);
 
 bool queryInt(const tinyxml2::XMLElement* e, const char* name, int& out);
 bool queryDouble(const tinyxml2::XMLElement* e, const char* name, double& out);

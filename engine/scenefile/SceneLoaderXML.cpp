@@ -69,13 +69,13 @@ void SceneLoaderXML::reset() {
 }
 
 bool SceneLoaderXML::fail(const XMLElement* e, const char* reason, ...) {
-    char text[512];
+    // "line N: element: reason"
+    const std::string place =
+        "line " + std::to_string(e ? e->GetLineNum() : 0) + ": " + (e ? e->Name() : "scene");
     va_list args;
     va_start(args, reason);
-    std::vsnprintf(text, sizeof text, reason, args);
+    diagnosticV(file_.c_str(), place.c_str(), reason, args);
     va_end(args);
-    const std::string place = "line " + std::to_string(e ? e->GetLineNum() : 0);
-    diagnostic(file_.c_str(), place.c_str(), "%s: %s", e ? e->Name() : "scene", text);
     return false;
 }
 
@@ -117,12 +117,7 @@ Ref<Scene> SceneLoaderXML::load(const std::string& path, const Ref<LoadingScreen
         return nullptr;
     }
     if (error != tinyxml2::XML_SUCCESS) {
-        // The parser's own text repeats the line and the error code; keep its name and the detail.
-        const std::string text = doc.ErrorStr() ? doc.ErrorStr() : "";
-        const size_t detail = text.find(": ", text.find("Line number="));
-        diagnostic(file_.c_str(), ("line " + std::to_string(doc.ErrorLineNum())).c_str(),
-                   "malformed XML (%s%s)", tinyxml2::XMLDocument::ErrorIDToName(error),
-                   detail == std::string::npos ? "" : text.c_str() + detail);
+        xml::reportParseError(file_, doc);
         return nullptr;
     }
     const XMLElement* sceneElement = doc.FirstChildElement("scene");

@@ -4,6 +4,7 @@
 
 #include "atmosphere/AtmosphereModel.h"
 #include "core/Diagnostics.h"
+#include "core/XmlAttributes.h"
 
 #include <png.h>
 #include <tinyxml2.h>
@@ -35,9 +36,7 @@ bool describeSky(const std::string& path, const SkyHours& hours, std::FILE* out,
                  std::vector<SkyPoint>* points) {
     tinyxml2::XMLDocument doc;
     if (doc.LoadFile(path.c_str()) != tinyxml2::XML_SUCCESS) {
-        char place[32];
-        std::snprintf(place, sizeof place, "line %d", doc.ErrorLineNum());
-        diagnostic(path.c_str(), place, "%s", doc.ErrorStr() ? doc.ErrorStr() : "cannot read the XML file");
+        xml::reportParseError(path, doc);
         return false;
     }
     const tinyxml2::XMLElement* atmosphere = firstNamed(doc.FirstChildElement(), "atmosphere");

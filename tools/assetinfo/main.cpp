@@ -7,6 +7,7 @@
 #include "assets/RAWMeshLoader.h"
 #include "core/Diagnostics.h"
 #include "core/Version.h"
+#include "core/XmlAttributes.h"
 #include "render/CodeTables.h"
 #include "scene/Envelope.h"
 
@@ -117,9 +118,7 @@ void collectEnvelopes(const tinyxml2::XMLElement* e, std::vector<const tinyxml2:
 bool describeEnvelopes(const std::string& path, const Sampling& s, std::string& json) {
     tinyxml2::XMLDocument doc;
     if (doc.LoadFile(path.c_str()) != tinyxml2::XML_SUCCESS) {
-        char place[32];
-        std::snprintf(place, sizeof place, "line %d", doc.ErrorLineNum());
-        diagnostic(path.c_str(), place, "%s", doc.ErrorStr() ? doc.ErrorStr() : "cannot read the XML file");
+        xml::reportParseError(path, doc);
         return false;
     }
     std::vector<const tinyxml2::XMLElement*> elements;

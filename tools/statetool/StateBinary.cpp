@@ -123,13 +123,11 @@ private:
 #endif
     bool
     fail(uint64_t offset, const char* format, ...) {
-        char reason[256];
+        const std::string place = "offset " + std::to_string(offset);
         va_list args;
         va_start(args, format);
-        std::vsnprintf(reason, sizeof reason, format, args);
+        diagnosticV(file_.c_str(), place.c_str(), format, args);
         va_end(args);
-        const std::string place = "offset " + std::to_string(offset);
-        diagnostic(file_.c_str(), place.c_str(), "%s", reason);
         return false;
     }
 

@@ -271,13 +271,11 @@ private:
 #endif
     bool
     fail(int line, const char* format, ...) {
-        char reason[320];
+        const std::string place = "line " + std::to_string(line);
         va_list args;
         va_start(args, format);
-        std::vsnprintf(reason, sizeof reason, format, args);
+        diagnosticV(file_.c_str(), place.c_str(), format, args);
         va_end(args);
-        const std::string place = "line " + std::to_string(line);
-        diagnostic(file_.c_str(), place.c_str(), "%s", reason);
         return false;
     }
 
