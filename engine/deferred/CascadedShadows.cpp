@@ -19,7 +19,6 @@
 
 namespace {
 
-enum : int { kProjection = 0, kProjectionInverse = 1 };
 constexpr float kDegrees = 0.017453292f;
 
 Vec3 axisOf(const Mat4& world, const Vec3& position, const Vec3& axis) {
@@ -203,8 +202,8 @@ void CascadedShadows::renderShadowPass(const Ref<Framebuffer>& target, const Mat
 
     Ref<Framebuffer> fb = target;
     device->bindFramebuffer(fb);
-    device->setMatrix(kProjection, lightProjection);
-    device->setMatrix(kProjectionInverse, Mat4::inverse(lightProjection));
+    device->setMatrix(codes::kProjectionMatrix, lightProjection);
+    device->setMatrix(codes::kProjectionMatrixInverse, Mat4::inverse(lightProjection));
 
     states->setDevice(device);
     // Depth writes on before the clear (clears obey the write masks).

@@ -50,7 +50,8 @@ const char* const DeferredScene::kLightProgramNames[kLightPrograms] = {"deferred
 
 namespace {
 
-enum : int { kTextureMatrix = 8, kShadowMatrix = 10 };
+using codes::kShadowMatrix;
+using codes::kTextureMatrix;
 enum : int {
     kTypeDirectional,
     kTypePoint,

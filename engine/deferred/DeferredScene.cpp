@@ -20,8 +20,6 @@
 
 namespace {
 
-enum : int { kProjection = 0, kProjectionInverse = 1 };
-
 // The geometry pass's base states: opaque, depth-tested with LEQUAL, back faces culled. They
 // become the stack's floor, so whatever a walk pushes pops back to them (the shadow passes too).
 void setBaseStates(StateSet& states) {
@@ -116,8 +114,8 @@ bool DeferredScene::setUpCamera(Device& device) {
     if (!cam.updateProjection(float(gBuffer_->width()) / float(gBuffer_->height())))
         return false;
     const Mat4 inverseProjection = Mat4::inverse(cam.projection);
-    device.setMatrix(kProjection, cam.projection);
-    device.setMatrix(kProjectionInverse, inverseProjection);
+    device.setMatrix(codes::kProjectionMatrix, cam.projection);
+    device.setMatrix(codes::kProjectionMatrixInverse, inverseProjection);
     ViewVolume::fromViewProjection(cam.projection * cam.view, viewVolume);
     projCoeffs_[0] = inverseProjection[0];
     projCoeffs_[1] = inverseProjection[5];
@@ -136,7 +134,7 @@ void DeferredScene::render(Ref<Device>& device, float time, float) {
         // and projects its samples back with the coefficients taken from it.
         if (blit->engine(BlitEngine::kAmbientOcclusion)) {
             blit->ssao().setNearFar(cam.nearZ, cam.farZ);
-            blit->ssao().setInverseProjection(device->matrix(kProjectionInverse));
+            blit->ssao().setInverseProjection(device->matrix(codes::kProjectionMatrixInverse));
         }
         blit->setCameraRange(cam.nearZ, cam.farZ);
         blit->noise[1] = time;

@@ -3,15 +3,14 @@
 #include "demo/Registries.h"
 #include "math/RandomDraw.h"
 #include "post/ParamBlock.h"
+#include "render/CodeTables.h"
 #include "render/Device.h"
 #include "render/Framebuffer.h"
 #include "render/Program.h"
 
 #include <cmath>
 
-namespace {
-constexpr int kProjectionMatrixInverse = 1;
-}
+namespace {}
 
 void SSAOEngine::computeKernel(int width, int height, float* kernel) {
     RandomDraw random(1);
@@ -68,7 +67,7 @@ void SSAOEngine::render(Device& device, const std::vector<Ref<SamplerSet>>& samp
         return;
     // A first target splits the work: raw occlusion there, then the depth-aware blur composes.
     const bool blurred = first_ && samplerSets.size() > 1;
-    device.setMatrix(kProjectionMatrixInverse, inverseProjection_);
+    device.setMatrix(codes::kProjectionMatrixInverse, inverseProjection_);
     for (int pass = blurred ? 0 : 1; pass < 2; ++pass) {
         const Ref<Framebuffer>& target = pass == 0 ? first_ : second_;
         const float w = float(target->width()), h = float(target->height());

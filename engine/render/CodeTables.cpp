@@ -307,23 +307,23 @@ int polygonOffsetModeCode(const char* name) {
 namespace codes {
 
 const std::string& builtInMatrixName(int index) {
-    static const std::string kNames[15] = {"ProjectionMatrix",
-                                           "ProjectionMatrixInverse",
-                                           "ModelViewMatrix",
-                                           "ModelViewMatrixInverse",
-                                           "ModelViewProjectionMatrix",
-                                           "ModelViewProjectionMatrixInverse",
-                                           "ViewMatrix",
-                                           "ViewMatrixInverse",
-                                           "TextureMatrix",
-                                           "WorldMatrix",
-                                           "ShadowMatrix",
-                                           "NormalMatrix",
-                                           "NormalMatrixInverse",
-                                           "WorldNormalMatrix",
-                                           "ViewNormalMatrix"};
+    static const std::string kNames[kBuiltInMatrixCount] = {"ProjectionMatrix",
+                                                            "ProjectionMatrixInverse",
+                                                            "ModelViewMatrix",
+                                                            "ModelViewMatrixInverse",
+                                                            "ModelViewProjectionMatrix",
+                                                            "ModelViewProjectionMatrixInverse",
+                                                            "ViewMatrix",
+                                                            "ViewMatrixInverse",
+                                                            "TextureMatrix",
+                                                            "WorldMatrix",
+                                                            "ShadowMatrix",
+                                                            "NormalMatrix",
+                                                            "NormalMatrixInverse",
+                                                            "WorldNormalMatrix",
+                                                            "ViewNormalMatrix"};
     static const std::string kNone;
-    return index >= 0 && index < 15 ? kNames[index] : kNone;
+    return index >= 0 && index < kBuiltInMatrixCount ? kNames[index] : kNone;
 }
 
 } // namespace codes

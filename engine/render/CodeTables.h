@@ -81,6 +81,27 @@ int polygonOffsetModeCode(const char* name);             // unknown: 0
 } // namespace codes
 
 namespace codes {
-// Name of built-in matrix uniform `index` (0-14): "ProjectionMatrix" ... "ViewNormalMatrix".
+// The built-in matrix uniforms by slot, as the device keeps them and programs name them: 4x4
+// matrices up to kShadowMatrix, then the 3x3 normal matrices.
+enum BuiltInMatrix : int {
+    kProjectionMatrix,
+    kProjectionMatrixInverse,
+    kModelViewMatrix,
+    kModelViewMatrixInverse,
+    kModelViewProjectionMatrix,
+    kModelViewProjectionMatrixInverse,
+    kViewMatrix,
+    kViewMatrixInverse,
+    kTextureMatrix,
+    kWorldMatrix,
+    kShadowMatrix,
+    kNormalMatrix,
+    kNormalMatrixInverse,
+    kWorldNormalMatrix,
+    kViewNormalMatrix,
+    kBuiltInMatrixCount,
+    kFirstNormalMatrix = kNormalMatrix,
+};
+// Name of built-in matrix uniform `index`: "ProjectionMatrix" ... "ViewNormalMatrix".
 const std::string& builtInMatrixName(int index);
 } // namespace codes

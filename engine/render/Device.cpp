@@ -209,11 +209,14 @@ void Device::bindProgram(const Ref<Program>& program) {
 // program bound during it; the per-node ones are set as each node draws.
 void Device::uploadBindMatrices() {
     const uint32_t mask = program_->builtInMask();
-    for (int index : {0, 1, 6, 7, 8, 10})
+    using namespace codes;
+    for (int index : {kProjectionMatrix, kProjectionMatrixInverse, kViewMatrix, kViewMatrixInverse,
+                      kTextureMatrix, kShadowMatrix})
         if (mask & (1u << index))
             glUniformMatrix4fv(program_->builtInLocation(index), 1, GL_TRUE, matrices_[index].m);
-    if (mask & (1u << 14))
-        glUniformMatrix3fv(program_->builtInLocation(14), 1, GL_TRUE, normalMatrices_[3].m);
+    if (mask & (1u << kViewNormalMatrix))
+        glUniformMatrix3fv(program_->builtInLocation(kViewNormalMatrix), 1, GL_TRUE,
+                           normalMatrices_[kViewNormalMatrix - kFirstNormalMatrix].m);
 }
 
 void Device::bindVertexBuffer(const Ref<VertexBuffer>& vertexBuffer) {
@@ -279,7 +282,7 @@ void Device::bindBufferBindings(const Ref<BufferBindings>& bindings) {
 }
 
 void Device::setMatrix(int index, const Mat4& matrix) {
-    if (index < 0 || index > 10)
+    if (index < 0 || index >= codes::kFirstNormalMatrix)
         return;
     matrices_[index] = matrix;
     if (program_ && (program_->builtInMask() & (1u << index)))
@@ -287,11 +290,12 @@ void Device::setMatrix(int index, const Mat4& matrix) {
 }
 
 void Device::setNormalMatrix(int index, const Mat3& matrix) {
-    if (index < 11 || index > 14)
+    if (index < codes::kFirstNormalMatrix || index >= codes::kBuiltInMatrixCount)
         return;
-    normalMatrices_[index - 11] = matrix;
+    normalMatrices_[index - codes::kFirstNormalMatrix] = matrix;
     if (program_ && (program_->builtInMask() & (1u << index)))
-        glUniformMatrix3fv(program_->builtInLocation(index), 1, GL_TRUE, normalMatrices_[index - 11].m);
+        glUniformMatrix3fv(program_->builtInLocation(index), 1, GL_TRUE,
+                           normalMatrices_[index - codes::kFirstNormalMatrix].m);
 }
 
 void Device::setRasterizerDiscard(bool enabled) {

@@ -4,6 +4,7 @@
 #include "math/Mat3.h"
 #include "math/Mat4.h"
 #include "render/BufferBindings.h"
+#include "render/CodeTables.h"
 #include "render/Gl.h"
 #include "render/RenderStates.h"
 
@@ -77,12 +78,13 @@ public:
     // Differences reported by every device of the process so far.
     static unsigned long stateDifferencesReported();
 
-    // Built-in matrices 0-10 (4x4) and 11-14 (3x3); uploaded at once when the bound program uses
+    // Built-in matrices by slot (codes::BuiltInMatrix): 4x4 below kFirstNormalMatrix, 3x3 from it;
+    // slots of the other kind are ignored. Uploaded at once when the bound program uses
     // them. A program must be bound.
     void setMatrix(int index, const Mat4& matrix);
     void setNormalMatrix(int index, const Mat3& matrix);
     const Mat4& matrix(int index) const { return matrices_[index]; }
-    const Mat3& normalMatrix(int index) const { return normalMatrices_[index - 11]; }
+    const Mat3& normalMatrix(int index) const { return normalMatrices_[index - codes::kFirstNormalMatrix]; }
 
     void setRasterizerDiscard(bool enabled);
     void setProgramPointSize(bool enabled);
@@ -145,8 +147,8 @@ private:
     BlendState blend_;
     DepthStencilState depthStencil_;
     RasterizerState rasterizer_;
-    Mat4 matrices_[11];
-    Mat3 normalMatrices_[4];
+    Mat4 matrices_[codes::kFirstNormalMatrix];
+    Mat3 normalMatrices_[codes::kBuiltInMatrixCount - codes::kFirstNormalMatrix];
     bool programBindingEnabled_ = true;
     bool rasterizerDiscardEnabled_ = false;
     bool samplerSetBindingEnabled_ = true;

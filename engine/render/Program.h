@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Object.h"
+#include "render/CodeTables.h"
 #include "render/Gl.h"
 #include "render/Sampler.h"
 #include "render/Shader.h"
@@ -47,7 +48,7 @@ struct UniformBlockInfo {
 // which built-in matrices it uses.
 class Program : public Object {
 public:
-    static constexpr int kBuiltInCount = 15;
+    static constexpr int kBuiltInCount = codes::kBuiltInMatrixCount;
     // Stage codes, as the stage table numbers them.
     enum Stage { kVertex = 0, kFragment = 1, kGeometry = 2, kControl = 3, kEvaluation = 4, kCompute = 5 };
 

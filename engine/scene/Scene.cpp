@@ -1,5 +1,6 @@
 #include "scene/Scene.h"
 
+#include "render/CodeTables.h"
 #include "render/Device.h"
 #include "render/Program.h"
 #include "scene/Drawable.h"
@@ -8,27 +9,15 @@
 namespace {
 
 // Built-in matrix slots of the device, by index (also the bit of a program's usage mask).
-enum BuiltIn : int {
-    ModelViewMatrix = 2,
-    ModelViewMatrixInverse = 3,
-    ModelViewProjectionMatrix = 4,
-    ModelViewProjectionMatrixInverse = 5,
-    ViewMatrix = 6,
-    ViewMatrixInverse = 7,
-    WorldMatrix = 9,
-    NormalMatrix = 11,
-    NormalMatrixInverse = 12,
-    WorldNormalMatrix = 13,
-    ViewNormalMatrix = 14,
-};
 
 constexpr uint32_t bit(int index) {
     return 1u << index;
 }
 
-constexpr uint32_t kModelViewFamily = bit(ModelViewMatrix) | bit(ModelViewMatrixInverse) |
-                                      bit(ModelViewProjectionMatrix) | bit(ModelViewProjectionMatrixInverse) |
-                                      bit(NormalMatrix) | bit(NormalMatrixInverse);
+constexpr uint32_t kModelViewFamily = bit(codes::kModelViewMatrix) | bit(codes::kModelViewMatrixInverse) |
+                                      bit(codes::kModelViewProjectionMatrix) |
+                                      bit(codes::kModelViewProjectionMatrixInverse) |
+                                      bit(codes::kNormalMatrix) | bit(codes::kNormalMatrixInverse);
 
 template <class Visit> bool preOrder(Node* first, const Visit& visit) {
     for (Node* node = first; node; node = node->nextSibling()) {
@@ -78,9 +67,9 @@ void Scene::render(const Mat4& view, const Ref<StateSet>& stateSet, uint32_t pas
     if (!stateSet || !stateSet->device())
         return;
     Device& device = *stateSet->device();
-    device.setMatrix(ViewMatrix, view);
-    device.setMatrix(ViewMatrixInverse, Mat4::inverse(view));
-    device.setNormalMatrix(ViewNormalMatrix, view.upper3x3());
+    device.setMatrix(codes::kViewMatrix, view);
+    device.setMatrix(codes::kViewMatrixInverse, Mat4::inverse(view));
+    device.setNormalMatrix(codes::kViewNormalMatrix, view.upper3x3());
     passMask_ = passMask;
     view_ = view;
     stateSet_ = stateSet;
@@ -146,30 +135,30 @@ void Scene::setModelMatrices(Device& device, const Node& node) {
         modelView_ = view_ * world;
         setModelViewMatrices(device, modelView_, mask);
     }
-    if (mask & bit(WorldMatrix))
-        device.setMatrix(WorldMatrix, world);
-    if (mask & bit(WorldNormalMatrix))
-        device.setNormalMatrix(WorldNormalMatrix, world.upper3x3());
+    if (mask & bit(codes::kWorldMatrix))
+        device.setMatrix(codes::kWorldMatrix, world);
+    if (mask & bit(codes::kWorldNormalMatrix))
+        device.setNormalMatrix(codes::kWorldNormalMatrix, world.upper3x3());
 }
 
 void Scene::setModelViewMatrices(Device& device, const Mat4& modelView, uint32_t mask) {
-    if (mask & bit(ModelViewMatrix))
-        device.setMatrix(ModelViewMatrix, modelView);
-    if (mask & bit(ModelViewMatrixInverse))
-        device.setMatrix(ModelViewMatrixInverse, Mat4::inverse(modelView));
-    if (mask & (bit(ModelViewProjectionMatrix) | bit(ModelViewProjectionMatrixInverse))) {
-        const Mat4 mvp = device.matrix(0) * modelView;
-        if (mask & bit(ModelViewProjectionMatrix))
-            device.setMatrix(ModelViewProjectionMatrix, mvp);
-        if (mask & bit(ModelViewProjectionMatrixInverse))
-            device.setMatrix(ModelViewProjectionMatrixInverse, Mat4::inverse(mvp));
+    if (mask & bit(codes::kModelViewMatrix))
+        device.setMatrix(codes::kModelViewMatrix, modelView);
+    if (mask & bit(codes::kModelViewMatrixInverse))
+        device.setMatrix(codes::kModelViewMatrixInverse, Mat4::inverse(modelView));
+    if (mask & (bit(codes::kModelViewProjectionMatrix) | bit(codes::kModelViewProjectionMatrixInverse))) {
+        const Mat4 mvp = device.matrix(codes::kProjectionMatrix) * modelView;
+        if (mask & bit(codes::kModelViewProjectionMatrix))
+            device.setMatrix(codes::kModelViewProjectionMatrix, mvp);
+        if (mask & bit(codes::kModelViewProjectionMatrixInverse))
+            device.setMatrix(codes::kModelViewProjectionMatrixInverse, Mat4::inverse(mvp));
     }
-    if (mask & (bit(NormalMatrix) | bit(NormalMatrixInverse))) {
+    if (mask & (bit(codes::kNormalMatrix) | bit(codes::kNormalMatrixInverse))) {
         const Mat3 normal = Mat3::inverse(modelView.upper3x3()).transposed();
-        if (mask & bit(NormalMatrix))
-            device.setNormalMatrix(NormalMatrix, normal);
-        if (mask & bit(NormalMatrixInverse))
-            device.setNormalMatrix(NormalMatrixInverse, Mat3::inverse(normal));
+        if (mask & bit(codes::kNormalMatrix))
+            device.setNormalMatrix(codes::kNormalMatrix, normal);
+        if (mask & bit(codes::kNormalMatrixInverse))
+            device.setNormalMatrix(codes::kNormalMatrixInverse, Mat3::inverse(normal));
     }
 }
 
