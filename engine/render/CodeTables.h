@@ -19,6 +19,22 @@ struct TextureFormat {
 
 constexpr int kFormatCount = 45;
 constexpr int kNoFormat = 44;
+
+// The format codes' families, by range: one channel up to kLastOneChannelFormat, then two, RGB,
+// RGBA, depth (fixed point first, then floating point), and the compressed formats, which get no
+// storage of the engine's making.
+constexpr int kLastOneChannelFormat = 9, kLastTwoChannelFormat = 19, kLastRgbFormat = 24,
+              kLastRgbaFormat = 34, kLastFixedPointDepthFormat = 38, kLastUncompressedFormat = 40;
+constexpr bool isUncompressedFormat(int code) {
+    return code >= 0 && code <= kLastUncompressedFormat;
+}
+constexpr bool isDepthFormat(int code) {
+    return code > kLastRgbaFormat && code <= kLastUncompressedFormat;
+}
+// Depth formats that sample with a depth comparison.
+constexpr bool isFixedPointDepthFormat(int code) {
+    return code > kLastRgbaFormat && code <= kLastFixedPointDepthFormat;
+}
 constexpr int kTextureTypeCount = 11;
 constexpr int kBufferTargetCount = 11;
 constexpr int kAttachmentCount = 11;

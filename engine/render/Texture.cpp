@@ -10,13 +10,14 @@ namespace {
 bool defaultSwizzle(int format, int out[4]) {
     static constexpr int kSingle[4] = {0, 0, 0, 4}, kDouble[4] = {0, 0, 0, 1}, kRgb[4] = {0, 1, 2, 4},
                          kRgba[4] = {0, 1, 2, 3}, kDepth[4] = {0, 0, 0, 0};
-    const int* from = format < 0     ? nullptr
-                      : format <= 9  ? kSingle
-                      : format <= 19 ? kDouble
-                      : format <= 24 ? kRgb
-                      : format <= 34 ? kRgba
-                      : format <= 40 ? kDepth
-                                     : nullptr;
+    using namespace codes;
+    const int* from = format < 0                          ? nullptr
+                      : format <= kLastOneChannelFormat   ? kSingle
+                      : format <= kLastTwoChannelFormat   ? kDouble
+                      : format <= kLastRgbFormat          ? kRgb
+                      : format <= kLastRgbaFormat         ? kRgba
+                      : format <= kLastUncompressedFormat ? kDepth
+                                                          : nullptr;
     if (!from)
         return false;
     std::copy(from, from + 4, out);
@@ -68,7 +69,7 @@ void Texture::applyParams(const TextureParams& record) {
     sendIfChanged(params_.wrapS, record.wrapS, GL_TEXTURE_WRAP_S, codes::wrap(record.wrapS));
     sendIfChanged(params_.wrapT, record.wrapT, GL_TEXTURE_WRAP_T, codes::wrap(record.wrapT));
     sendIfChanged(params_.wrapR, record.wrapR, GL_TEXTURE_WRAP_R, codes::wrap(record.wrapR));
-    if (format_ <= 40) {
+    if (format_ <= codes::kLastUncompressedFormat) {
         static constexpr GLenum kSwizzleNames[4] = {GL_TEXTURE_SWIZZLE_R, GL_TEXTURE_SWIZZLE_G,
                                                     GL_TEXTURE_SWIZZLE_B, GL_TEXTURE_SWIZZLE_A};
         for (int i = 0; i < 4; ++i) {
@@ -76,7 +77,7 @@ void Texture::applyParams(const TextureParams& record) {
             params_.swizzle[i] = record.swizzle[i];
         }
     }
-    if (format_ >= 35 && format_ <= 40) {
+    if (codes::isDepthFormat(format_)) {
         static constexpr GLfloat kWhite[4] = {1, 1, 1, 1};
         glTexParameterfv(target, GL_TEXTURE_BORDER_COLOR, kWhite);
         glTexParameteri(target, GL_TEXTURE_COMPARE_MODE,

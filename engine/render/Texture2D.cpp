@@ -8,10 +8,10 @@ bool Texture2D::create(int width, int height, int formatCode) {
     setFormat(formatCode);
     TextureParams params = params_;
     params.minFilter = 1;
-    if (formatCode >= 35 && formatCode <= 38)
+    if (codes::isFixedPointDepthFormat(formatCode))
         params.compare = true;
     generate(params);
-    if (formatCode <= 40) {
+    if (codes::isUncompressedFormat(formatCode)) {
         const codes::TextureFormat& f = codes::textureFormat(formatCode);
         glTexImage2D(GL_TEXTURE_2D, 0, GLint(f.internalFormat), width, height, 0, f.format, f.type, nullptr);
     }

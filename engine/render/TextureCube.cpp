@@ -10,7 +10,7 @@ bool TextureCube::create(int width, int height, int formatCode) {
     params.minFilter = 1;
     params.wrapS = params.wrapT = params.wrapR = 0;
     generate(params);
-    if (formatCode <= 40)
+    if (codes::isUncompressedFormat(formatCode))
         for (int face = 0; face < 6; ++face)
             uploadFace(face, nullptr);
     unbind();
