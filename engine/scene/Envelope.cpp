@@ -127,66 +127,63 @@ float Envelope::bezier2DSpan(const EnvelopeKey& k0, const EnvelopeKey& k1, float
     return bezier(k0.value, y1, k1.value + k1.param[1], k1.value, t);
 }
 
+namespace {
+
+// Time outside [first, last] by the behaviour of that side (`before`: ahead of the first key):
+// true with `value` answered at once, or false with the time (and the value offset) to evaluate
+// between the keys. Unknown behaviour codes keep the time.
+bool beyondTheKeys(const EnvelopeKey& first, const EnvelopeKey& last, int behaviour, bool before, float& time,
+                   float& offset, float& value) {
+    double cycles = 0;
+    switch (behaviour) {
+    case BehaviourReset:
+        value = 0;
+        return true;
+    case BehaviourConstant:
+        value = before ? first.value : last.value;
+        return true;
+    case BehaviourRepeat: {
+        const float r = last.time - first.time;
+        time = r == 0 ? first.time : time - r * std::floor((time - first.time) / r);
+        return false;
+    }
+    case BehaviourOscillate:
+        time = wrap(time, first.time, last.time, cycles);
+        // Odd cycles mirror: L + F - T after the keys, L - F - T before them (as files expect).
+        if (isOdd(cycles))
+            time = (before ? last.time - first.time : last.time + first.time) - time;
+        return false;
+    case BehaviourOffsetRepeat:
+        time = wrap(time, first.time, last.time, cycles);
+        offset = (last.value - first.value) * static_cast<float>(cycles);
+        return false;
+    case BehaviourLinear:
+        value = before ? Envelope::outgoingTangent(first, *first.next) / (first.next->time - first.time) *
+                                 (time - first.time) +
+                             first.value
+                       : Envelope::incomingTangent(*last.prev, last) / (last.time - last.prev->time) *
+                                 (time - last.time) +
+                             last.value;
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 float Envelope::evaluate(float time) const {
     const EnvelopeKey* f = first_;
     if (!f)
         return 0;
     if (!f->next)
         return f->value;
-    const EnvelopeKey* l = last_;
     float offset = 0;
-    double cycles = 0;
-
-    if (time < f->time) {
-        switch (preBehaviour) {
-        case BehaviourReset:
-            return 0;
-        case BehaviourConstant:
-            return f->value;
-        case BehaviourRepeat: {
-            float r = l->time - f->time;
-            time = r == 0 ? f->time : time - r * std::floor((time - f->time) / r);
-            break;
-        }
-        case BehaviourOscillate:
-            time = wrap(time, f->time, l->time, cycles);
-            if (isOdd(cycles))
-                time = l->time - f->time - time;
-            break;
-        case BehaviourOffsetRepeat:
-            time = wrap(time, f->time, l->time, cycles);
-            offset = (l->value - f->value) * static_cast<float>(cycles);
-            break;
-        case BehaviourLinear:
-            return outgoingTangent(*f, *f->next) / (f->next->time - f->time) * (time - f->time) + f->value;
-        default:
-            break;
-        }
-    } else if (time > l->time) {
-        switch (postBehaviour) {
-        case BehaviourReset:
-            return 0;
-        case BehaviourConstant:
-            return l->value;
-        case BehaviourRepeat: {
-            float r = l->time - f->time;
-            time = r == 0 ? f->time : time - r * std::floor((time - f->time) / r);
-            break;
-        }
-        case BehaviourOscillate:
-            time = wrap(time, f->time, l->time, cycles);
-            if (isOdd(cycles))
-                time = l->time + f->time - time;
-            break;
-        case BehaviourOffsetRepeat:
-            time = wrap(time, f->time, l->time, cycles);
-            offset = (l->value - f->value) * static_cast<float>(cycles);
-            break;
-        case BehaviourLinear:
-            return incomingTangent(*l->prev, *l) / (l->time - l->prev->time) * (time - l->time) + l->value;
-        default:
-            break;
-        }
+    if (time < f->time || time > last_->time) {
+        const bool before = time < f->time;
+        float value = 0;
+        if (beyondTheKeys(*f, *last_, before ? preBehaviour : postBehaviour, before, time, offset, value))
+            return value;
     }
 
     const EnvelopeKey* k0 = f;
