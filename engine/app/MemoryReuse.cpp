@@ -61,8 +61,10 @@ void restartWithLargePages(char** argv) {
 #ifdef VORNDLE_GLIBC
     static const char kTunable[] = "glibc.malloc.hugetlb";
     const char* tunables = std::getenv("GLIBC_TUNABLES");
+    // Under valgrind the new image would run outside it (its tools do not follow exec by default).
+    const char* preload = std::getenv("LD_PRELOAD");
     if (kSanitized || !argv || !argv[0] || (tunables && std::strstr(tunables, kTunable)) ||
-        !glibcHasHugePageTunable() || !hugePagesOnRequest())
+        (preload && std::strstr(preload, "vgpreload")) || !glibcHasHugePageTunable() || !hugePagesOnRequest())
         return;
     std::string value = tunables && *tunables ? std::string(tunables) + ":" : std::string();
     value += kTunable;

@@ -15,5 +15,5 @@ void keepFreedMemoryForReuse();
 // program starts itself again, in the same process with the same arguments, with it added; a
 // GLIBC_TUNABLES that names it, whatever the value, is left alone (glibc.malloc.hugetlb=0 turns
 // this off). Returns only when no restart happened: not glibc 2.35 or later, huge pages off or
-// already on for everything, a sanitizer build, or the restart failed.
+// already on for everything, a sanitizer build, under valgrind, or the restart failed.
 void restartWithLargePages(char** argv);
