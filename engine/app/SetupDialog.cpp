@@ -273,9 +273,10 @@ SetupDialogResult showSetupDialog(ApplicationSettings& settings, const std::vect
 
     gtk_widget_destroy(state.widgets.dialog);
     // The window that opens next must not receive what is left of the dialog (its unmap, the
-    // focus moving away).
+    // focus moving away): a round trip first, so that the server has handled the destruction and
+    // everything it sent back is queued, then all of it dispatched.
+    gdk_display_sync(gdk_display_get_default());
     while (gtk_events_pending())
         gtk_main_iteration_do(FALSE);
-    gdk_display_flush(gdk_display_get_default());
     return response == GTK_RESPONSE_OK ? SetupDialogResult::Run : SetupDialogResult::Cancel;
 }
