@@ -293,8 +293,8 @@ def terrain():
                            ('smoothness', 'terrain.smooth'), ('EmissionSphere', 'EmissionSphere')])
 
 
-# Quarter turns of the meadow patches by row and column: the first four are the patches' old
-# pattern, where the foliage shaders still chose each from a hash of its cell.
+# Quarter turns of the meadow patches by row and column: the pattern the foliage shaders made when
+# they still chose each patch's turn from a hash of its cell.
 MEADOW_TURNS = [[0, 1, 3, 3, 2], [1, 2, 3, 2, 3], [1, 1, 0, 0, 3], [1, 1, 1, 1, 0], [0, 3, 0, 2, 1]]
 
 
@@ -308,7 +308,10 @@ def meadow(part, centre, seedmeshes, grid=5, size=12.0):
         for col in range(grid):
             pos = (centre[0] + (col - 0.5 * (grid - 1)) * size, 0, centre[1] + (row - 0.5 * (grid - 1)) * size)
             turn = MEADOW_TURNS[row % len(MEADOW_TURNS)][col % len(MEADOW_TURNS[0])]
-            cells.append(('meadow_%d_%d' % (col, row), transform(pos, (turn * 0.5 * PI, 0, 0))))
+            name = 'meadow_%d_%d' % (col, row)
+            # A patch's recording is read once, for all of its layers.
+            enable = '' if RECORD_CULLING else recorded_enable(part, name)
+            cells.append((name, enable, transform(pos, (turn * 0.5 * PI, 0, 0))))
     layers = []
     for mesh, petals in seedmeshes:
         for bin_, tex in ((0, 'turf'), (1, petals), (2, 'petal_buttercup')):
@@ -320,10 +323,10 @@ def meadow(part, centre, seedmeshes, grid=5, size=12.0):
         # Measured a patch at a time, with every layer of it.
         return ''.join(occluded(part, name, ''.join(
             material(layer, program, pairs, '<group>%s%s</group>' % (place, vao), False, uniform_pairs, TWO_SIDED)
-            for layer, program, pairs, vao in layers)) for name, place in cells)
+            for layer, program, pairs, vao in layers)) for name, _, place in cells)
     # Drawn a layer at a time, as one material each, every patch switched by its recording.
     return ''.join(material(layer, program, pairs, ''.join(
-        '<group>%s<group>%s%s</group></group>' % (recorded_enable(part, name), place, vao) for name, place in cells),
+        '<group>%s<group>%s%s</group></group>' % (enable, place, vao) for _, enable, place in cells),
         False, uniform_pairs, TWO_SIDED) for layer, program, pairs, vao in layers)
 
 

@@ -8,8 +8,7 @@
 
 namespace {
 
-// Built-in matrix slots of the device, by index (also the bit of a program's usage mask).
-
+// A built-in matrix slot's bit in a program's usage mask.
 constexpr uint32_t bit(int index) {
     return 1u << index;
 }
