@@ -6,7 +6,7 @@
 #include "core/LoadPhases.h"
 #include "core/SanitizerSupport.h"
 
-#include <GL/glew.h>
+#include "render/Gl.h"
 #include <SDL.h>
 #include <cstdio>
 #include <pthread.h>
@@ -115,7 +115,7 @@ bool ApplicationSDL::createWindowAndContext() {
         showMessage("Unable to initiate GLEW");
         return false;
     }
-    glGetError(); // glewInit may leave GL_INVALID_ENUM behind on core contexts
+    gl::clearErrors(); // glewInit may leave GL_INVALID_ENUM behind on core contexts
     if (!checkContextVersion(settings.contextVersion)) {
         diagnostic("GL", "version", "the context reports %s",
                    reinterpret_cast<const char*>(glGetString(GL_VERSION)));
@@ -139,7 +139,7 @@ bool ApplicationSDL::createWindowAndContext() {
     glHint(GL_FRAGMENT_SHADER_DERIVATIVE_HINT, GL_NICEST);
 
     keyState_.reset(new uint8_t[256]());
-    glGetError();
+    gl::clearErrors();
 
     // On Linux new threads inherit the creating thread's processor affinity, so the pin waits
     // until the GL driver's worker threads exist; otherwise they would all share processor 0.

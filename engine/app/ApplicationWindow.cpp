@@ -3,7 +3,7 @@
 
 #include "core/Diagnostics.h"
 
-#include <GL/glew.h>
+#include "render/Gl.h"
 #include <SDL.h>
 
 namespace {

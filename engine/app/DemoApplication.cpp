@@ -21,7 +21,7 @@
 #include "render/Texture.h"
 #include "render/VertexBuffer.h"
 
-#include <GL/glew.h>
+#include "render/Gl.h"
 #include <SDL.h>
 #include <algorithm>
 #include <cstdio>
@@ -81,7 +81,7 @@ bool DemoApplication::load() {
 
     GLfloat maximum = 0;
     glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &maximum);
-    glGetError(); // a driver without anisotropic filtering reports an invalid enum
+    gl::clearErrors(); // a driver without anisotropic filtering reports an invalid enum
     maximumAnisotropy = maximum;
     requestedAnisotropy = static_cast<float>(settings.anisotropy);
     // A software rasteriser filters anisotropically hundreds of times slower than plainly (a

@@ -28,7 +28,7 @@
 #include "render/TextureBuffer.h"
 #include "render/TextureCube.h"
 
-#include <GL/glew.h>
+#include "render/Gl.h"
 #include <cstring>
 #include <memory>
 #include <set>
@@ -38,12 +38,6 @@
 using tinyxml2::XMLElement;
 
 namespace {
-
-// Reads away pending GL errors; bounded, because a lost context may keep reporting itself.
-void clearGlErrors() {
-    for (int i = 0; i < 32 && glGetError() != GL_NO_ERROR; ++i) {
-    }
-}
 
 // Shares of the loading bar per group (the parts share the rest).
 constexpr float shareFramebuffers = 0.080000006f;
@@ -338,7 +332,7 @@ bool DescriptionLoader::loadTarget(const XMLElement* e) {
         return false;
     // Targets are made without pixels, so a GL error is the only sign that the driver could not
     // give one its storage; start from a clean error state to read it.
-    clearGlErrors();
+    gl::clearErrors();
     Ref<Texture> texture;
     if (renderbuffer) {
         Ref<RenderBuffer> rb = makeRef<RenderBuffer>();
@@ -375,8 +369,8 @@ bool DescriptionLoader::loadTarget(const XMLElement* e) {
         texture->applyParams(params);
         texture->unbind();
     }
-    if (GLenum error = glGetError(); error != GL_NO_ERROR) {
-        clearGlErrors();
+    if (GLenum error = gl::takeError(); error != GL_NO_ERROR) {
+        gl::clearErrors();
         return fail(place, error == GL_OUT_OF_MEMORY ? "the driver has no memory for the target"
                                                      : "the driver refused the target");
     }

@@ -50,6 +50,7 @@ Ref<Texture> ImageLoader::textureFromImage(const DecodedImage& image, const std:
         texture->bind();
         glTexImage1D(GL_TEXTURE_1D, 0, GLint(f.internalFormat), image.width, 0, f.format, f.type,
                      image.pixels.data());
+        VORNDLE_GL_CHECK("glTexImage1D");
         texture->unbind();
         return texture;
     }

@@ -78,6 +78,7 @@ Ref<Mesh> Mesh::fromData(const MeshData& data, const std::string& source) {
     indices->create();
     glBindBuffer(GL_COPY_WRITE_BUFFER, indices->glName());
     glBufferData(GL_COPY_WRITE_BUFFER, GLsizeiptr(data.indices.size()), data.indices.data(), GL_STATIC_DRAW);
+    VORNDLE_GL_CHECK("glBufferData");
     glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
 
     Ref<Mesh> mesh = makeRef<Mesh>(vertices, indices, data.bins);

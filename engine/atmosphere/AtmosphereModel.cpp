@@ -140,6 +140,7 @@ bool AtmosphereModel::upload(UniformBuffer& buffer) const {
         return false;
     buffer.bind();
     void* target = glMapBufferRange(buffer.glTarget(), 0, bytes, GL_MAP_WRITE_BIT);
+    VORNDLE_GL_CHECK("glMapBufferRange");
     if (!target) {
         buffer.unbind();
         return false;

@@ -335,6 +335,7 @@ void DeferredScene::fillLightRecords() {
     const Mat3 normalMatrix = Mat3::inverse(cam.view.upper3x3()).transposed();
     lightVertexBuffer_->bind();
     auto* records = static_cast<LightRecord*>(glMapBuffer(GL_ARRAY_BUFFER, GL_WRITE_ONLY));
+    VORNDLE_GL_CHECK("glMapBuffer");
     // Types that write no vector of their own repeat the previous record's.
     float vector[3] = {0, 0, 0};
     for (size_t i = 0; i < lights_.size(); ++i) {

@@ -68,6 +68,7 @@ bool ParticleSystem::upload() {
     const GLsizeiptr bytes = GLsizeiptr(count_) * GLsizeiptr(sizeof(Particle));
     vertexBuffer_->bind();
     void* target = glMapBufferRange(vertexBuffer_->glTarget(), 0, bytes, GL_MAP_WRITE_BIT);
+    VORNDLE_GL_CHECK("glMapBufferRange");
     if (!target) {
         vertexBuffer_->unbind();
         return false;

@@ -29,5 +29,6 @@ void BufferObject::unbind() const {
 bool BufferObject::setData(int usageCode, GLsizeiptr size, const void* data) {
     usage_ = usageCode;
     glBufferData(glTarget(), size, data, codes::bufferUsage(usageCode));
+    VORNDLE_GL_CHECK("glBufferData");
     return true;
 }

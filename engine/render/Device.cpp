@@ -8,7 +8,6 @@
 #include "render/VertexArrayObject.h"
 #include "render/VertexBuffer.h"
 
-#include <cassert>
 #include <cstring>
 
 namespace {
@@ -195,12 +194,10 @@ void Device::bindDefaultFramebuffer(int width, int height) {
 void Device::bindProgram(const Ref<Program>& program) {
     if (!programBindingEnabled_)
         return;
-    assert(program && "bindProgram expects a program; resetState unbinds");
+    VORNDLE_EXPECTS(program, "resetState unbinds");
     if (program_)
         unbindProgramArrays();
     program_ = program;
-    if (!program_)
-        return;
     program_->use();
     uploadBindMatrices();
 }
@@ -220,6 +217,7 @@ void Device::uploadBindMatrices() {
 }
 
 void Device::bindVertexBuffer(const Ref<VertexBuffer>& vertexBuffer) {
+    VORNDLE_EXPECTS(vertexBuffer, "resetState unbinds");
     vertexBuffer_ = vertexBuffer;
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_->glName());
     if (!program_)
@@ -228,6 +226,7 @@ void Device::bindVertexBuffer(const Ref<VertexBuffer>& vertexBuffer) {
 }
 
 void Device::bindIndexBuffer(const Ref<IndexBuffer>& indexBuffer) {
+    VORNDLE_EXPECTS(indexBuffer, "resetState unbinds");
     indexBuffer_ = indexBuffer;
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_->glName());
     const bool shortIndices = indexBuffer_->indexSize() == 2;
@@ -282,16 +281,15 @@ void Device::bindBufferBindings(const Ref<BufferBindings>& bindings) {
 }
 
 void Device::setMatrix(int index, const Mat4& matrix) {
-    if (index < 0 || index >= codes::kFirstNormalMatrix)
-        return;
+    VORNDLE_EXPECTS(index >= 0 && index < codes::kFirstNormalMatrix, "a 4x4 matrix slot");
     matrices_[index] = matrix;
     if (program_ && (program_->builtInMask() & (1u << index)))
         glUniformMatrix4fv(program_->builtInLocation(index), 1, GL_TRUE, matrices_[index].m);
 }
 
 void Device::setNormalMatrix(int index, const Mat3& matrix) {
-    if (index < codes::kFirstNormalMatrix || index >= codes::kBuiltInMatrixCount)
-        return;
+    VORNDLE_EXPECTS(index >= codes::kFirstNormalMatrix && index < codes::kBuiltInMatrixCount,
+                    "a 3x3 matrix slot");
     normalMatrices_[index - codes::kFirstNormalMatrix] = matrix;
     if (program_ && (program_->builtInMask() & (1u << index)))
         glUniformMatrix3fv(program_->builtInLocation(index), 1, GL_TRUE,

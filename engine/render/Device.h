@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Contract.h"
 #include "core/Object.h"
 #include "math/Mat3.h"
 #include "math/Mat4.h"
@@ -79,12 +80,19 @@ public:
     static unsigned long stateDifferencesReported();
 
     // Built-in matrices by slot (codes::BuiltInMatrix): 4x4 below kFirstNormalMatrix, 3x3 from it;
-    // slots of the other kind are ignored. Uploaded at once when the bound program uses
-    // them. A program must be bound.
+    // a slot of the other kind is a fault of the caller. Uploaded at once when the bound program
+    // uses them; the pass-wide ones also reach every program bound later.
     void setMatrix(int index, const Mat4& matrix);
     void setNormalMatrix(int index, const Mat3& matrix);
-    const Mat4& matrix(int index) const { return matrices_[index]; }
-    const Mat3& normalMatrix(int index) const { return normalMatrices_[index - codes::kFirstNormalMatrix]; }
+    const Mat4& matrix(int index) const {
+        VORNDLE_EXPECTS(index >= 0 && index < codes::kFirstNormalMatrix, "a 4x4 matrix slot");
+        return matrices_[index];
+    }
+    const Mat3& normalMatrix(int index) const {
+        VORNDLE_EXPECTS(index >= codes::kFirstNormalMatrix && index < codes::kBuiltInMatrixCount,
+                        "a 3x3 matrix slot");
+        return normalMatrices_[index - codes::kFirstNormalMatrix];
+    }
 
     void setRasterizerDiscard(bool enabled);
     void setProgramPointSize(bool enabled);

@@ -146,7 +146,7 @@ void FrameProfiler::probe(const Features& allowed) {
         glGetIntegerv(GL_MAX_DEBUG_MESSAGE_LENGTH, &maxMessageLength_);
     }
     // A driver that does not know one of the enums says so with an error, not with a value.
-    glGetError();
+    gl::clearErrors();
 }
 
 const std::string& FrameProfiler::passName(int pass) const {

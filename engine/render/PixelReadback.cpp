@@ -1,6 +1,6 @@
 #include "render/PixelReadback.h"
 
-#include <cassert>
+#include "core/Contract.h"
 
 PixelReadback::PixelReadback(int width, int height, int depth)
     : width_(width), height_(height), depth_(depth < 1           ? 1
@@ -12,9 +12,10 @@ PixelReadback::PixelReadback(int width, int height, int depth)
     for (int i = 0; i < depth_; ++i) {
         glBindBuffer(GL_PIXEL_PACK_BUFFER, buffers_[i]);
         glBufferData(GL_PIXEL_PACK_BUFFER, static_cast<GLsizeiptr>(frameBytes()), nullptr, GL_STREAM_READ);
+        VORNDLE_GL_CHECK("glBufferData");
     }
     glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
-    valid_ = glGetError() == GL_NO_ERROR;
+    valid_ = gl::takeError() == GL_NO_ERROR;
 }
 
 PixelReadback::~PixelReadback() {
@@ -30,7 +31,7 @@ PixelReadback::~PixelReadback() {
 }
 
 void PixelReadback::start() {
-    assert(!full() && !mapped_);
+    VORNDLE_EXPECTS(!full() && !mapped_, "a free slot and no frame mapped");
     const int slot = (oldest_ + pending_) % depth_;
     GLint readFramebuffer = 0, readBuffer = 0;
     glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &readFramebuffer);
@@ -50,7 +51,7 @@ void PixelReadback::start() {
 }
 
 const uint8_t* PixelReadback::mapOldest() {
-    assert(pending_ > 0 && !mapped_);
+    VORNDLE_EXPECTS(pending_ > 0 && !mapped_, "a read started and no frame mapped");
     GLsync& fence = fences_[oldest_];
     if (fence) {
         // By now the read is normally long done; the flush bit makes sure a wait cannot hang on
@@ -64,6 +65,7 @@ const uint8_t* PixelReadback::mapOldest() {
     glBindBuffer(GL_PIXEL_PACK_BUFFER, buffers_[oldest_]);
     const void* pixels =
         glMapBufferRange(GL_PIXEL_PACK_BUFFER, 0, static_cast<GLsizeiptr>(frameBytes()), GL_MAP_READ_BIT);
+    VORNDLE_GL_CHECK("glMapBufferRange");
     glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
     mapped_ = pixels != nullptr;
     if (!pixels) {
@@ -75,7 +77,7 @@ const uint8_t* PixelReadback::mapOldest() {
 }
 
 void PixelReadback::releaseOldest() {
-    assert(mapped_);
+    VORNDLE_EXPECTS(mapped_, "a frame mapped");
     glBindBuffer(GL_PIXEL_PACK_BUFFER, buffers_[oldest_]);
     glUnmapBuffer(GL_PIXEL_PACK_BUFFER);
     glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);

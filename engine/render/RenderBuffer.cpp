@@ -9,6 +9,7 @@ bool RenderBuffer::create(int width, int height, int formatCode) {
     glGenRenderbuffers(1, &glName_);
     glBindRenderbuffer(GL_RENDERBUFFER, glName_);
     glRenderbufferStorage(GL_RENDERBUFFER, codes::textureFormat(formatCode).internalFormat, width, height);
+    VORNDLE_GL_CHECK("glRenderbufferStorage");
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
     return true;
 }

@@ -14,6 +14,7 @@ bool Texture2D::create(int width, int height, int formatCode) {
     if (codes::isUncompressedFormat(formatCode)) {
         const codes::TextureFormat& f = codes::textureFormat(formatCode);
         glTexImage2D(GL_TEXTURE_2D, 0, GLint(f.internalFormat), width, height, 0, f.format, f.type, nullptr);
+        VORNDLE_GL_CHECK("glTexImage2D");
     }
     unbind();
     return true;
@@ -26,4 +27,5 @@ void Texture2D::upload(const void* pixels) const {
 void Texture2D::uploadLevel(int level, int width, int height, const void* pixels) const {
     const codes::TextureFormat& f = codes::textureFormat(format_);
     glTexImage2D(GL_TEXTURE_2D, level, GLint(f.internalFormat), width, height, 0, f.format, f.type, pixels);
+    VORNDLE_GL_CHECK("glTexImage2D");
 }

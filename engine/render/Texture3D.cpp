@@ -13,6 +13,7 @@ bool Texture3D::create(int width, int height, int depth, int formatCode) {
     generate(params);
     const codes::TextureFormat& f = codes::textureFormat(formatCode);
     glTexImage3D(glTarget(), 0, GLint(f.internalFormat), width, height, depth, 0, f.format, f.type, nullptr);
+    VORNDLE_GL_CHECK("glTexImage3D");
     unbind();
     return true;
 }
@@ -21,4 +22,5 @@ void Texture3D::upload(const void* pixels) const {
     const codes::TextureFormat& f = codes::textureFormat(format_);
     glTexImage3D(glTarget(), 0, GLint(f.internalFormat), width_, height_, depth_, 0, f.format, f.type,
                  pixels);
+    VORNDLE_GL_CHECK("glTexImage3D");
 }

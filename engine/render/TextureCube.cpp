@@ -21,6 +21,7 @@ void TextureCube::uploadFace(int face, const void* pixels) const {
     const codes::TextureFormat& f = codes::textureFormat(format_);
     glTexImage2D(codes::cubeFace(face), 0, GLint(f.internalFormat), width_, height_, 0, f.format, f.type,
                  pixels);
+    VORNDLE_GL_CHECK("glTexImage2D");
 }
 
 int TextureCube::faceOfFile(int fileIndex) {

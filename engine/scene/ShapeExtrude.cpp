@@ -260,6 +260,7 @@ Ref<Mesh> ShapeExtrude::generate(bool singleIndexBin, bool dynamic, bool oriente
     glBufferData(GL_COPY_WRITE_BUFFER,
                  shortIndices ? GLsizeiptr(shortData.size() * 2) : GLsizeiptr(indices.size() * 4),
                  shortIndices ? static_cast<const void*>(shortData.data()) : indices.data(), GL_STATIC_DRAW);
+    VORNDLE_GL_CHECK("glBufferData");
     glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
 
     mesh_ = makeRef<Mesh>(vertexBuffer, indexBuffer, std::move(bins));

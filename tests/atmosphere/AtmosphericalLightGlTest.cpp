@@ -78,7 +78,7 @@ TEST_F(AtmosphericalLightGlTest, AttachSizesTheBufferFindsTheMembersAndUploads) 
     light.uniformBuffer->unbind();
     EXPECT_EQ(std::memcmp(expected, actual, sizeof actual), 0);
     EXPECT_EQ(actual[12], 1.0f);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    EXPECT_EQ(gl::takeError(), GLenum(GL_NO_ERROR));
 }
 
 TEST_F(AtmosphericalLightGlTest, AProgramWithoutTheBlockIsRefused) {
@@ -99,7 +99,7 @@ TEST_F(AtmosphericalLightGlTest, UploadNeverWritesPastASmallBuffer) {
     small.unbind();
     AtmosphereModel model;
     EXPECT_TRUE(model.upload(small));
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    EXPECT_EQ(gl::takeError(), GLenum(GL_NO_ERROR));
 }
 
 } // namespace

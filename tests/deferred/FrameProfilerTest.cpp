@@ -282,7 +282,7 @@ TEST_F(MeshProfileTest, StatisticsCountTheDrawnMeshExactly) {
     GLsizei length = 0;
     glGetObjectLabel(GL_TEXTURE, texture->glName(), sizeof label, &length, label);
     EXPECT_STREQ(label, "gb_diffuse");
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    EXPECT_EQ(gl::takeError(), GLenum(GL_NO_ERROR));
 }
 
 } // namespace

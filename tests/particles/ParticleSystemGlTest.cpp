@@ -49,7 +49,7 @@ TEST_F(ParticleSystemGlTest, TheBufferMirrorsTheRecordsAsFourAttributes) {
     EXPECT_EQ(system->liveParticleCount(), 3);
     std::vector<Particle> gpu = readBack(*system);
     EXPECT_EQ(std::memcmp(gpu.data(), system->particles(), gpu.size() * sizeof(Particle)), 0);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    EXPECT_EQ(gl::takeError(), GLenum(GL_NO_ERROR));
 
     Ref<ParticleSystem> still = makeRef<ParticleSystem>();
     ASSERT_TRUE(still->create(2, false));
@@ -101,7 +101,7 @@ TEST_F(ParticleSystemGlTest, DrawsThroughTheSceneDrawable) {
     drawable->draw(device, 0.05f);
     EXPECT_EQ(system->liveParticleCount(), 30) << "uploaded again before drawing: the system is dynamic";
     EXPECT_EQ(readBack(*system)[29].energy, 1.0f);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    EXPECT_EQ(gl::takeError(), GLenum(GL_NO_ERROR));
 }
 
 // The same setup gives the same particles, byte for byte.

@@ -283,7 +283,7 @@ TEST_F(DemoLoadTest, TargetsTheDriverCannotHoldFailTheLoad) {
         EXPECT_NE(err.find(c.expected), std::string::npos) << err;
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
         EXPECT_FALSE(textureRegistry().find("big"));
-        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << "the loader leaves no GL error behind";
+        EXPECT_EQ(gl::takeError(), GLenum(GL_NO_ERROR)) << "the loader leaves no GL error behind";
         app.unload();
     }
 }

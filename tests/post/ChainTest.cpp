@@ -350,7 +350,7 @@ TEST_F(PostChain, MissingOptionalResourcesAreSkipped) {
     // Without its first target the occlusion runs in one pass, unblurred.
     EXPECT_EQ(blit->samplerSets(BlitEngine::kAmbientOcclusion).size(), 1u);
     blit->run(*device);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    EXPECT_EQ(gl::takeError(), GLenum(GL_NO_ERROR));
 }
 
 TEST_F(PostChain, SharedQuadsGoWithTheLastEngine) {

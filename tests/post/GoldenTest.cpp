@@ -68,7 +68,7 @@ protected:
         blit->engine(slot)->render(*device, blit->samplerSets(slot), passes);
         const Ref<Framebuffer> target = framebufferRegistry().find(targetName);
         device->resetState();
-        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+        EXPECT_EQ(gl::takeError(), GLenum(GL_NO_ERROR));
         EXPECT_TRUE(matchesGolden(name, target->width(), target->height(), readPixels(target)));
     }
 
@@ -85,7 +85,7 @@ TEST_F(PostGoldenTest, EveryPermutation) {
         blit->forcePermutation(i);
         blit->run(*device);
         device->resetState();
-        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+        EXPECT_EQ(gl::takeError(), GLenum(GL_NO_ERROR));
         std::string name = BlitEngine::permutationName(i);
         EXPECT_TRUE(matchesGolden(name.substr(5), kWidth, kHeight, readPixels(output)));
     }

@@ -92,7 +92,7 @@ TEST_F(FlockTest, BirdsCircleTheMillFacingTheirWayAndFlap) {
     int flapping = 0;
     for (float time : {150.0f, 150.05f, 190.0f, 190.05f}) {
         app.renderFrame(time, 1.0f / 60);
-        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << time;
+        EXPECT_EQ(gl::takeError(), GLenum(GL_NO_ERROR)) << time;
         std::vector<Pose> now;
         for (size_t i = 0; i < windmill->skeletons.size(); ++i) {
             const Skeleton& skeleton = bird(i);
@@ -149,7 +149,7 @@ TEST_F(FlockTest, TheSkinnedMaterialDrawsABirdWhereItsSkeletonIs) {
     camera.transform.position = eye;
     camera.transform.rotation = Vec3(std::atan2(-look.x, -look.z), std::asin(look.y), 0);
     app.renderFrame(time, 1.0f / 60);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    EXPECT_EQ(gl::takeError(), GLenum(GL_NO_ERROR));
 
     // What the geometry pass left in the G-buffer: the depth and the albedo of every pixel.
     const Framebuffer& gBuffer = *windmill->gBuffer();
@@ -164,7 +164,7 @@ TEST_F(FlockTest, TheSkinnedMaterialDrawsABirdWhereItsSkeletonIs) {
     glReadBuffer(GL_COLOR_ATTACHMENT0);
     glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, albedo.data());
     glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    EXPECT_EQ(gl::takeError(), GLenum(GL_NO_ERROR));
 
     // Within 10 m of the camera there is nothing but the bird (window depth 0.99 at 10 m).
     int near = 0, nearCentre = 0;

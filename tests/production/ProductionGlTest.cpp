@@ -146,7 +146,7 @@ TEST_F(ProductionLoadTest, LoadsEveryPartAndDrivesTheSkyAndPostFromEnvelopes) {
     const int mode = VorndleSceneTemplate::effectMode(intro.effectModeEnvelope->evaluate(90.0f));
     EXPECT_EQ(intro.blitEngine()->effects[BlitEngine::kFlagGlow], mode == 1);
     EXPECT_EQ(intro.blitEngine()->effects[BlitEngine::kFlagRadialBlur], mode == 2);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    EXPECT_EQ(gl::takeError(), GLenum(GL_NO_ERROR));
 
     app.renderFrame(150.0f, 1.0f / 60);
     EXPECT_EQ(part(1).currentTime, 150.0f);
@@ -198,7 +198,7 @@ TEST_F(ProductionLoadTest, SpecialNodesAreCollectedAndDrawnOnlyInTheirPasses) {
     EXPECT_EQ(windmill.emissionSphere[2], 3.0f);
     EXPECT_EQ(windmill.emissionSphere[3], 5.0f) << "5 once the node is found";
     EXPECT_EQ(part(0).emissionSphere[3], 4.0f) << "no node: the default stays";
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    EXPECT_EQ(gl::takeError(), GLenum(GL_NO_ERROR));
 }
 
 TEST_F(ProductionLoadTest, MotionBlurStartsAfreshAtACameraCut) {

@@ -134,7 +134,7 @@ protected:
         std::vector<float> rgba(picture.size() * 4);
         glReadPixels(0, 0, kSize, kSize, GL_RGBA, GL_FLOAT, rgba.data());
         glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+        EXPECT_EQ(gl::takeError(), GLenum(GL_NO_ERROR));
         for (size_t i = 0; i < picture.size(); ++i)
             picture[i] = {rgba[4 * i], rgba[4 * i + 1], rgba[4 * i + 2]};
         return picture;

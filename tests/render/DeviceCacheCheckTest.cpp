@@ -270,8 +270,7 @@ std::vector<Snapshot> run(Device& device, const std::vector<std::vector<Records>
     }
     device.setCachesEnabled(true);
     device.resetState();
-    while (glGetError() != GL_NO_ERROR) {
-    }
+    gl::clearErrors();
     return out;
 }
 

@@ -8,6 +8,8 @@
 #include "render/TextureBuffer.h"
 #include "render/TextureCube.h"
 
+#include <gmock/gmock.h>
+
 namespace {
 
 using TextureTest = RenderTest;
@@ -116,6 +118,22 @@ TEST_F(TextureTest, RenderBuffersIgnoreParameters) {
     EXPECT_TRUE(rec.calls().empty());
 }
 
+// A refused allocation is reported once to whoever asks GL for its errors, whether or not a
+// checked call site read the queue first; where checks run, they name the call site.
+TEST_F(TextureTest, ARefusedAllocationReachesTheErrorQueryAndNamesItsCallSite) {
+    Texture2D texture;
+    testing::internal::CaptureStderr();
+    texture.create(-1, 4, codes::formatCode("rgba_8"));
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(gl::takeError(), GLenum(GL_INVALID_VALUE));
+    EXPECT_EQ(gl::takeError(), GLenum(GL_NO_ERROR));
+#ifdef NDEBUG
+    EXPECT_EQ(said, "");
+#else
+    EXPECT_THAT(said, testing::MatchesRegex(".*Texture2D\\.cpp:[0-9]+: glTexImage2D: GL error 0x0501\n"));
+#endif
+}
+
 TEST_F(TextureTest, VolumeArrayCubeAndBufferTexturesAllocateOnTheirTargets) {
     Texture2DArray array;
     ASSERT_TRUE(array.create(4, 4, 3, 25));
@@ -150,7 +168,7 @@ TEST_F(TextureTest, VolumeArrayCubeAndBufferTexturesAllocateOnTheirTargets) {
     glGetTexLevelParameteriv(GL_TEXTURE_BUFFER, 0, GL_TEXTURE_BUFFER_DATA_STORE_BINDING, &bound);
     EXPECT_EQ(GLuint(bound), data->glName());
     glBindTexture(GL_TEXTURE_BUFFER, 0);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    EXPECT_EQ(gl::takeError(), GLenum(GL_NO_ERROR));
 }
 
 Ref<Texture2D> texture2D(const char* format, int w = 16, int h = 8) {
@@ -283,7 +301,7 @@ TEST_F(FramebufferTest, EveryRenderableFormatClassCompletes) {
     mixed->setAttachment(10, rb, 0, 0);
     EXPECT_TRUE(mixed->create());
     EXPECT_EQ(mixed->width(), 16);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    EXPECT_EQ(gl::takeError(), GLenum(GL_NO_ERROR));
 }
 
 } // namespace

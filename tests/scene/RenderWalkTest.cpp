@@ -90,8 +90,7 @@ protected:
         root = nullptr;
         stateSet = nullptr;
         device = nullptr;
-        while (glGetError() != GL_NO_ERROR) {
-        }
+        gl::clearErrors();
     }
 
     void render(uint32_t mask = 0) {

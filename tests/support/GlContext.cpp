@@ -42,8 +42,7 @@ struct Context {
             error = "glewInit failed (no GLX display?)";
             return;
         }
-        while (glGetError() != GL_NO_ERROR) {
-        }
+        gl::clearErrors();
         ok = true;
     }
 

@@ -9,8 +9,7 @@
 void GlTest::SetUp() {
     ASSERT_TRUE(GlContext::ensure()) << GlContext::error();
     // Whatever came before (another fixture, the context's creation) is not this test's doing.
-    while (glGetError() != GL_NO_ERROR) {
-    }
+    gl::clearErrors();
     // A device in checking mode that finds GL holding other state than it believes fails the test.
     Device::setStateDifferenceHandler([](const std::string& report) { ADD_FAILURE() << report; });
     Device::setDefaultStateChecking(true);
@@ -22,7 +21,7 @@ void GlTest::TearDown() {
     std::string left;
     // GL queues at most one error per kind; the bound keeps a broken driver from looping forever.
     for (int i = 0; i < 16; ++i) {
-        const GLenum error = glGetError();
+        const GLenum error = gl::takeError();
         if (error == GL_NO_ERROR)
             break;
         char code[16];

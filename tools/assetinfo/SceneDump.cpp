@@ -72,8 +72,7 @@ public:
             error_ = "glewInit failed (no GLX display?)";
             return;
         }
-        while (glGetError() != GL_NO_ERROR) {
-        }
+        gl::clearErrors();
     }
     ~HiddenContext() {
         if (context_)

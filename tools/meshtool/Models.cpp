@@ -1,9 +1,9 @@
 #include "Models.h"
 
 #include "ModelKit.h"
+#include "core/Contract.h"
 
 #include <algorithm>
-#include <cassert>
 
 namespace {
 
@@ -51,7 +51,9 @@ bool buildModel(const std::string& name, const ModelOptions& o, Geometry& g, std
     std::vector<Geometry> bins(size_t(entry->bins));
     entry->build(bins, o);
     // An empty bin would vanish and shift the materials of every bin after it.
-    assert(std::none_of(bins.begin(), bins.end(), [](const Geometry& b) { return b.indices.empty(); }));
+    VORNDLE_EXPECTS(
+        std::none_of(bins.begin(), bins.end(), [](const Geometry& b) { return b.indices.empty(); }),
+        "every model fills each of its bins");
     modelkit::mergeBins(bins, g);
     return true;
 }

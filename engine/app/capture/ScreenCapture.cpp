@@ -1,6 +1,6 @@
 #include "app/capture/ScreenCapture.h"
 
-#include <GL/glew.h>
+#include "render/Gl.h"
 #include <png.h>
 #include <vector>
 
