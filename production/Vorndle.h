@@ -28,7 +28,7 @@ public:
     // line skips it). False when the user cancels or no dialog can be shown.
     bool setup() override;
     bool onDemoLoaded() override;
-    bool createParts(Ref<LoadingScreen>& loadingScreen) override;
+    [[nodiscard]] bool createParts(Ref<LoadingScreen>& loadingScreen) override;
 
     // Runs once the settings dialog is shown (tests drive the dialog through it).
     SetupDialogShownHook dialogHook;
@@ -39,8 +39,8 @@ public:
     // cannot be read gives the grey ramp (entry i = i, i, i).
     static std::array<uint8_t, 3 * kGradientEntries> readGradient(const std::string& path);
     // The 1D texture of a gradient table.
-    static Ref<Texture> createGradientTexture(const uint8_t* table);
+    [[nodiscard]] static Ref<Texture> createGradientTexture(const uint8_t* table);
     // kRandomNormals unit vectors from the seeded generator, three floats each; the same on every run.
     static void randomNormals(float* xyz);
-    static Ref<Texture> createRandomNormalsTexture();
+    [[nodiscard]] static Ref<Texture> createRandomNormalsTexture();
 };

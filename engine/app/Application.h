@@ -10,8 +10,8 @@ class Application : public FramePresenter {
 public:
     ~Application() override = default;
 
-    virtual bool run() = 0;
-    virtual bool initialize() = 0;
+    [[nodiscard]] virtual bool run() = 0;
+    [[nodiscard]] virtual bool initialize() = 0;
     virtual void shutdown() = 0;
     // Handles at most one window event; false when the main loop must end.
     virtual bool pumpMessages() = 0;
@@ -20,7 +20,7 @@ public:
     virtual void* windowHandle() = 0;
     // Fills the settings (the production may show its dialog); false cancels the program.
     virtual bool setup() = 0;
-    virtual bool load() = 0;
+    [[nodiscard]] virtual bool load() = 0;
     virtual void unload() = 0;
     virtual void frame() = 0;
     virtual void onMouseMove(int x, int y) = 0;

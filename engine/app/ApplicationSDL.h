@@ -15,8 +15,8 @@ public:
     ApplicationSDL();
     ~ApplicationSDL() override;
 
-    bool run() override;
-    bool initialize() override;
+    [[nodiscard]] bool run() override;
+    [[nodiscard]] bool initialize() override;
     void shutdown() override;
     bool pumpMessages() override;
     void swapBuffers() override;
@@ -40,9 +40,9 @@ public:
 
 protected:
     // Steps before loading: the window, the context, extension loading and the GL set-up.
-    bool createWindowAndContext();
-    bool createWindow();
-    bool createContext();
+    [[nodiscard]] bool createWindowAndContext();
+    [[nodiscard]] bool createWindow();
+    [[nodiscard]] bool createContext();
     void destroyContext();
     void destroyWindow();
     // True when the context supports the version `contextVersion` selects.

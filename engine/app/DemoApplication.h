@@ -23,7 +23,7 @@ public:
     ~DemoApplication() override;
 
     bool setup() override { return true; }
-    bool load() override;
+    [[nodiscard]] bool load() override;
     void unload() override;
     void frame() override;
 
@@ -41,7 +41,7 @@ public:
     // Called after the demo description has loaded; false aborts loading.
     virtual bool onDemoLoaded() { return true; }
     // Registers the production's parts on the timeline; false aborts loading.
-    virtual bool createParts(Ref<LoadingScreen>& loadingScreen) = 0;
+    [[nodiscard]] virtual bool createParts(Ref<LoadingScreen>& loadingScreen) = 0;
 
     // Steps 4 to 9 of a frame for a given beat and step: reset, clear, timeline, present, audio
     // update, and a quit request when no part was active.
@@ -58,10 +58,10 @@ public:
     // everything. When anything fails, what was there stays exactly as it was and the new objects
     // are released.
     enum ReloadScope { ReloadParts, ReloadPrograms, ReloadAllButSong, ReloadEverything };
-    bool reload(ReloadScope scope, const std::vector<std::string>& changedFiles = {});
+    [[nodiscard]] bool reload(ReloadScope scope, const std::vector<std::string>& changedFiles = {});
     // --profile / --profile-json: a profiler on the device from the first frame, the registered
     // GL objects labelled with their names; false when the JSON file cannot be written.
-    bool startProfiling();
+    [[nodiscard]] bool startProfiling();
     // Reads the last frames' results, prints the table (--profile) and takes the profiler away.
     void finishProfiling();
 

@@ -336,25 +336,21 @@ bool DescriptionLoader::loadTarget(const XMLElement* e) {
     Ref<Texture> texture;
     if (renderbuffer) {
         Ref<RenderBuffer> rb = makeRef<RenderBuffer>();
-        if (!rb->create(width, height, format))
-            return fail(place, "the render buffer cannot be created");
+        rb->create(width, height, format);
         texture = rb;
     } else {
         if (std::strcmp(e->Name(), "cubemap") == 0) {
             Ref<TextureCube> cube = makeRef<TextureCube>();
-            if (!cube->create(width, height, format))
-                return fail(place, "the cube map cannot be created");
+            cube->create(width, height, format);
             texture = cube;
         } else if (depth == 1) {
             Ref<Texture2D> t = makeRef<Texture2D>();
-            if (!t->create(width, height, format))
-                return fail(place, "the texture cannot be created");
+            t->create(width, height, format);
             texture = t;
         } else {
             Ref<Texture3D> t = xml::boolAttr(e, "array", false) ? Ref<Texture3D>(makeRef<Texture2DArray>())
                                                                 : makeRef<Texture3D>();
-            if (!t->create(width, height, depth, format))
-                return fail(place, "the texture cannot be created");
+            t->create(width, height, depth, format);
             texture = t;
         }
         // Render targets sample nearest, clamped, without comparison unless their sampler says so.
@@ -677,8 +673,7 @@ bool DescriptionLoader::loadModels(const XMLElement* group) {
             return failUnlessSaid(said, place, ("the mesh \"" + path + "\" cannot be read").c_str());
         if (Ref<BufferObject> weights = mesh->weightsBuffer()) {
             Ref<TextureBuffer> buffer = makeRef<TextureBuffer>();
-            if (!buffer->create(weights))
-                return fail(place, "the weights buffer texture cannot be created");
+            buffer->create(weights);
             textureRegistry().insert(std::string(name) + ".weights", buffer);
         }
         meshRegistry().insert(name, mesh);

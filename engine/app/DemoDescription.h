@@ -13,9 +13,9 @@ class DemoApplication;
 // taken while the application's song stays as it is (a reload whose song file is unchanged); or,
 // with the song kept too, only the programs not registered yet (a reload after shader edits).
 enum class DescriptionLoad { Everything, KeepSong, MissingPrograms };
-bool loadDemoDescription(const std::string& path, DemoApplication& application,
-                         DescriptionLoad what = DescriptionLoad::Everything);
+[[nodiscard]] bool loadDemoDescription(const std::string& path, DemoApplication& application,
+                                       DescriptionLoad what = DescriptionLoad::Everything);
 
 // A size attribute: a number, or text containing "screen" for `screenSize`, divided by N when
 // "screen" is followed by "/N". Answers false for unreadable text or a zero divisor.
-bool parseScreenSize(const char* text, int screenSize, int& out);
+[[nodiscard]] bool parseScreenSize(const char* text, int screenSize, int& out);

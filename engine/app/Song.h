@@ -36,7 +36,7 @@ public:
 
 // Opens the song file; null (after a diagnostic line) if it cannot be read or the device has no
 // output.
-Ref<Song> createSong(const std::string& path, SoundDevice& device);
+[[nodiscard]] Ref<Song> createSong(const std::string& path, SoundDevice& device);
 
 // A song decoded on a worker thread while loading goes on, so the decoding (a second or so of
 // work) overlaps the GL thread's. What the decoding has to say is held and said by `finish`, on

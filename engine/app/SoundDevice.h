@@ -15,7 +15,7 @@ public:
     // Opens the default output at 44100 Hz stereo and measures its latency. With `silent` the
     // output is SDL's dummy driver, which plays nothing but advances in real time. Answers false
     // after one diagnostic line when no output opens.
-    bool initialize(bool silent = false);
+    [[nodiscard]] bool initialize(bool silent = false);
 
     // Starts the output running (the song must also be played).
     void start();

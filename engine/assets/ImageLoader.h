@@ -34,13 +34,13 @@ public:
     virtual Ref<Object> reserved2() { return nullptr; }
 
     // The picture holds `depth` slices stacked vertically; each becomes one layer of the volume.
-    virtual Ref<Texture3D> loadVolume(const std::string& path, int depth) = 0;
-    virtual bool decode(const std::string& path, DecodedImage& out) = 0;
-    virtual Ref<Texture> loadFromMemory(const void* data, size_t size) = 0;
+    [[nodiscard]] virtual Ref<Texture3D> loadVolume(const std::string& path, int depth) = 0;
+    [[nodiscard]] virtual bool decode(const std::string& path, DecodedImage& out) = 0;
+    [[nodiscard]] virtual Ref<Texture> loadFromMemory(const void* data, size_t size) = 0;
     // Reads from the stream's current position; the caller keeps ownership.
-    virtual Ref<Texture> loadFromStream(InputStream& in) = 0;
+    [[nodiscard]] virtual Ref<Texture> loadFromStream(InputStream& in) = 0;
     // A picture one row high becomes a Texture1D, anything taller a Texture2D.
-    virtual Ref<Texture> load(const std::string& path) = 0;
+    [[nodiscard]] virtual Ref<Texture> load(const std::string& path) = 0;
 
     // The texture steps of the operations above, for pixels decoded elsewhere. `source` names
     // the pixels in diagnostics. They set the unpack alignment to 1 for the upload and restore it.

@@ -8,13 +8,13 @@ class JPEGLoader : public ImageLoader {
 public:
     JPEGLoader() : ImageLoader("jpg:jpeg:jif:jfif") {}
 
-    Ref<Texture3D> loadVolume(const std::string& path, int depth) override;
-    bool decode(const std::string& path, DecodedImage& out) override;
+    [[nodiscard]] Ref<Texture3D> loadVolume(const std::string& path, int depth) override;
+    [[nodiscard]] bool decode(const std::string& path, DecodedImage& out) override;
     // JPEG textures come from files only: these two answer null.
-    Ref<Texture> loadFromMemory(const void* data, size_t size) override;
-    Ref<Texture> loadFromStream(InputStream& in) override;
-    Ref<Texture> load(const std::string& path) override;
+    [[nodiscard]] Ref<Texture> loadFromMemory(const void* data, size_t size) override;
+    [[nodiscard]] Ref<Texture> loadFromStream(InputStream& in) override;
+    [[nodiscard]] Ref<Texture> load(const std::string& path) override;
 
     // Same decoding over a caller-owned block of bytes.
-    bool decode(const void* data, size_t size, DecodedImage& out);
+    [[nodiscard]] bool decode(const void* data, size_t size, DecodedImage& out);
 };

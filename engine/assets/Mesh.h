@@ -73,7 +73,7 @@ public:
     Ref<BufferObject> weightsBuffer() const { return Ref<BufferObject>(weightsBuffer_); }
     // A buffer texture of format "rgba_fp32" over the weights buffer, for shaders to fetch
     // influences from; null when there is no weights buffer.
-    Ref<TextureBuffer> createWeightsTexture() const;
+    [[nodiscard]] Ref<TextureBuffer> createWeightsTexture() const;
 
 private:
     std::string name_;

@@ -15,8 +15,8 @@ public:
     // Kept so that the operations below stay in their established places; nothing calls it.
     virtual Ref<Object> reserved1() { return nullptr; }
     // Reads from the stream's current position; the caller keeps ownership.
-    virtual Ref<Mesh> loadFromStream(InputStream& in) = 0;
-    virtual Ref<Mesh> load(const std::string& path) = 0;
+    [[nodiscard]] virtual Ref<Mesh> loadFromStream(InputStream& in) = 0;
+    [[nodiscard]] virtual Ref<Mesh> load(const std::string& path) = 0;
 
-    virtual Ref<SoftwareMesh> loadSoftware(const std::string& path) = 0;
+    [[nodiscard]] virtual Ref<SoftwareMesh> loadSoftware(const std::string& path) = 0;
 };

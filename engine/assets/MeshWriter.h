@@ -13,5 +13,5 @@ class MeshWriter {
 public:
     static bool write(OutputStream& out, const MeshData& mesh);
     // Compresses with gzip when `gzip` is set or the path contains ".rmzh", as the reader expects.
-    static bool writeFile(const std::string& path, const MeshData& mesh, bool gzip = false);
+    [[nodiscard]] static bool writeFile(const std::string& path, const MeshData& mesh, bool gzip = false);
 };

@@ -10,15 +10,15 @@ class PNGLoader : public ImageLoader {
 public:
     PNGLoader() : ImageLoader("png:PNG") {}
 
-    Ref<Texture3D> loadVolume(const std::string& path, int depth) override;
-    bool decode(const std::string& path, DecodedImage& out) override;
-    Ref<Texture> loadFromMemory(const void* data, size_t size) override;
-    Ref<Texture> loadFromStream(InputStream& in) override;
-    Ref<Texture> load(const std::string& path) override;
+    [[nodiscard]] Ref<Texture3D> loadVolume(const std::string& path, int depth) override;
+    [[nodiscard]] bool decode(const std::string& path, DecodedImage& out) override;
+    [[nodiscard]] Ref<Texture> loadFromMemory(const void* data, size_t size) override;
+    [[nodiscard]] Ref<Texture> loadFromStream(InputStream& in) override;
+    [[nodiscard]] Ref<Texture> load(const std::string& path) override;
 
     // The stream is read from its current position; the caller keeps ownership.
-    bool decode(InputStream& in, DecodedImage& out);
-    bool decode(const void* data, size_t size, DecodedImage& out);
+    [[nodiscard]] bool decode(InputStream& in, DecodedImage& out);
+    [[nodiscard]] bool decode(const void* data, size_t size, DecodedImage& out);
 
     // When set, colour is multiplied by alpha with 8-bit arithmetic ((c × a) >> 8).
     bool premultiply() const { return premultiply_; }

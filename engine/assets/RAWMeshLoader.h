@@ -18,15 +18,15 @@ public:
 
     // Opens a mesh file: through zlib when the path contains ".rmzh" anywhere (not only at the
     // end), as a plain file otherwise. Null, with a diagnostic, when it cannot be opened.
-    static std::unique_ptr<InputStream> open(const std::string& path);
+    [[nodiscard]] static std::unique_ptr<InputStream> open(const std::string& path);
 
     // Reads one mesh from the stream's current position; `out` is left empty on failure.
-    static bool read(InputStream& in, MeshData& out);
-    static bool readFile(const std::string& path, MeshData& out);
+    [[nodiscard]] static bool read(InputStream& in, MeshData& out);
+    [[nodiscard]] static bool readFile(const std::string& path, MeshData& out);
 
     // Null, with one diagnostic line, when the file cannot be opened or fails any test.
-    Ref<Mesh> loadFromStream(InputStream& in) override;
-    Ref<Mesh> load(const std::string& path) override;
-    Ref<SoftwareMesh> loadSoftware(const std::string& path) override;
-    Ref<SoftwareMesh> loadSoftware(InputStream& in);
+    [[nodiscard]] Ref<Mesh> loadFromStream(InputStream& in) override;
+    [[nodiscard]] Ref<Mesh> load(const std::string& path) override;
+    [[nodiscard]] Ref<SoftwareMesh> loadSoftware(const std::string& path) override;
+    [[nodiscard]] Ref<SoftwareMesh> loadSoftware(InputStream& in);
 };

@@ -16,10 +16,10 @@ public:
     // Null when the file is missing, unusable (a directory, a dangling link, unreadable), empty or
     // an include cannot be expanded. Every failure but a missing file prints one diagnostic line
     // naming the file and the reason: programs tolerate absent stages, not broken ones.
-    Ref<Shader> load(const std::string& path, int stage) const;
+    [[nodiscard]] Ref<Shader> load(const std::string& path, int stage) const;
     // The same without printing: on failure `failure` says why ("missing file", "empty shader",
     // "dangling symbolic link", an include's fault, ...). For callers that require the stage.
-    Ref<Shader> loadStage(const std::string& path, int stage, std::string* failure) const;
+    [[nodiscard]] Ref<Shader> loadStage(const std::string& path, int stage, std::string* failure) const;
 
     // Reads a whole file in binary mode; a file that cannot be opened reads as empty.
     static std::string readFile(const std::string& path);

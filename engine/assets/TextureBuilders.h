@@ -15,12 +15,13 @@ class TextureCube;
 // Cube maps from six PNG files base + "_c00.png" … "_c05.png" (+X, −X, +Y, −Y, +Z, −Z on disk).
 // Every face must decode and match the first in size, channels and format, and faces must be
 // square; otherwise null and one diagnostic line. Needs a current GL context.
-Ref<TextureCube> loadCubeMap(PNGLoader& png, const std::string& basePath);
+[[nodiscard]] Ref<TextureCube> loadCubeMap(PNGLoader& png, const std::string& basePath);
 
 // A 2D array texture with one layer per file, in order, each decoded by whichever loader accepts
 // its extension. At least two layers, all agreeing in width, height, channels and format;
 // otherwise null and one diagnostic line.
-Ref<Texture2DArray> loadTextureArray(const std::vector<std::string>& files, PNGLoader& png, JPEGLoader& jpeg);
+[[nodiscard]] Ref<Texture2DArray> loadTextureArray(const std::vector<std::string>& files, PNGLoader& png,
+                                                   JPEGLoader& jpeg);
 
 // Sets GL_UNPACK_ALIGNMENT to 1 for the life of the object: decoded rows are tightly packed, and
 // a larger alignment would make GL read past the end of the last row.

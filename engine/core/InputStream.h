@@ -11,8 +11,8 @@ public:
     virtual ~InputStream() = default;
 
     // Reads exactly `size` bytes into `dst`; false on a short read or an earlier failure.
-    bool read(void* dst, size_t size);
-    bool skip(size_t size);
+    [[nodiscard]] bool read(void* dst, size_t size);
+    [[nodiscard]] bool skip(size_t size);
 
     // Bytes known to remain, or -1 when the stream cannot tell (compressed streams).
     virtual int64_t remaining() const = 0;
@@ -26,11 +26,11 @@ public:
     // reads that follow still fail cleanly when they come up short.
     bool canHold(uint64_t count, uint64_t itemSize) const;
 
-    bool readUInt8(uint8_t& v) { return read(&v, 1); }
-    bool readUInt16(uint16_t& v);
-    bool readUInt32(uint32_t& v);
-    bool readInt32(int32_t& v);
-    bool readFloat(float& v);
+    [[nodiscard]] bool readUInt8(uint8_t& v) { return read(&v, 1); }
+    [[nodiscard]] bool readUInt16(uint16_t& v);
+    [[nodiscard]] bool readUInt32(uint32_t& v);
+    [[nodiscard]] bool readInt32(int32_t& v);
+    [[nodiscard]] bool readFloat(float& v);
 
 protected:
     explicit InputStream(std::string name) : name_(std::move(name)) {}

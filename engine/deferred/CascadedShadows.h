@@ -44,7 +44,7 @@ public:
     // Looks up "shadow_cascade_0..3", the texture "shadow_cascade" and "shadows/dirlight"; sets the
     // light's shadow map and casts-shadow flag. False, with a diagnostic, when something is missing
     // or a cascade target has no size.
-    bool load(AtmosphericalLight& light);
+    [[nodiscard]] bool load(AtmosphericalLight& light);
     void release();
 
     // Split distances for a camera range; false (nothing written) for a range with no frustum

@@ -46,13 +46,13 @@ public:
     DeferredScene();
     ~DeferredScene() override;
 
-    bool load(Ref<LoadingScreen>& loadingScreen) override;
+    [[nodiscard]] bool load(Ref<LoadingScreen>& loadingScreen) override;
     void unload() override;
     void update(float time, float step) override;
     void render(Ref<Device>& device, float time, float step) override;
     virtual void renderGBufferExtras(Ref<Device>& device, const Mat4& view, float time);
     virtual void renderAfterLights(Ref<Device>& device, const Mat4& view, float time);
-    virtual Ref<Scene> loadScene(Ref<LoadingScreen>& loadingScreen) = 0;
+    [[nodiscard]] virtual Ref<Scene> loadScene(Ref<LoadingScreen>& loadingScreen) = 0;
 
     // Light set-up, run by load once the scene exists: programs, sampler sets, the sorted light
     // list with its type ranges, the record buffer and one vertex array per program.

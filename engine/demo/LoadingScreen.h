@@ -25,7 +25,7 @@ public:
     ~LoadingScreen() override;
 
     // Creates the quad, the picture texture ("loadingScreen") and the program ("loading").
-    bool load();
+    [[nodiscard]] bool load();
     // Asks for a frame with the given fade and the current progress: drawn and presented (the
     // screen is not cleared first) unless the picture on screen looks the same or the display
     // has not refreshed since the last one. Without a presenter it always draws.

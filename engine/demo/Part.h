@@ -14,11 +14,11 @@ public:
     ~Part() override = default;
 
     // Creates the part's resources; may advance the loading screen. False aborts loading.
-    virtual bool load(Ref<LoadingScreen>& loadingScreen) = 0;
+    [[nodiscard]] virtual bool load(Ref<LoadingScreen>& loadingScreen) = 0;
     // Releases the part's resources. Must be safe on a part that never (fully) loaded.
     virtual void unload() = 0;
     // Saved-state hooks; the timeline never calls them.
-    virtual bool readState(InputStream&) { return true; }
+    [[nodiscard]] virtual bool readState(InputStream&) { return true; }
     virtual bool writeState(OutputStream&) { return true; }
     virtual void update(float time, float step) = 0;
     virtual void render(Ref<Device>& device, float time, float step) = 0;

@@ -15,18 +15,18 @@ public:
     explicit ProgramBuilder(const ShaderLoader& loader, unsigned requiredStages = 0)
         : loader_(loader), required_(requiredStages) {}
 
-    bool buildPlain(const std::string& name);
-    bool buildWithGeometry(const std::string& name);
-    bool buildTransformFeedback(const std::string& name, const std::vector<std::string>& varyings,
-                                int modeCode);
-    bool buildTessellation(const std::string& name);
-    bool buildCompute(const std::string& name);
+    [[nodiscard]] bool buildPlain(const std::string& name);
+    [[nodiscard]] bool buildWithGeometry(const std::string& name);
+    [[nodiscard]] bool buildTransformFeedback(const std::string& name,
+                                              const std::vector<std::string>& varyings, int modeCode);
+    [[nodiscard]] bool buildTessellation(const std::string& name);
+    [[nodiscard]] bool buildCompute(const std::string& name);
 
     const std::string& failure() const { return failure_; }
 
 private:
-    bool build(const std::string& name, std::initializer_list<int> stages,
-               const std::vector<std::string>* varyings, int modeCode);
+    [[nodiscard]] bool build(const std::string& name, std::initializer_list<int> stages,
+                             const std::vector<std::string>* varyings, int modeCode);
 
     const ShaderLoader& loader_;
     unsigned required_;

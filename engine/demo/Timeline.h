@@ -24,7 +24,7 @@ public:
 
     // Gives the parts the rest of the loading screen's progress in equal steps, then loads them in
     // order; stops at the first failure.
-    bool loadAll(Ref<LoadingScreen>& loadingScreen);
+    [[nodiscard]] bool loadAll(Ref<LoadingScreen>& loadingScreen);
     // Unloads every part (loaded or not), drops the references and empties the list.
     void unloadAll();
 

@@ -20,7 +20,7 @@ public:
     // Frees any old array, allocates `count` dead records and a vertex buffer of the same size
     // (dynamic-draw or static-draw usage), with no data yet. Needs a current GL context. False
     // for a negative count, one above kMaxCount or an allocation that fails; the old array is gone.
-    bool create(int count, bool dynamic = true);
+    [[nodiscard]] bool create(int count, bool dynamic = true);
     // The records alone, without a vertex buffer: simulation without GL (tools, tests).
     bool allocate(int count);
     // Copies every record into the vertex buffer (write-only mapping). Nothing without a buffer.

@@ -64,7 +64,7 @@ public:
         if (index >= 0 && index < kPermutationCount)
             permutation_ = index;
     }
-    bool readState(InputStream& in);
+    [[nodiscard]] bool readState(InputStream& in);
     bool writeState(OutputStream& out) const;
 
     // The permutation the switches choose: glow (2) when glow, light streaks or radial blur is
@@ -118,8 +118,8 @@ private:
     };
 
     bool setUpEngine(int slot, const char* programName, const char* first, const char* second);
-    static Ref<SamplerSet> makeSet(const Program* program,
-                                   std::initializer_list<std::pair<const char*, const char*>> pairs);
+    [[nodiscard]] static Ref<SamplerSet>
+    makeSet(const Program* program, std::initializer_list<std::pair<const char*, const char*>> pairs);
     float nextNoise();
 
     Ref<VertexBuffer> quad_;

@@ -11,7 +11,7 @@ public:
 
     bool setUp(const Ref<Framebuffer>& first, const Ref<Framebuffer>& second) override;
     void render(Device& device, const std::vector<Ref<SamplerSet>>& samplerSets, int passCount) override;
-    bool readParams(InputStream& in) override;
+    [[nodiscard]] bool readParams(InputStream& in) override;
     bool writeParams(OutputStream& out) const override;
 
 private:

@@ -16,7 +16,7 @@ public:
     bool setUp(const Ref<Framebuffer>& first, const Ref<Framebuffer>& second) override;
     void render(Device& device, const std::vector<Ref<SamplerSet>>& samplerSets, int passCount) override;
     // The weight vectors come back normalised to unit length (a zero vector stays zero).
-    bool readParams(InputStream& in) override;
+    [[nodiscard]] bool readParams(InputStream& in) override;
     bool writeParams(OutputStream& out) const override;
 
     // Scales each weight vector to unit length; a zero vector stays zero.

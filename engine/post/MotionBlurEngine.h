@@ -13,7 +13,7 @@ public:
 
     bool setUp(const Ref<Framebuffer>& first, const Ref<Framebuffer>& second) override;
     void render(Device& device, const std::vector<Ref<SamplerSet>>& samplerSets, int passCount) override;
-    bool readParams(InputStream& in) override;
+    [[nodiscard]] bool readParams(InputStream& in) override;
     bool writeParams(OutputStream& out) const override;
 
     // The previous camera view followed by the current projection.

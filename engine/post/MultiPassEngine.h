@@ -29,11 +29,11 @@ public:
     // Drops targets, quad and vertex array; the quad goes with its last user.
     virtual void release();
     virtual void render(Device& device, const std::vector<Ref<SamplerSet>>& samplerSets, int passCount) = 0;
-    virtual bool readParams(InputStream& in) = 0;
+    [[nodiscard]] virtual bool readParams(InputStream& in) = 0;
     virtual bool writeParams(OutputStream& out) const = 0;
 
     // Whether set-up succeeded, so render may draw.
-    bool ready() const { return vertexArray_ != nullptr; }
+    [[nodiscard]] bool ready() const { return vertexArray_ != nullptr; }
     const Ref<Framebuffer>& firstTarget() const { return first_; }
     const Ref<Framebuffer>& secondTarget() const { return second_; }
     const Ref<Program>& program() const { return program_; }
@@ -48,7 +48,7 @@ protected:
     explicit MultiPassEngine(const Ref<Program>& program);
 
     // Builds the vertex array of the quad for the program; false without a program.
-    bool buildVertexArray();
+    [[nodiscard]] bool buildVertexArray();
     // Blending off, all channels written; binds the target and the program.
     void beginPass(Device& device, const Ref<Framebuffer>& target) const;
     // Binds the pass's sampler set (when the device binds sets), draws the quad, unbinds the array.

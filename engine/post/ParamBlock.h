@@ -12,10 +12,10 @@ class OutputStream;
 namespace param_block {
 
 // Reads four bytes; false when they are not `magic` or the stream runs short.
-bool readMagic(InputStream& in, const char* magic);
+[[nodiscard]] bool readMagic(InputStream& in, const char* magic);
 bool writeMagic(OutputStream& out, const char* magic);
 // Reads `count` floats; false on a short stream or a value that is NaN or infinite.
-bool readFloats(InputStream& in, float* values, size_t count);
+[[nodiscard]] bool readFloats(InputStream& in, float* values, size_t count);
 bool writeFloats(OutputStream& out, const float* values, size_t count);
 
 } // namespace param_block

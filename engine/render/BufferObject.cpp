@@ -1,5 +1,6 @@
 #include "render/BufferObject.h"
 
+#include "core/Contract.h"
 #include "render/CodeTables.h"
 
 BufferObject::~BufferObject() {
@@ -7,11 +8,9 @@ BufferObject::~BufferObject() {
         glDeleteBuffers(1, &glName_);
 }
 
-bool BufferObject::create() {
-    if (glName_ != 0)
-        return false;
+void BufferObject::create() {
+    VORNDLE_EXPECTS(glName_ == 0, "a buffer is created once");
     glGenBuffers(1, &glName_);
-    return true;
 }
 
 GLenum BufferObject::glTarget() const {
@@ -26,9 +25,8 @@ void BufferObject::unbind() const {
     glBindBuffer(glTarget(), 0);
 }
 
-bool BufferObject::setData(int usageCode, GLsizeiptr size, const void* data) {
+void BufferObject::setData(int usageCode, GLsizeiptr size, const void* data) {
     usage_ = usageCode;
     glBufferData(glTarget(), size, data, codes::bufferUsage(usageCode));
     VORNDLE_GL_CHECK("glBufferData");
-    return true;
 }

@@ -9,12 +9,12 @@ public:
     explicit BufferObject(int targetCode) : target_(targetCode) {}
     ~BufferObject() override;
 
-    // Generates the name; answers false (and keeps the name) when it already has one.
-    bool create();
+    // Generates the name; once per buffer.
+    void create();
     void bind() const;
     void unbind() const;
     // Allocates storage on the buffer currently bound to the target; callers bind first.
-    bool setData(int usageCode, GLsizeiptr size, const void* data);
+    void setData(int usageCode, GLsizeiptr size, const void* data);
 
     int target() const { return target_; }
     GLenum glTarget() const;

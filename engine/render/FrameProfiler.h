@@ -83,7 +83,7 @@ public:
     void collect(bool wait);
     // One JSON record per collected frame from now on; false, with a diagnostic, when the file
     // cannot be opened.
-    bool writeJson(const std::string& path);
+    [[nodiscard]] bool writeJson(const std::string& path);
     void closeJson();
     // Labels a GL object (glObjectLabel identifier and name) for frame captures; nothing without
     // KHR_debug.
@@ -114,7 +114,7 @@ private:
     int record(int pass, bool statistics);
     void pushGroup(const char* name) const;
     Record& addRecord(Slot& slot);
-    bool ready(const Slot& slot) const;
+    [[nodiscard]] bool ready(const Slot& slot) const;
     void harvest(Slot& slot);
     void writeJsonFrame(const Slot& slot) const;
 

@@ -25,7 +25,7 @@ public:
     void setAttachment(int point, const Ref<Texture>& texture, int level, int layer);
     // Builds the GL object; answers whether it is complete. An incomplete one is deleted again
     // (name 0) but keeps its attachments.
-    bool create();
+    [[nodiscard]] bool create();
     void destroyGL();
 
     const Attachment& attachment(int point) const { return slots_[point]; }

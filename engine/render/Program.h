@@ -105,7 +105,7 @@ private:
         auto it = map.find(name);
         return it == map.end() ? nullptr : &it->second;
     }
-    bool compileAndAttach(int stage);
+    [[nodiscard]] bool compileAndAttach(int stage);
     void clearReflection();
     void printLog(const char* place, const char* what) const;
 

@@ -2,7 +2,7 @@
 
 #include "render/CodeTables.h"
 
-bool RenderBuffer::create(int width, int height, int formatCode) {
+void RenderBuffer::create(int width, int height, int formatCode) {
     width_ = width;
     height_ = height;
     setFormat(formatCode);
@@ -11,5 +11,4 @@ bool RenderBuffer::create(int width, int height, int formatCode) {
     glRenderbufferStorage(GL_RENDERBUFFER, codes::textureFormat(formatCode).internalFormat, width, height);
     VORNDLE_GL_CHECK("glRenderbufferStorage");
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
-    return true;
 }

@@ -7,7 +7,7 @@ class RenderBuffer : public Texture {
 public:
     RenderBuffer() : Texture(8) {}
 
-    bool create(int width, int height, int formatCode);
+    void create(int width, int height, int formatCode);
     int width() const { return width_; }
     int height() const { return height_; }
 

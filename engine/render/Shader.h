@@ -16,7 +16,7 @@ public:
 
     // Compiles the expanded text. On failure the driver's log goes to standard error with the
     // file's path and the GL shader is deleted again.
-    bool compile();
+    [[nodiscard]] bool compile();
 
     const std::string& path() const { return path_; }
     const std::string& source() const { return source_; }

@@ -2,7 +2,7 @@
 
 #include "render/CodeTables.h"
 
-bool Texture1D::create(int width, int formatCode) {
+void Texture1D::create(int width, int formatCode) {
     width_ = width;
     setFormat(formatCode);
     TextureParams params = params_;
@@ -12,7 +12,6 @@ bool Texture1D::create(int width, int formatCode) {
     glTexImage1D(GL_TEXTURE_1D, 0, GLint(f.internalFormat), width, 0, f.format, f.type, nullptr);
     VORNDLE_GL_CHECK("glTexImage1D");
     unbind();
-    return true;
 }
 
 void Texture1D::upload(const void* texels) const {

@@ -2,7 +2,7 @@
 
 #include "render/CodeTables.h"
 
-bool Texture2D::create(int width, int height, int formatCode) {
+void Texture2D::create(int width, int height, int formatCode) {
     width_ = width;
     height_ = height;
     setFormat(formatCode);
@@ -17,7 +17,6 @@ bool Texture2D::create(int width, int height, int formatCode) {
         VORNDLE_GL_CHECK("glTexImage2D");
     }
     unbind();
-    return true;
 }
 
 void Texture2D::upload(const void* pixels) const {

@@ -10,8 +10,8 @@ public:
     Texture2D() : Texture(kType) {}
 
     // Linear-filtered storage; fixed-point depth formats get depth comparison. Compressed formats
-    // get a name and parameters but no storage. Answers true.
-    bool create(int width, int height, int formatCode);
+    // get a name and parameters but no storage. A refusal leaves a GL error (gl::takeError).
+    void create(int width, int height, int formatCode);
     // Level-0 upload of tightly packed pixels in the texture's format; the texture must be bound.
     void upload(const void* pixels) const;
     // Upload of one mipmap level, `width` x `height` as GL sizes that level; the texture must be

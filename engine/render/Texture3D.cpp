@@ -2,7 +2,7 @@
 
 #include "render/CodeTables.h"
 
-bool Texture3D::create(int width, int height, int depth, int formatCode) {
+void Texture3D::create(int width, int height, int depth, int formatCode) {
     width_ = width;
     height_ = height;
     depth_ = depth;
@@ -15,7 +15,6 @@ bool Texture3D::create(int width, int height, int depth, int formatCode) {
     glTexImage3D(glTarget(), 0, GLint(f.internalFormat), width, height, depth, 0, f.format, f.type, nullptr);
     VORNDLE_GL_CHECK("glTexImage3D");
     unbind();
-    return true;
 }
 
 void Texture3D::upload(const void* pixels) const {

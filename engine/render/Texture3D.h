@@ -7,8 +7,8 @@ class Texture3D : public Texture {
 public:
     Texture3D() : Texture(6) {}
 
-    // Nearest-filtered storage; answers true.
-    bool create(int width, int height, int depth, int formatCode);
+    // Nearest-filtered storage. A driver that refuses the storage leaves a GL error (gl::takeError).
+    void create(int width, int height, int depth, int formatCode);
     // Level-0 upload of the whole volume; the texture must be bound.
     void upload(const void* pixels) const;
 

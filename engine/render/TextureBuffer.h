@@ -8,7 +8,7 @@ class TextureBuffer : public Texture {
 public:
     TextureBuffer() : Texture(9) {}
 
-    bool create(const Ref<BufferObject>& buffer);
+    void create(const Ref<BufferObject>& buffer);
     const Ref<BufferObject>& buffer() const { return buffer_; }
 
 private:

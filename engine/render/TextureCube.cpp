@@ -2,7 +2,7 @@
 
 #include "render/CodeTables.h"
 
-bool TextureCube::create(int width, int height, int formatCode) {
+void TextureCube::create(int width, int height, int formatCode) {
     width_ = width;
     height_ = height;
     setFormat(formatCode);
@@ -14,7 +14,6 @@ bool TextureCube::create(int width, int height, int formatCode) {
         for (int face = 0; face < 6; ++face)
             uploadFace(face, nullptr);
     unbind();
-    return true;
 }
 
 void TextureCube::uploadFace(int face, const void* pixels) const {

@@ -7,8 +7,9 @@ class TextureCube : public Texture {
 public:
     TextureCube() : Texture(7) {}
 
-    // Linear-filtered, edge-clamped storage for every face; answers true.
-    bool create(int width, int height, int formatCode);
+    // Linear-filtered, edge-clamped storage for every face. A driver that refuses the storage leaves a GL
+    // error (gl::takeError).
+    void create(int width, int height, int formatCode);
     // Level-0 upload of face `face` (engine numbering); the texture must be bound.
     void uploadFace(int face, const void* pixels) const;
 

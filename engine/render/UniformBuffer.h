@@ -13,7 +13,8 @@ public:
 
     // A created, stream-draw buffer for the program's block, or null when the program has no
     // block of that name.
-    static Ref<UniformBuffer> createForBlock(const Program& program, const std::string& blockName);
+    [[nodiscard]] static Ref<UniformBuffer> createForBlock(const Program& program,
+                                                           const std::string& blockName);
 
     int blockSize() const { return blockSize_; }
     int copyCount() const { return copyCount_; }

@@ -17,8 +17,8 @@ public:
     void generate();
     // Records `vertexBuffer`'s elements for the attributes of `program` (and the index buffer, if
     // given) in a new array; leaves the array bound before bound again and the array buffer at 0.
-    static Ref<VertexArrayObject> create(const Program& program, const VertexBuffer& vertexBuffer,
-                                         const IndexBuffer* indexBuffer);
+    [[nodiscard]] static Ref<VertexArrayObject>
+    create(const Program& program, const VertexBuffer& vertexBuffer, const IndexBuffer* indexBuffer);
     // Points every element of `vertexBuffer` (bound as the array buffer) at the attribute of its
     // semantic in `program`, in the vertex array bound now, and enables it. Integer inputs (a
     // skin's influence references) arrive unconverted.
@@ -26,8 +26,8 @@ public:
     // The same as create without a program: each element (floats) at the location of its semantic's code,
     // where Program::link puts the attribute of that name in every program. Elements of the
     // "UNKNOWN" semantic are left out.
-    static Ref<VertexArrayObject> createForSemantics(const VertexBuffer& vertexBuffer,
-                                                     const IndexBuffer* indexBuffer);
+    [[nodiscard]] static Ref<VertexArrayObject> createForSemantics(const VertexBuffer& vertexBuffer,
+                                                                   const IndexBuffer* indexBuffer);
 
     GLuint glName() const { return glName_; }
     int indexSize() const { return indexSize_; }

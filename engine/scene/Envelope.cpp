@@ -253,7 +253,7 @@ EnvelopeKey* Envelope::insertKey(const EnvelopeKey& key) {
     return k;
 }
 
-bool Envelope::readElement(const tinyxml2::XMLElement* element, Ref<Envelope>& out) {
+void Envelope::readElement(const tinyxml2::XMLElement* element, Ref<Envelope>& out) {
     Ref<Envelope> env = makeRef<Envelope>();
     // Absent behaviours read as Reset here, not as the constructor's Constant.
     env->preBehaviour = xml::intAttr(element, "pre", BehaviourReset);
@@ -282,7 +282,6 @@ bool Envelope::readElement(const tinyxml2::XMLElement* element, Ref<Envelope>& o
         }
     }
     out = env;
-    return true;
 }
 
 bool Envelope::read(InputStream& in) {

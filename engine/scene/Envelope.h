@@ -61,12 +61,12 @@ public:
     // so keys with equal times keep their insertion order.
     EnvelopeKey* insertKey(const EnvelopeKey& key);
 
-    // Builds an envelope from a scene file's `envelope` element into `out`. Never fails.
-    static bool readElement(const tinyxml2::XMLElement* element, Ref<Envelope>& out);
+    // Builds an envelope from a scene file's `envelope` element into `out`.
+    static void readElement(const tinyxml2::XMLElement* element, Ref<Envelope>& out);
     // Binary "ENVL" record. Reading appends its keys to this envelope; it fails on a wrong magic,
     // a non-positive count, a count the stream cannot hold, or a short read (keys read until then
     // stay). Writing emits the keys in list order.
-    bool read(InputStream& in);
+    [[nodiscard]] bool read(InputStream& in);
     bool write(OutputStream& out) const;
 
     int32_t keyCount() const { return keyCount_; }

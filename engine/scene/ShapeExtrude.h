@@ -41,8 +41,8 @@ public:
     // The vertices (8 floats each), indices and bins of every extrusion, without GL. False when an
     // extrusion has fewer than two rings, a cross-section has fewer than two points, or the mesh
     // would have more than kMaxVertices vertices or kMaxRings rings.
-    bool build(bool singleIndexBin, bool oriented, std::vector<float>& vertices,
-               std::vector<uint32_t>& indices, std::vector<IndexBin>& bins);
+    [[nodiscard]] bool build(bool singleIndexBin, bool oriented, std::vector<float>& vertices,
+                             std::vector<uint32_t>& indices, std::vector<IndexBin>& bins);
     // Builds and uploads a new mesh (16-bit indices below 65536 indices, else 32-bit), which
     // replaces the previous one; null when build refuses. Needs a current GL context.
     Ref<Mesh> generate(bool singleIndexBin, bool dynamic, bool oriented);

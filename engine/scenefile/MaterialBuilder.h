@@ -21,7 +21,7 @@ public:
 
     // The new material, or null after the loader printed why. Updates the loader's current program
     // when the element names one.
-    Ref<Material> read(const tinyxml2::XMLElement* e, SceneLoaderXML& loader);
+    [[nodiscard]] Ref<Material> read(const tinyxml2::XMLElement* e, SceneLoaderXML& loader);
     void reset();
 
     // The render-state vocabulary: records from a `drawstate`'s children, absent children and
@@ -31,8 +31,8 @@ public:
     static RasterizerState readRasterizer(const tinyxml2::XMLElement* rasterizer);
 
 private:
-    bool readSamplers(const tinyxml2::XMLElement* e, SceneLoaderXML& loader);
-    bool readUniforms(const tinyxml2::XMLElement* e, SceneLoaderXML& loader);
+    [[nodiscard]] bool readSamplers(const tinyxml2::XMLElement* e, SceneLoaderXML& loader);
+    [[nodiscard]] bool readUniforms(const tinyxml2::XMLElement* e, SceneLoaderXML& loader);
 
     Ref<Material> material_;
     Ref<Program> program_;

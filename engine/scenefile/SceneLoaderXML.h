@@ -37,7 +37,7 @@ public:
 
     // `path` is resolved against the demo root. The loading screen (may be null) advances by its
     // step (the file's share) spread over the file's progress elements.
-    Ref<Scene> load(const std::string& path, const Ref<LoadingScreen>& loadingScreen = nullptr);
+    [[nodiscard]] Ref<Scene> load(const std::string& path, const Ref<LoadingScreen>& loadingScreen = nullptr);
 
     void setHandler(const Ref<SceneLoaderHandler>& handler) { handler_ = handler; }
     const Ref<SceneLoaderHandler>& handler() const { return handler_; }
@@ -60,34 +60,34 @@ private:
     void countProgress(const Element* e, unsigned& count) const;
     void advance();
 
-    bool readChildren(const Element* e, Node* parent);
-    bool readElement(const Element* e, Node* parent);
-    bool readNodeElement(const Element* e, Node* parent, bool& known);
+    [[nodiscard]] bool readChildren(const Element* e, Node* parent);
+    [[nodiscard]] bool readElement(const Element* e, Node* parent);
+    [[nodiscard]] bool readNodeElement(const Element* e, Node* parent, bool& known);
     bool attachNode(const Element* e, Node* parent, const Ref<Node>& node);
     bool applyCommonAttributes(const Element* e, Node& node);
-    bool readShadowCasters(const Element* e);
-    bool readTransform(const Element* e, Node& node);
-    bool readEnable(const Element* e, Node& node);
+    [[nodiscard]] bool readShadowCasters(const Element* e);
+    [[nodiscard]] bool readTransform(const Element* e, Node& node);
+    [[nodiscard]] bool readEnable(const Element* e, Node& node);
 
     // Node creators (SceneLoaderNodes.cpp); each answers the new node or null after failing.
-    Ref<Node> createCamera(const Element* e);
-    Ref<Node> createLight(const Element* e);
-    bool readLightAttributes(const Element* e, Light& light);
-    Ref<Node> createVao(const Element* e);
-    Ref<Node> createSubModel(const Element* e, bool array);
-    Ref<Node> createSkeleton(const Element* e);
-    Ref<Node> createBone(const Element* e, Node* parent);
+    [[nodiscard]] Ref<Node> createCamera(const Element* e);
+    [[nodiscard]] Ref<Node> createLight(const Element* e);
+    [[nodiscard]] bool readLightAttributes(const Element* e, Light& light);
+    [[nodiscard]] Ref<Node> createVao(const Element* e);
+    [[nodiscard]] Ref<Node> createSubModel(const Element* e, bool array);
+    [[nodiscard]] Ref<Node> createSkeleton(const Element* e);
+    [[nodiscard]] Ref<Node> createBone(const Element* e, Node* parent);
     bool finishSkeleton(const Element* e);
-    bool readShapeExtrude(const Element* e);
+    [[nodiscard]] bool readShapeExtrude(const Element* e);
 
     // Particle systems, emitters, operators and the atmospherical light (SceneLoaderParticles.cpp).
-    bool readEffectElement(const Element* e, Node* parent, bool& known);
+    [[nodiscard]] bool readEffectElement(const Element* e, Node* parent, bool& known);
     void resetParticleState();
-    Ref<Node> createParticleSystem(const Element* e);
-    Ref<Node> createEmitter(const Element* e);
-    Ref<Node> createOperator(const Element* e);
-    bool readParticleProps(const Element* e, ParticleProps& props);
-    Ref<Node> createAtmosphericalLight(const Element* e);
+    [[nodiscard]] Ref<Node> createParticleSystem(const Element* e);
+    [[nodiscard]] Ref<Node> createEmitter(const Element* e);
+    [[nodiscard]] Ref<Node> createOperator(const Element* e);
+    [[nodiscard]] bool readParticleProps(const Element* e, ParticleProps& props);
+    [[nodiscard]] Ref<Node> createAtmosphericalLight(const Element* e);
 
     std::string file_;
     // Per-file state.

@@ -8,4 +8,5 @@
 // order. Answers the exit status: 1 after one line on standard error for anything unreadable.
 int dumpScenes(const std::string& root, float beat, const std::vector<std::string>& files);
 // Reads "--root" (DIR) or "--at" (BEAT); false after a line on standard error.
-bool parseSceneOption(const std::string& option, const char* value, std::string& root, float& beat);
+[[nodiscard]] bool parseSceneOption(const std::string& option, const char* value, std::string& root,
+                                    float& beat);

@@ -40,12 +40,12 @@ struct PackOptions {
 // Fills `out` from the geometry; false (with a message in `error`) if the options cannot be met.
 bool packGeometry(Geometry& g, const PackOptions& options, MeshData& out, std::string& error);
 
-bool importObj(const std::string& path, Geometry& g, std::string& error);
+[[nodiscard]] bool importObj(const std::string& path, Geometry& g, std::string& error);
 // A low-poly swallow of 0.9 m wingspan skinned to "body", "wing.L" (+X) and "wing.R" (−X); see Bird.cpp.
 void makeBird(Geometry& g);
 void makeBox(Geometry& g, Vec3 size);
 void makeSphere(Geometry& g, float radius, int segments, int rings);
 void makeCylinder(Geometry& g, float radius, float height, int segments);
 // A grid of cells × cells quads over [-size/2, size/2]² in XZ; with a height map, y = grey × height.
-bool makePlane(Geometry& g, float size, int cells, const std::string& heightMap, float height,
-               std::string& error);
+[[nodiscard]] bool makePlane(Geometry& g, float size, int cells, const std::string& heightMap, float height,
+                             std::string& error);

@@ -45,7 +45,8 @@ constexpr float meadowRankStride = 8;
 // True for the names buildModel knows.
 bool isModelSource(const std::string& name);
 // Builds the named model into `g`, one group per index bin; false with a message for bad options.
-bool buildModel(const std::string& name, const ModelOptions& options, Geometry& g, std::string& error);
+[[nodiscard]] bool buildModel(const std::string& name, const ModelOptions& options, Geometry& g,
+                              std::string& error);
 
 // The builders behind buildModel: each fills `bins`, already sized to its bin count.
 void buildWindmill(std::vector<Geometry>& bins, const ModelOptions& options);

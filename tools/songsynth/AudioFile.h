@@ -8,9 +8,10 @@
 // sound always gives the same file.
 class AudioFile {
 public:
-    static bool write(const std::string& path, const std::vector<float>& stereo, int rate, double quality,
-                      std::string& error);
+    [[nodiscard]] static bool write(const std::string& path, const std::vector<float>& stereo, int rate,
+                                    double quality, std::string& error);
     // Any file libsndfile reads, as stereo (a mono file is doubled); fails on other channel counts.
-    static bool read(const std::string& path, std::vector<float>& stereo, int& rate, std::string& error);
+    [[nodiscard]] static bool read(const std::string& path, std::vector<float>& stereo, int& rate,
+                                   std::string& error);
     static bool knownExtension(const std::string& path);
 };

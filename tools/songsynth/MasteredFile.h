@@ -19,7 +19,7 @@ public:
     };
 
     // With an empty path only masters. `output` receives the samples as a player will decode them.
-    static bool write(const std::vector<float>& rendered, int rate, double targetLufs, double ceilingDb,
-                      const std::string& path, double quality, std::vector<float>& output, Result& result,
-                      std::string& error);
+    [[nodiscard]] static bool write(const std::vector<float>& rendered, int rate, double targetLufs,
+                                    double ceilingDb, const std::string& path, double quality,
+                                    std::vector<float>& output, Result& result, std::string& error);
 };

@@ -16,6 +16,6 @@ public:
         std::vector<int64_t> bars;
     };
 
-    static bool write(const std::string& path, const std::vector<float>& stereo, double rate,
-                      const Options& options, std::string& error);
+    [[nodiscard]] static bool write(const std::string& path, const std::vector<float>& stereo, double rate,
+                                    const Options& options, std::string& error);
 };

@@ -22,11 +22,11 @@ public:
     // Opens the default output. With `silent`, SDL's dummy driver stands in for a sound card (it
     // consumes the mix in real time). On failure answers null and puts the reason in `error`.
     // Only one device-backed mixer should exist at a time: SDL's audio driver is process-wide.
-    static Ref<Mixer> openDevice(bool silent, std::string& error);
+    [[nodiscard]] static Ref<Mixer> openDevice(bool silent, std::string& error);
 
     // A mixer without a device, driven by calls to mix(): for tests and benchmarks. Its streams
     // report exactly the mixed position, with no interpolation.
-    static Ref<Mixer> openOffline(int rate = kRate, int bufferFrames = kBufferFrames);
+    [[nodiscard]] static Ref<Mixer> openOffline(int rate = kRate, int bufferFrames = kBufferFrames);
 
     ~Mixer() override;
 

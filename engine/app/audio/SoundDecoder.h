@@ -26,10 +26,10 @@ constexpr uint64_t kMaxDecodedBytes = uint64_t(1) << 30;
 // Decodes a file with libsndfile (WAV, FLAC, Ogg Vorbis/Opus, MP3, ... whatever it reads). The
 // frame count is what was actually decoded, not what the header claims, so a truncated file
 // yields the frames it holds. On failure answers false after one diagnostic line.
-bool decodeSoundFile(const std::string& path, DecodedSound& out);
+[[nodiscard]] bool decodeSoundFile(const std::string& path, DecodedSound& out);
 
 // The same over bytes in memory; `name` is used in the diagnostic line.
-bool decodeSoundMemory(const void* data, size_t size, const char* name, DecodedSound& out);
+[[nodiscard]] bool decodeSoundMemory(const void* data, size_t size, const char* name, DecodedSound& out);
 
 // Converts the samples of `sound` in place to `rate` (channels unchanged). Answers false (with a diagnostic)
 // if the result would be too large or the converter fails.

@@ -25,7 +25,7 @@ public:
     using SyncCallback = void (*)(Stream& stream, void* user);
 
     // Decodes a file; null after one diagnostic line if it cannot be read.
-    static Ref<Stream> openFile(Mixer& mixer, const std::string& path);
+    [[nodiscard]] static Ref<Stream> openFile(Mixer& mixer, const std::string& path);
     // Takes decoded PCM (converted to the mixer's rate here if needed); null if that fails.
     static Ref<Stream> fromSound(Mixer& mixer, DecodedSound&& sound, const char* name);
 

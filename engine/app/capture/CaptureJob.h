@@ -28,4 +28,4 @@ public:
 };
 
 // The job the application's command line asks for; null when it asks for live play.
-Ref<CaptureJob> createCaptureJob(DemoApplication& app);
+[[nodiscard]] Ref<CaptureJob> createCaptureJob(DemoApplication& app);

@@ -30,10 +30,10 @@ public:
 
     ContactSheet(int count, int stillWidth, int stillHeight);
 
-    bool loadFont(const std::string& path, std::string& error);
+    [[nodiscard]] bool loadFont(const std::string& path, std::string& error);
     // Scales still `index` (BGRA, bottom row first, as read back) into its cell and labels it.
     void place(int index, const uint8_t* bgra, const std::string& label);
-    bool write(const std::string& path, std::string& error);
+    [[nodiscard]] bool write(const std::string& path, std::string& error);
 
     const Layout& sheetLayout() const { return layout_; }
     // RGB, top row first.

@@ -33,9 +33,9 @@ public:
     // ffmpeg's command line for `soundPath` as the second input.
     std::vector<std::string> arguments(const std::string& executable, const std::string& soundPath) const;
     // Starts ffmpeg; false (error set) when the output cannot be written or ffmpeg does not start.
-    bool start(const std::string& executable, const std::string& soundPath, std::string& error);
+    [[nodiscard]] bool start(const std::string& executable, const std::string& soundPath, std::string& error);
 
-    bool writeFrame(long index, const uint8_t* bgra, std::string& error) override;
+    [[nodiscard]] bool writeFrame(long index, const uint8_t* bgra, std::string& error) override;
     bool finish(long framesDone, bool complete, std::string& path, std::string& error) override;
     void discard() override;
 

@@ -9,7 +9,7 @@
 class FrameSink {
 public:
     virtual ~FrameSink() = default;
-    virtual bool writeFrame(long index, const uint8_t* bgra, std::string& error) = 0;
+    [[nodiscard]] virtual bool writeFrame(long index, const uint8_t* bgra, std::string& error) = 0;
     // After the last frame, or after `framesDone` when the render stopped early: completes the
     // output (an early stop leaves a usable output of the frames done, named as partial where
     // the output is one file) and answers the path it now has.

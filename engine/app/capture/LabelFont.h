@@ -15,7 +15,7 @@ public:
     LabelFont& operator=(const LabelFont&) = delete;
 
     // Opens the font at a size in pixels; false after filling `error` with one line.
-    bool load(const std::string& path, int pixelSize, std::string& error);
+    [[nodiscard]] bool load(const std::string& path, int pixelSize, std::string& error);
     int ascender() const { return ascender_; }
 
     // Blends UTF-8 `text` in `rgb` into an RGB picture (top row first) with its baseline at y,

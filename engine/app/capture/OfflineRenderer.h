@@ -31,8 +31,8 @@ public:
     long framesWritten() const { return written_; }
 
 private:
-    bool start();
-    bool startVideo(const std::string& path);
+    [[nodiscard]] bool start();
+    [[nodiscard]] bool startVideo(const std::string& path);
     // Hands the oldest frame in flight to the writer.
     bool takeOldest();
     bool fail(const std::string& error);

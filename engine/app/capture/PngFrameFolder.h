@@ -11,8 +11,8 @@ public:
     PngFrameFolder(std::string folder, int width, int height);
 
     // Creates the folder if needed and checks that pictures can be written into it.
-    bool open(std::string& error);
-    bool writeFrame(long index, const uint8_t* bgra, std::string& error) override;
+    [[nodiscard]] bool open(std::string& error);
+    [[nodiscard]] bool writeFrame(long index, const uint8_t* bgra, std::string& error) override;
     bool finish(long framesDone, bool complete, std::string& path, std::string& error) override;
     // Pictures that were written stay: each one is complete.
     void discard() override {}

@@ -24,8 +24,8 @@ public:
     // `pixels` are RGB (3 bytes) or BGRA (4 bytes, as read back; the alpha is dropped), rows
     // `stride` bytes apart, top row first, or bottom row first with `bottomUp` (GL's order).
     // Answers false after filling `error` with one line naming the file.
-    bool write(const char* path, const uint8_t* pixels, Layout layout, size_t stride, bool bottomUp,
-               std::string& error);
+    [[nodiscard]] bool write(const char* path, const uint8_t* pixels, Layout layout, size_t stride,
+                             bool bottomUp, std::string& error);
 
     int width() const { return width_; }
     int height() const { return height_; }

@@ -25,7 +25,7 @@ public:
     static std::string partNames(float beat);
 
 private:
-    bool start();
+    [[nodiscard]] bool start();
     bool fail(const std::string& error);
 
     DemoApplication& app_;

@@ -19,7 +19,7 @@ public:
 
     // Listens at `path`. A socket file left there by a program that is gone is replaced; any other
     // file, or a socket someone still answers on, is not. False with `error` set to one line.
-    bool open(const std::string& path, std::string& error);
+    [[nodiscard]] bool open(const std::string& path, std::string& error);
     void close();
     bool isOpen() const { return listener_ >= 0; }
 

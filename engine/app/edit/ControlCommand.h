@@ -23,4 +23,4 @@ struct ControlCommand {
 // Parses one line (its newline removed; a trailing carriage return is allowed). On anything else
 // answers false with `error` set to a short reason. Checks only the form: whether a beat lies on
 // the timeline is for the caller.
-bool parseControlCommand(std::string_view line, ControlCommand& out, std::string& error);
+[[nodiscard]] bool parseControlCommand(std::string_view line, ControlCommand& out, std::string& error);

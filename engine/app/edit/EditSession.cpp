@@ -469,9 +469,10 @@ void EditSession::writeStills() {
         std::string error;
         if (!bgra)
             error = still.path + ": the picture cannot be read back";
-        else
-            writer.write(still.path.c_str(), bgra, PngWriter::Bgra, static_cast<size_t>(width) * 4, true,
-                         error);
+        else if (!writer.write(still.path.c_str(), bgra, PngWriter::Bgra, static_cast<size_t>(width) * 4,
+                               true, error) &&
+                 error.empty())
+            error = still.path + ": the picture cannot be written";
         if (!error.empty())
             std::fprintf(stderr, "%s\n", error.c_str());
         else if (still.client < 0)

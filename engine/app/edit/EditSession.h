@@ -25,7 +25,7 @@ public:
 
     // Opens the channel (--control) and the watcher (--edit); false after one line on standard
     // error when either cannot be opened.
-    bool open();
+    [[nodiscard]] bool open();
 
     // One frame of authoring play: commands, changed files, then the picture at the transport's
     // beat.
@@ -52,12 +52,13 @@ private:
     void takeTimeline();
     // The application's reload with its diagnostics held and said; on failure `error` is the line
     // to show (`otherwise` when nothing was said).
-    bool reloadApplication(DemoApplication::ReloadScope scope, const std::vector<std::string>& files,
-                           const char* otherwise, std::string& error);
+    [[nodiscard]] bool reloadApplication(DemoApplication::ReloadScope scope,
+                                         const std::vector<std::string>& files, const char* otherwise,
+                                         std::string& error);
     // Makes the parts afresh and brings them to `beat`, as --from would; the next frame shows it.
     bool seek(double beat, std::string& error);
     // `changed`: the files (relative to data/) that asked for it.
-    bool reload(Reload what, std::string& error, const std::vector<std::string>& changed = {});
+    [[nodiscard]] bool reload(Reload what, std::string& error, const std::vector<std::string>& changed = {});
     void pause();
     void play();
     // Music follows the picture only at 1x; at other speeds the picture runs on the clock, silent.

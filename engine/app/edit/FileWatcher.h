@@ -20,7 +20,7 @@ public:
 
     // Watches `root` and every folder below it (symbolic links followed), folders made later
     // included. False with `error` set to one line.
-    bool open(const std::string& root, std::chrono::milliseconds quiet, std::string& error);
+    [[nodiscard]] bool open(const std::string& root, std::chrono::milliseconds quiet, std::string& error);
     void close();
 
     // Stands for every file when more changed than the kernel could report one by one.

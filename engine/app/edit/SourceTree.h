@@ -19,8 +19,8 @@ public:
 
     // `sources` holds data/ (and content/ when the played root is a build folder); `played` is the
     // played tree's data/ folder and `buildRoot` the build folder, empty when there is none.
-    bool open(const std::string& sources, const std::string& played, const std::string& buildRoot,
-              std::string& error);
+    [[nodiscard]] bool open(const std::string& sources, const std::string& played,
+                            const std::string& buildRoot, std::string& error);
 
     // Copies what was saved, starts or finishes a rebuild. Answers a line to show when something
     // happened (empty otherwise).
