@@ -125,6 +125,15 @@ private:
     SourcePlace place(const Token& t) const { return {line_, t.column}; }
 
     bool statement(const std::vector<Token>& t);
+    bool tempoChange(const std::vector<Token>& t);
+    bool meterChange(const std::vector<Token>& t);
+    bool mark(const std::vector<Token>& t);
+    bool synth(const std::vector<Token>& t);
+    bool trackHeader(const std::vector<Token>& t);
+    bool patternHeader(const std::vector<Token>& t);
+    bool play(const std::vector<Token>& t);
+    bool ramp(const std::vector<Token>& t);
+    bool level(const std::vector<Token>& t);
     bool trackSetting(const std::vector<Token>& t);
     bool patternLine(const std::vector<Token>& t);
     bool step(const Token& t);
@@ -150,6 +159,12 @@ private:
     double gate_ = 1;
     double stepLength_ = 1;
     bool fixedLength_ = false;
+};
+
+// A top-level statement and the member that reads it.
+struct Statement {
+    const char* word;
+    bool (Parser::*read)(const std::vector<Token>&);
 };
 
 bool Parser::run(const std::string& text) {
@@ -263,13 +278,41 @@ bool Parser::range(const Token& t, double& a, double& b, double lo, double hi, c
     return true;
 }
 
+// Top-level statements that set one number of the score; `place`, when set, keeps where it was given.
+struct ScoreNumber {
+    const char* word;
+    double Score::*value;
+    SourcePlace Score::*place;
+    double lo, hi;
+    const char* what;
+};
+
+constexpr ScoreNumber scoreNumbers[] = {
+    {"length", &Score::lengthBeats, &Score::lengthPlace, 1e-3, 1e5, "length in beats"},
+    {"tail", &Score::tailSeconds, nullptr, 0, 30, "tail in seconds"},
+    {"loudness", &Score::loudness, nullptr, -40, -6, "loudness in LUFS"},
+    {"ceiling", &Score::ceiling, nullptr, -12, 0, "ceiling in dBTP"},
+};
+
+template <class Entry, size_t N> const Entry* findWord(const Entry (&table)[N], const std::string& word) {
+    for (const Entry& e : table)
+        if (word == e.word)
+            return &e;
+    return nullptr;
+}
+
 bool Parser::statement(const std::vector<Token>& t) {
+    // The other top-level statements, each read by its own member.
+    static constexpr Statement statements[] = {
+        {"tempo", &Parser::tempoChange}, {"time", &Parser::meterChange},  {"mark", &Parser::mark},
+        {"synth", &Parser::synth},       {"track", &Parser::trackHeader}, {"pattern", &Parser::patternHeader},
+        {"play", &Parser::play},         {"cresc", &Parser::ramp},        {"dim", &Parser::ramp},
+        {"level", &Parser::level},
+    };
     const std::string& word = t[0].text;
-    bool global = word == "tempo" || word == "time" || word == "length" || word == "tail" ||
-                  word == "loudness" || word == "ceiling" || word == "mark" || word == "synth" ||
-                  word == "track" || word == "pattern" || word == "play" || word == "cresc" ||
-                  word == "dim" || word == "level";
-    if (!global) {
+    const ScoreNumber* setting = findWord(scoreNumbers, word);
+    const Statement* other = setting ? nullptr : findWord(statements, word);
+    if (!setting && !other) {
         if (block_ == Block::Track)
             return trackSetting(t);
         if (block_ == Block::Pattern)
@@ -280,202 +323,219 @@ bool Parser::statement(const std::vector<Token>& t) {
         score_.patterns.back().length = cursor_;
     block_ = Block::None;
 
-    if (word == "tempo") {
-        TempoChange c;
-        c.place = place(t[0]);
-        if (!number(t, 1, c.bpm, 10, 400, "tempo") || !atBeat(t, 2, c.beat, true) || !expectEnd(t, 4))
+    if (setting) {
+        if (setting->place)
+            score_.*setting->place = place(t[0]);
+        if (!number(t, 1, score_.*setting->value, setting->lo, setting->hi, setting->what) ||
+            !expectEnd(t, 2))
             return false;
-        if (score_.tempos.empty() && c.beat != 0)
-            return fail(t[0], "the first tempo must be at beat 0");
-        if (!score_.tempos.empty() && c.beat <= score_.tempos.back().beat)
-            return fail(t.size() > 3 ? t[3] : t[0], "tempo changes must come in order of their beats");
-        if (score_.tempos.size() >= 10000)
-            return fail(t[0], "too many tempo changes");
-        score_.tempos.push_back(c);
-    } else if (word == "time") {
-        MeterChange m;
-        m.place = place(t[0]);
-        if (t.size() < 2)
-            return failEnd("expected a time signature like 4/4");
-        size_t slash = t[1].text.find('/');
-        if (slash == std::string::npos || !parseInteger(t[1].text.substr(0, slash), m.numerator) ||
-            !parseInteger(t[1].text.substr(slash + 1), m.denominator) || m.numerator < 1 ||
-            m.numerator > 32 ||
-            (m.denominator != 1 && m.denominator != 2 && m.denominator != 4 && m.denominator != 8 &&
-             m.denominator != 16))
-            return fail(t[1], "expected a time signature like 4/4, found \"" + t[1].text + "\"");
-        if (!atBeat(t, 2, m.beat, true) || !expectEnd(t, 4))
-            return false;
-        if (score_.meters.empty() && m.beat != 0)
-            return fail(t[0], "the first time signature must be at beat 0");
-        if (!score_.meters.empty()) {
-            const MeterChange& prev = score_.meters.back();
-            double bars = (m.beat - prev.beat) / prev.barBeats();
-            if (m.beat <= prev.beat || std::fabs(bars - std::round(bars)) > 1e-9)
-                return fail(t.size() > 3 ? t[3] : t[0],
-                            "a time signature change must fall on a bar line of the previous one, after it");
-        }
-        if (score_.meters.size() >= 10000)
-            return fail(t[0], "too many time signatures");
-        score_.meters.push_back(m);
-    } else if (word == "length") {
-        score_.lengthPlace = place(t[0]);
-        if (!number(t, 1, score_.lengthBeats, 1e-3, 1e5, "length in beats") || !expectEnd(t, 2))
-            return false;
-    } else if (word == "tail") {
-        if (!number(t, 1, score_.tailSeconds, 0, 30, "tail in seconds") || !expectEnd(t, 2))
-            return false;
-    } else if (word == "loudness") {
-        if (!number(t, 1, score_.loudness, -40, -6, "loudness in LUFS") || !expectEnd(t, 2))
-            return false;
-    } else if (word == "ceiling") {
-        if (!number(t, 1, score_.ceiling, -12, 0, "ceiling in dBTP") || !expectEnd(t, 2))
-            return false;
-    } else if (word == "mark") {
-        ScoreMark m;
-        m.place = place(t[0]);
-        if (t.size() < 2)
-            return failEnd("expected a mark name");
-        if (!validName(t[1].text))
-            return fail(t[1], "\"" + t[1].text + "\" is not a name");
-        m.name = t[1].text;
-        if (!atBeat(t, 2, m.beat, false) || !expectEnd(t, 4))
-            return false;
-        if (score_.marks.size() >= 1000)
-            return fail(t[0], "too many marks");
-        score_.marks.push_back(m);
-    } else if (word == "synth") {
-        if (t.size() < 2)
-            return failEnd("expected \"reverb\" or \"chorus\"");
-        if (t[1].text == "reverb") {
-            ReverbSettings& r = score_.reverb;
-            if (!number(t, 2, r.room, 0, 1, "room size") || !number(t, 3, r.damp, 0, 1, "damping") ||
-                !number(t, 4, r.width, 0, 100, "width") || !number(t, 5, r.level, 0, 1, "level") ||
-                !expectEnd(t, 6))
-                return false;
-        } else if (t[1].text == "chorus") {
-            ChorusSettings& c = score_.chorus;
-            if (!integer(t, 2, c.voices, 0, 99, "voices") || !number(t, 3, c.level, 0, 10, "level") ||
-                !number(t, 4, c.speed, 0.1, 5, "speed in Hz") ||
-                !number(t, 5, c.depth, 0, 256, "depth in ms") || !expectEnd(t, 6))
-                return false;
-        } else {
-            return fail(t[1], "expected \"reverb\" or \"chorus\", found \"" + t[1].text + "\"");
-        }
-    } else if (word == "track") {
-        if (t.size() < 2)
-            return failEnd("expected a track name");
-        if (!validName(t[1].text))
-            return fail(t[1], "\"" + t[1].text + "\" is not a name");
-        for (const ScoreTrack& other : score_.tracks)
-            if (other.name == t[1].text)
-                return fail(t[1], "track \"" + t[1].text + "\" is already defined");
-        if (static_cast<int>(score_.tracks.size()) >= ScoreParser::maxTracks)
-            return fail(t[0], "too many tracks (at most 16)");
-        if (!expectEnd(t, 2))
-            return false;
-        ScoreTrack track;
-        track.name = t[1].text;
-        track.place = place(t[0]);
-        score_.tracks.push_back(track);
-        block_ = Block::Track;
-    } else if (word == "pattern") {
-        if (t.size() < 2)
-            return failEnd("expected a pattern name");
-        if (!validName(t[1].text))
-            return fail(t[1], "\"" + t[1].text + "\" is not a name");
-        for (const ScorePattern& other : score_.patterns)
-            if (other.name == t[1].text)
-                return fail(t[1], "pattern \"" + t[1].text + "\" is already defined");
-        if (score_.patterns.size() >= ScoreParser::maxPatterns)
-            return fail(t[0], "too many patterns");
-        ScorePattern p;
-        p.name = t[1].text;
-        p.place = place(t[0]);
-        fixedLength_ = t.size() > 2;
-        if (fixedLength_ && !number(t, 2, p.length, 1e-3, 4096, "pattern length in beats"))
-            return false;
-        if (!expectEnd(t, 3))
-            return false;
-        score_.patterns.push_back(p);
-        block_ = Block::Pattern;
-        cursor_ = 0;
-        velocity_ = 90;
-        gate_ = 1;
-        stepLength_ = 1;
-    } else if (word == "play") {
-        ScorePlay p;
-        p.place = place(t[0]);
-        if (t.size() < 3)
-            return failEnd("expected \"play TRACK PATTERN at BEAT\"");
-        p.track = trackIndex(t[1], false);
-        if (p.track < 0)
-            return false;
-        p.pattern = -1;
-        for (size_t i = 0; i < score_.patterns.size(); ++i)
-            if (score_.patterns[i].name == t[2].text)
-                p.pattern = static_cast<int>(i);
-        if (p.pattern < 0)
-            return fail(t[2], "unknown pattern \"" + t[2].text + "\"");
-        if (!atBeat(t, 3, p.beat, false))
-            return false;
-        for (size_t i = 5; i < t.size(); i += 2) {
-            if (t[i].text == "repeat") {
-                if (!integer(t, i + 1, p.repeat, 1, 10000, "repeat count"))
-                    return false;
-            } else if (t[i].text == "transpose") {
-                if (!integer(t, i + 1, p.transpose, -48, 48, "transposition"))
-                    return false;
-            } else {
-                return fail(t[i], "expected \"repeat\" or \"transpose\", found \"" + t[i].text + "\"");
-            }
-        }
-        if (score_.plays.size() >= ScoreParser::maxStatements)
-            return fail(t[0], "too many plays");
-        score_.plays.push_back(p);
-    } else if (word == "cresc" || word == "dim") {
-        ScoreRamp r;
-        r.place = place(t[0]);
-        if (t.size() < 2)
-            return failEnd("expected a track name or *");
-        r.track = trackIndex(t[1], true);
-        if (r.track < -1)
-            return false;
-        double a = 0, b = 0;
-        if (t.size() < 3)
-            return failEnd("expected a range of beats like 0..16");
-        if (!range(t[2], r.fromBeat, r.toBeat, 0, 1e5, "beats"))
-            return false;
-        if (r.toBeat < r.fromBeat)
-            return fail(t[2], "the range of beats runs backwards");
-        if (t.size() < 4)
-            return failEnd("expected a range of levels like 40..127");
-        if (!range(t[3], a, b, 0, 127, "levels"))
-            return false;
-        if (a != std::floor(a) || b != std::floor(b))
-            return fail(t[3], "levels are whole numbers");
-        r.fromLevel = static_cast<int>(a);
-        r.toLevel = static_cast<int>(b);
-        if (!expectEnd(t, 4))
-            return false;
-        score_.ramps.push_back(r);
-    } else if (word == "level") {
-        ScoreRamp r;
-        r.place = place(t[0]);
-        if (t.size() < 2)
-            return failEnd("expected a track name or *");
-        r.track = trackIndex(t[1], true);
-        if (r.track < -1)
-            return false;
-        if (!integer(t, 2, r.fromLevel, 0, 127, "level") || !atBeat(t, 3, r.fromBeat, false) ||
-            !expectEnd(t, 5))
-            return false;
-        r.toLevel = r.fromLevel;
-        r.toBeat = r.fromBeat;
-        score_.ramps.push_back(r);
+    } else if (!(this->*other->read)(t)) {
+        return false;
     }
     if (score_.ramps.size() > ScoreParser::maxStatements)
         return fail(t[0], "too many dynamics");
+    return true;
+}
+
+bool Parser::tempoChange(const std::vector<Token>& t) {
+    TempoChange c;
+    c.place = place(t[0]);
+    if (!number(t, 1, c.bpm, 10, 400, "tempo") || !atBeat(t, 2, c.beat, true) || !expectEnd(t, 4))
+        return false;
+    if (score_.tempos.empty() && c.beat != 0)
+        return fail(t[0], "the first tempo must be at beat 0");
+    if (!score_.tempos.empty() && c.beat <= score_.tempos.back().beat)
+        return fail(t.size() > 3 ? t[3] : t[0], "tempo changes must come in order of their beats");
+    if (score_.tempos.size() >= 10000)
+        return fail(t[0], "too many tempo changes");
+    score_.tempos.push_back(c);
+    return true;
+}
+
+bool Parser::meterChange(const std::vector<Token>& t) {
+    MeterChange m;
+    m.place = place(t[0]);
+    if (t.size() < 2)
+        return failEnd("expected a time signature like 4/4");
+    size_t slash = t[1].text.find('/');
+    if (slash == std::string::npos || !parseInteger(t[1].text.substr(0, slash), m.numerator) ||
+        !parseInteger(t[1].text.substr(slash + 1), m.denominator) || m.numerator < 1 || m.numerator > 32 ||
+        (m.denominator != 1 && m.denominator != 2 && m.denominator != 4 && m.denominator != 8 &&
+         m.denominator != 16))
+        return fail(t[1], "expected a time signature like 4/4, found \"" + t[1].text + "\"");
+    if (!atBeat(t, 2, m.beat, true) || !expectEnd(t, 4))
+        return false;
+    if (score_.meters.empty() && m.beat != 0)
+        return fail(t[0], "the first time signature must be at beat 0");
+    if (!score_.meters.empty()) {
+        const MeterChange& prev = score_.meters.back();
+        double bars = (m.beat - prev.beat) / prev.barBeats();
+        if (m.beat <= prev.beat || std::fabs(bars - std::round(bars)) > 1e-9)
+            return fail(t.size() > 3 ? t[3] : t[0],
+                        "a time signature change must fall on a bar line of the previous one, after it");
+    }
+    if (score_.meters.size() >= 10000)
+        return fail(t[0], "too many time signatures");
+    score_.meters.push_back(m);
+    return true;
+}
+
+bool Parser::mark(const std::vector<Token>& t) {
+    ScoreMark m;
+    m.place = place(t[0]);
+    if (t.size() < 2)
+        return failEnd("expected a mark name");
+    if (!validName(t[1].text))
+        return fail(t[1], "\"" + t[1].text + "\" is not a name");
+    m.name = t[1].text;
+    if (!atBeat(t, 2, m.beat, false) || !expectEnd(t, 4))
+        return false;
+    if (score_.marks.size() >= 1000)
+        return fail(t[0], "too many marks");
+    score_.marks.push_back(m);
+    return true;
+}
+
+bool Parser::synth(const std::vector<Token>& t) {
+    if (t.size() < 2)
+        return failEnd("expected \"reverb\" or \"chorus\"");
+    if (t[1].text == "reverb") {
+        ReverbSettings& r = score_.reverb;
+        return number(t, 2, r.room, 0, 1, "room size") && number(t, 3, r.damp, 0, 1, "damping") &&
+               number(t, 4, r.width, 0, 100, "width") && number(t, 5, r.level, 0, 1, "level") &&
+               expectEnd(t, 6);
+    }
+    if (t[1].text == "chorus") {
+        ChorusSettings& c = score_.chorus;
+        return integer(t, 2, c.voices, 0, 99, "voices") && number(t, 3, c.level, 0, 10, "level") &&
+               number(t, 4, c.speed, 0.1, 5, "speed in Hz") && number(t, 5, c.depth, 0, 256, "depth in ms") &&
+               expectEnd(t, 6);
+    }
+    return fail(t[1], "expected \"reverb\" or \"chorus\", found \"" + t[1].text + "\"");
+}
+
+bool Parser::trackHeader(const std::vector<Token>& t) {
+    if (t.size() < 2)
+        return failEnd("expected a track name");
+    if (!validName(t[1].text))
+        return fail(t[1], "\"" + t[1].text + "\" is not a name");
+    for (const ScoreTrack& other : score_.tracks)
+        if (other.name == t[1].text)
+            return fail(t[1], "track \"" + t[1].text + "\" is already defined");
+    if (static_cast<int>(score_.tracks.size()) >= ScoreParser::maxTracks)
+        return fail(t[0], "too many tracks (at most 16)");
+    if (!expectEnd(t, 2))
+        return false;
+    ScoreTrack track;
+    track.name = t[1].text;
+    track.place = place(t[0]);
+    score_.tracks.push_back(track);
+    block_ = Block::Track;
+    return true;
+}
+
+bool Parser::patternHeader(const std::vector<Token>& t) {
+    if (t.size() < 2)
+        return failEnd("expected a pattern name");
+    if (!validName(t[1].text))
+        return fail(t[1], "\"" + t[1].text + "\" is not a name");
+    for (const ScorePattern& other : score_.patterns)
+        if (other.name == t[1].text)
+            return fail(t[1], "pattern \"" + t[1].text + "\" is already defined");
+    if (score_.patterns.size() >= ScoreParser::maxPatterns)
+        return fail(t[0], "too many patterns");
+    ScorePattern p;
+    p.name = t[1].text;
+    p.place = place(t[0]);
+    fixedLength_ = t.size() > 2;
+    if (fixedLength_ && !number(t, 2, p.length, 1e-3, 4096, "pattern length in beats"))
+        return false;
+    if (!expectEnd(t, 3))
+        return false;
+    score_.patterns.push_back(p);
+    block_ = Block::Pattern;
+    cursor_ = 0;
+    velocity_ = 90;
+    gate_ = 1;
+    stepLength_ = 1;
+    return true;
+}
+
+bool Parser::play(const std::vector<Token>& t) {
+    ScorePlay p;
+    p.place = place(t[0]);
+    if (t.size() < 3)
+        return failEnd("expected \"play TRACK PATTERN at BEAT\"");
+    p.track = trackIndex(t[1], false);
+    if (p.track < 0)
+        return false;
+    p.pattern = -1;
+    for (size_t i = 0; i < score_.patterns.size(); ++i)
+        if (score_.patterns[i].name == t[2].text)
+            p.pattern = static_cast<int>(i);
+    if (p.pattern < 0)
+        return fail(t[2], "unknown pattern \"" + t[2].text + "\"");
+    if (!atBeat(t, 3, p.beat, false))
+        return false;
+    for (size_t i = 5; i < t.size(); i += 2) {
+        if (t[i].text == "repeat") {
+            if (!integer(t, i + 1, p.repeat, 1, 10000, "repeat count"))
+                return false;
+        } else if (t[i].text == "transpose") {
+            if (!integer(t, i + 1, p.transpose, -48, 48, "transposition"))
+                return false;
+        } else {
+            return fail(t[i], "expected \"repeat\" or \"transpose\", found \"" + t[i].text + "\"");
+        }
+    }
+    if (score_.plays.size() >= ScoreParser::maxStatements)
+        return fail(t[0], "too many plays");
+    score_.plays.push_back(p);
+    return true;
+}
+
+bool Parser::ramp(const std::vector<Token>& t) {
+    ScoreRamp r;
+    r.place = place(t[0]);
+    if (t.size() < 2)
+        return failEnd("expected a track name or *");
+    r.track = trackIndex(t[1], true);
+    if (r.track < -1)
+        return false;
+    if (t.size() < 3)
+        return failEnd("expected a range of beats like 0..16");
+    if (!range(t[2], r.fromBeat, r.toBeat, 0, 1e5, "beats"))
+        return false;
+    if (r.toBeat < r.fromBeat)
+        return fail(t[2], "the range of beats runs backwards");
+    if (t.size() < 4)
+        return failEnd("expected a range of levels like 40..127");
+    double a = 0, b = 0;
+    if (!range(t[3], a, b, 0, 127, "levels"))
+        return false;
+    if (a != std::floor(a) || b != std::floor(b))
+        return fail(t[3], "levels are whole numbers");
+    r.fromLevel = static_cast<int>(a);
+    r.toLevel = static_cast<int>(b);
+    if (!expectEnd(t, 4))
+        return false;
+    score_.ramps.push_back(r);
+    return true;
+}
+
+bool Parser::level(const std::vector<Token>& t) {
+    ScoreRamp r;
+    r.place = place(t[0]);
+    if (t.size() < 2)
+        return failEnd("expected a track name or *");
+    r.track = trackIndex(t[1], true);
+    if (r.track < -1)
+        return false;
+    if (!integer(t, 2, r.fromLevel, 0, 127, "level") || !atBeat(t, 3, r.fromBeat, false) || !expectEnd(t, 5))
+        return false;
+    r.toLevel = r.fromLevel;
+    r.toBeat = r.fromBeat;
+    score_.ramps.push_back(r);
     return true;
 }
 
