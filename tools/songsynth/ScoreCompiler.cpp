@@ -41,10 +41,8 @@ void rampEvents(const ScoreRamp& r, int channel, const CompiledSong& song, std::
         push(r.fromBeat + (r.toBeat - r.fromBeat) * i / steps, r.fromLevel + direction * i);
 }
 
-} // namespace
-
-bool ScoreCompiler::compile(const Score& score, CompiledSong& song, std::string& error, int rate) {
-    song = CompiledSong{};
+// The song's length and the score's global settings; refuses a song longer than maxSeconds.
+bool setUp(const Score& score, CompiledSong& song, std::string& error, int rate) {
     song.rate = rate;
     song.tempo = TempoMap(score.tempos);
     song.lengthBeats = score.lengthBeats;
@@ -53,21 +51,24 @@ bool ScoreCompiler::compile(const Score& score, CompiledSong& song, std::string&
     song.chorus = score.chorus;
     song.loudness = score.loudness;
     song.ceiling = score.ceiling;
-    if (song.lengthSeconds + score.tailSeconds > maxSeconds) {
+    if (song.lengthSeconds + score.tailSeconds > ScoreCompiler::maxSeconds) {
         std::ostringstream s;
         s << "the song would last " << std::lround(song.lengthSeconds + score.tailSeconds)
-          << " s, longer than the " << maxSeconds << " s a song may";
+          << " s, longer than the " << ScoreCompiler::maxSeconds << " s a song may";
         return fail(score, score.lengthPlace, s.str(), error);
     }
     song.totalFrames = static_cast<int64_t>(std::ceil((song.lengthSeconds + score.tailSeconds) * rate));
+    return true;
+}
 
-    // Count before expanding, so an absurd repeat is refused without allocating for it.
+// Counts before expanding, so an absurd repeat is refused without allocating for it.
+bool checkCounts(const Score& score, std::string& error) {
     double total = 0;
     for (const ScorePlay& p : score.plays) {
         total += static_cast<double>(score.patterns[p.pattern].notes.size()) * p.repeat;
-        if (total > maxNotes) {
+        if (total > ScoreCompiler::maxNotes) {
             std::ostringstream s;
-            s << "the score would play more than " << maxNotes << " notes";
+            s << "the score would play more than " << ScoreCompiler::maxNotes << " notes";
             return fail(score, p.place, s.str(), error);
         }
     }
@@ -76,30 +77,32 @@ bool ScoreCompiler::compile(const Score& score, CompiledSong& song, std::string&
     double controls = 0;
     for (const ScoreRamp& r : score.ramps) {
         controls += (std::abs(r.toLevel - r.fromLevel) + 1.0) * (r.track < 0 ? score.tracks.size() : 1);
-        if (controls > maxNotes) {
+        if (controls > ScoreCompiler::maxNotes) {
             std::ostringstream s;
-            s << "the dynamics would make more than " << maxNotes << " controller changes";
+            s << "the dynamics would make more than " << ScoreCompiler::maxNotes << " controller changes";
             return fail(score, r.place, s.str(), error);
         }
     }
+    return true;
+}
 
-    for (size_t t = 0; t < score.tracks.size(); ++t) {
-        const ScoreTrack& track = score.tracks[t];
-        ChannelSetup c;
-        c.name = track.name;
-        c.channel = static_cast<int>(t);
-        c.program = track.program - 1;
-        c.bank = track.drums ? 128 : track.bank;
-        c.drums = track.drums;
-        c.volume = track.volume;
-        c.pan = track.pan + 64;
-        c.reverb = track.reverb;
-        c.chorus = track.chorus;
-        song.channels.push_back(c);
-    }
+ChannelSetup channelOf(const ScoreTrack& track, size_t index) {
+    ChannelSetup c;
+    c.name = track.name;
+    c.channel = static_cast<int>(index);
+    c.program = track.program - 1;
+    c.bank = track.drums ? 128 : track.bank;
+    c.drums = track.drums;
+    c.volume = track.volume;
+    c.pan = track.pan + 64;
+    c.reverb = track.reverb;
+    c.chorus = track.chorus;
+    return c;
+}
 
-    std::vector<std::vector<Note>> notes(score.tracks.size());
-    uint32_t order = 0;
+// Every play's notes at their frames, per track in score order.
+bool expandPlays(const Score& score, const CompiledSong& song, std::vector<std::vector<Note>>& notes,
+                 uint32_t& order, std::string& error) {
     for (const ScorePlay& p : score.plays) {
         const ScorePattern& pattern = score.patterns[p.pattern];
         for (int r = 0; r < p.repeat; ++r) {
@@ -117,8 +120,8 @@ bool ScoreCompiler::compile(const Score& score, CompiledSong& song, std::string&
                     return fail(score, p.place, "the transposition takes a note outside the MIDI keys",
                                 error);
                 Note note;
-                note.start = song.tempo.frame(beat, rate);
-                note.end = std::max(note.start + 1, song.tempo.frame(beat + n.beats, rate));
+                note.start = song.tempo.frame(beat, song.rate);
+                note.end = std::max(note.start + 1, song.tempo.frame(beat + n.beats, song.rate));
                 note.key = key;
                 note.velocity = n.velocity;
                 note.order = order++;
@@ -126,11 +129,14 @@ bool ScoreCompiler::compile(const Score& score, CompiledSong& song, std::string&
             }
         }
     }
+    return true;
+}
 
+bool addMarksAndBars(const Score& score, CompiledSong& song, std::string& error) {
     for (const ScoreMark& m : score.marks) {
         if (m.beat > score.lengthBeats)
             return fail(score, m.place, "the mark lies past the song's length", error);
-        song.marks.push_back({m.name, m.beat, song.tempo.frame(m.beat, rate)});
+        song.marks.push_back({m.name, m.beat, song.tempo.frame(m.beat, song.rate)});
     }
     for (size_t i = 0; i < score.meters.size(); ++i) {
         const MeterChange& m = score.meters[i];
@@ -138,7 +144,10 @@ bool ScoreCompiler::compile(const Score& score, CompiledSong& song, std::string&
         for (double b = m.beat; b < end - 1e-9 && song.bars.size() < 100000; b += m.barBeats())
             song.bars.push_back(b);
     }
+    return true;
+}
 
+bool addDynamics(const Score& score, CompiledSong& song, uint32_t& order, std::string& error) {
     for (const ScoreRamp& r : score.ramps) {
         if (r.toBeat > score.lengthBeats)
             return fail(score, r.place, "the dynamics run past the song's length", error);
@@ -149,43 +158,61 @@ bool ScoreCompiler::compile(const Score& score, CompiledSong& song, std::string&
                 rampEvents(r, static_cast<int>(t), song, song.events, order);
         }
     }
+    return true;
+}
 
-    for (size_t t = 0; t < notes.size(); ++t) {
-        std::vector<Note>& list = notes[t];
-        std::stable_sort(list.begin(), list.end(),
-                         [](const Note& a, const Note& b) { return a.start < b.start; });
-        // A key struck again while it still sounds ends the earlier note there; otherwise the
-        // earlier note's release would cut the new one short.
-        int64_t lastIndex[128];
-        std::fill(std::begin(lastIndex), std::end(lastIndex), -1);
-        for (size_t i = 0; i < list.size(); ++i) {
-            int64_t prev = lastIndex[list[i].key];
-            if (prev >= 0 && list[prev].end > list[i].start)
-                list[prev].end = list[i].start;
-            lastIndex[list[i].key] = static_cast<int64_t>(i);
-        }
-        ChannelSetup& c = song.channels[t];
-        for (const Note& n : list) {
-            if (n.end <= n.start)
-                continue; // struck twice at the same frame: the later one sounds
-            SynthEvent on;
-            on.frame = n.start;
-            on.kind = SynthEvent::NoteOn;
-            on.channel = static_cast<uint8_t>(c.channel);
-            on.a = static_cast<uint8_t>(n.key);
-            on.b = static_cast<uint8_t>(n.velocity);
-            on.order = n.order;
-            SynthEvent off = on;
-            off.frame = n.end;
-            off.kind = SynthEvent::NoteOff;
-            off.b = 0;
-            song.events.push_back(on);
-            song.events.push_back(off);
-            ++c.notes;
-            ++song.noteCount;
-            c.voiceSeconds += static_cast<double>(n.end - n.start) / rate + 0.5;
-        }
+// Note-on and note-off events for one track's notes, counted on its channel.
+void addNoteEvents(std::vector<Note>& list, ChannelSetup& c, CompiledSong& song) {
+    std::stable_sort(list.begin(), list.end(),
+                     [](const Note& a, const Note& b) { return a.start < b.start; });
+    // A key struck again while it still sounds ends the earlier note there; otherwise the
+    // earlier note's release would cut the new one short.
+    int64_t lastIndex[128];
+    std::fill(std::begin(lastIndex), std::end(lastIndex), -1);
+    for (size_t i = 0; i < list.size(); ++i) {
+        int64_t prev = lastIndex[list[i].key];
+        if (prev >= 0 && list[prev].end > list[i].start)
+            list[prev].end = list[i].start;
+        lastIndex[list[i].key] = static_cast<int64_t>(i);
     }
+    for (const Note& n : list) {
+        if (n.end <= n.start)
+            continue; // struck twice at the same frame: the later one sounds
+        SynthEvent on;
+        on.frame = n.start;
+        on.kind = SynthEvent::NoteOn;
+        on.channel = static_cast<uint8_t>(c.channel);
+        on.a = static_cast<uint8_t>(n.key);
+        on.b = static_cast<uint8_t>(n.velocity);
+        on.order = n.order;
+        SynthEvent off = on;
+        off.frame = n.end;
+        off.kind = SynthEvent::NoteOff;
+        off.b = 0;
+        song.events.push_back(on);
+        song.events.push_back(off);
+        ++c.notes;
+        ++song.noteCount;
+        c.voiceSeconds += static_cast<double>(n.end - n.start) / song.rate + 0.5;
+    }
+}
+
+} // namespace
+
+bool ScoreCompiler::compile(const Score& score, CompiledSong& song, std::string& error, int rate) {
+    song = CompiledSong{};
+    if (!setUp(score, song, error, rate) || !checkCounts(score, error))
+        return false;
+    for (size_t t = 0; t < score.tracks.size(); ++t)
+        song.channels.push_back(channelOf(score.tracks[t], t));
+
+    std::vector<std::vector<Note>> notes(score.tracks.size());
+    uint32_t order = 0;
+    if (!expandPlays(score, song, notes, order, error) || !addMarksAndBars(score, song, error) ||
+        !addDynamics(score, song, order, error))
+        return false;
+    for (size_t t = 0; t < notes.size(); ++t)
+        addNoteEvents(notes[t], song.channels[t], song);
     std::sort(song.events.begin(), song.events.end(), [](const SynthEvent& a, const SynthEvent& b) {
         if (a.frame != b.frame)
             return a.frame < b.frame;
