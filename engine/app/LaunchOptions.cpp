@@ -48,165 +48,193 @@ bool parseBeatList(const char* text, std::vector<double>& out) {
     return !out.empty();
 }
 
+// Options without a value: each sets one member.
+struct Flag {
+    const char* name;
+    bool LaunchOptions::*member;
+};
+
+constexpr Flag flags[] = {
+    {"--help", &LaunchOptions::help},
+    {"-h", &LaunchOptions::help},
+    {"--version", &LaunchOptions::version},
+    {"--no-dialog", &LaunchOptions::noDialog},
+    {"--no-sound", &LaunchOptions::noSound},
+    {"--no-message-box", &LaunchOptions::noMessageBox},
+    {"--share", &LaunchOptions::shareVideo},
+    {"--stats", &LaunchOptions::stats},
+    {"--check-state", &LaunchOptions::checkState},
+    {"--no-state-cache", &LaunchOptions::noStateCache},
+    {"--profile", &LaunchOptions::profile},
+    {"--edit", &LaunchOptions::edit},
+    {"--overlay", &LaunchOptions::overlay},
+};
+
+// Pairs of options that override a setting one way or the other.
+struct Toggle {
+    const char* name;
+    std::optional<bool> LaunchOptions::*member;
+    bool value;
+};
+
+constexpr Toggle toggles[] = {
+    {"--fullscreen", &LaunchOptions::fullscreen, true},
+    {"--windowed", &LaunchOptions::fullscreen, false},
+    {"--vsync", &LaunchOptions::vsync, true},
+    {"--no-vsync", &LaunchOptions::vsync, false},
+};
+
+// Options whose value is a path, taken as it is; `wants`, when set, says what an empty one lacks.
+struct PathOption {
+    const char* name;
+    std::string LaunchOptions::*member;
+    const char* wants;
+};
+
+constexpr PathOption pathOptions[] = {
+    {"--root", &LaunchOptions::root, nullptr},
+    {"--profile-json", &LaunchOptions::profileJsonPath, nullptr},
+    {"--sources", &LaunchOptions::sourcesPath, "a folder"},
+    {"--control", &LaunchOptions::controlPath, "a socket path"},
+    {"--render", &LaunchOptions::renderPath, "a path"},
+    {"--out", &LaunchOptions::stillsFolder, "a path"},
+    {"--sheet", &LaunchOptions::sheetPath, "a path"},
+};
+
+// Readers of the other options' values; each answers false with `error` set on a bad one.
+bool readSize(LaunchOptions& o, const std::string&, const char* v, std::string& error) {
+    const char* x = std::strchr(v, 'x');
+    long w = 0, h = 0;
+    if (!x || !parsePositive(std::string(v, x).c_str(), 16384, w) || !parsePositive(x + 1, 16384, h)) {
+        error = std::string("--size wants WIDTHxHEIGHT, got \"") + v + "\"";
+        return false;
+    }
+    o.width = static_cast<int>(w);
+    o.height = static_cast<int>(h);
+    return true;
+}
+
+bool readAnisotropy(LaunchOptions& o, const std::string&, const char* v, std::string& error) {
+    long n = 0;
+    if (!parsePositive(v, 16, n) || (n & (n - 1)) != 0) {
+        error = std::string("--anisotropy wants 1, 2, 4, 8 or 16, got \"") + v + "\"";
+        return false;
+    }
+    o.anisotropy = int(n);
+    return true;
+}
+
+bool readFrames(LaunchOptions& o, const std::string&, const char* v, std::string& error) {
+    if (!parsePositive(v, 1L << 40, o.frames)) {
+        error = std::string("--frames wants a positive count, got \"") + v + "\"";
+        return false;
+    }
+    return true;
+}
+
+bool readCapture(LaunchOptions& o, const std::string&, const char* v, std::string& error) {
+    const char* colon = std::strchr(v, ':');
+    long frame = 0;
+    if (!colon || !colon[1] ||
+        (std::string(v, colon) != "0" && !parsePositive(std::string(v, colon).c_str(), 1L << 40, frame))) {
+        error = std::string("--capture wants FRAME:FILE.png, got \"") + v + "\"";
+        return false;
+    }
+    o.captureFrame = frame;
+    o.capturePath = colon + 1;
+    return true;
+}
+
+bool readBeatOption(const std::string& name, const char* v, std::optional<double>& out, std::string& error) {
+    double beat = 0;
+    if (!parseBeat(v, beat)) {
+        error = name + " wants a beat, got \"" + v + "\"";
+        return false;
+    }
+    out = beat;
+    return true;
+}
+
+bool readFrom(LaunchOptions& o, const std::string& name, const char* v, std::string& error) {
+    return readBeatOption(name, v, o.fromBeat, error);
+}
+
+bool readTo(LaunchOptions& o, const std::string& name, const char* v, std::string& error) {
+    return readBeatOption(name, v, o.toBeat, error);
+}
+
+// The range is checked with the other capture options; here only the number.
+bool readFps(LaunchOptions& o, const std::string&, const char* v, std::string& error) {
+    char* end = nullptr;
+    errno = 0;
+    o.fps = std::strtol(v, &end, 10);
+    if (errno || !*v || *end) {
+        error = std::string("--fps wants a whole number of frames per second, got \"") + v + "\"";
+        return false;
+    }
+    o.fpsGiven = true;
+    return true;
+}
+
+bool readStills(LaunchOptions& o, const std::string&, const char* v, std::string& error) {
+    if (!parseBeatList(v, o.stillBeats)) {
+        error = std::string("--stills wants beats separated by commas, got \"") + v + "\"";
+        return false;
+    }
+    return true;
+}
+
+struct ValueOption {
+    const char* name;
+    bool (*read)(LaunchOptions& o, const std::string& name, const char* value, std::string& error);
+};
+
+constexpr ValueOption valueOptions[] = {
+    {"--size", readSize},     {"--anisotropy", readAnisotropy},
+    {"--frames", readFrames}, {"--capture", readCapture},
+    {"--from", readFrom},     {"--to", readTo},
+    {"--fps", readFps},       {"--stills", readStills},
+};
+
+template <class Entry, size_t N> const Entry* findOption(const Entry (&table)[N], const std::string& name) {
+    for (const Entry& e : table)
+        if (name == e.name)
+            return &e;
+    return nullptr;
+}
+
 } // namespace
 
 bool LaunchOptions::parse(int argc, const char* const* argv, std::string& error) {
     for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        auto value = [&](const char* name) -> const char* {
-            if (i + 1 >= argc) {
-                error = std::string(name) + " needs a value";
-                return nullptr;
-            }
-            return argv[++i];
-        };
-        if (arg == "--help" || arg == "-h") {
-            help = true;
-        } else if (arg == "--version") {
-            version = true;
-        } else if (arg == "--root") {
-            const char* v = value("--root");
-            if (!v)
-                return false;
-            root = v;
-        } else if (arg == "--size") {
-            const char* v = value("--size");
-            if (!v)
-                return false;
-            const char* x = std::strchr(v, 'x');
-            long w = 0, h = 0;
-            if (!x || !parsePositive(std::string(v, x).c_str(), 16384, w) ||
-                !parsePositive(x + 1, 16384, h)) {
-                error = std::string("--size wants WIDTHxHEIGHT, got \"") + v + "\"";
-                return false;
-            }
-            width = static_cast<int>(w);
-            height = static_cast<int>(h);
-        } else if (arg == "--fullscreen") {
-            fullscreen = true;
-        } else if (arg == "--windowed") {
-            fullscreen = false;
-        } else if (arg == "--vsync") {
-            vsync = true;
-        } else if (arg == "--no-vsync") {
-            vsync = false;
-        } else if (arg == "--anisotropy") {
-            const char* v = value("--anisotropy");
-            if (!v)
-                return false;
-            long n = 0;
-            if (!parsePositive(v, 16, n) || (n & (n - 1)) != 0) {
-                error = std::string("--anisotropy wants 1, 2, 4, 8 or 16, got \"") + v + "\"";
-                return false;
-            }
-            anisotropy = int(n);
-        } else if (arg == "--no-dialog") {
-            noDialog = true;
-        } else if (arg == "--no-sound") {
-            noSound = true;
-        } else if (arg == "--share") {
-            shareVideo = true;
-        } else if (arg == "--stats") {
-            stats = true;
-        } else if (arg == "--check-state") {
-            checkState = true;
-        } else if (arg == "--no-state-cache") {
-            noStateCache = true;
-        } else if (arg == "--edit") {
-            edit = true;
-        } else if (arg == "--overlay") {
-            overlay = true;
-        } else if (arg == "--sources") {
-            const char* v = value("--sources");
-            if (!v)
-                return false;
-            if (!*v) {
-                error = "--sources wants a folder";
-                return false;
-            }
-            sourcesPath = v;
-        } else if (arg == "--control") {
-            const char* v = value("--control");
-            if (!v)
-                return false;
-            if (!*v) {
-                error = "--control wants a socket path";
-                return false;
-            }
-            controlPath = v;
-        } else if (arg == "--profile") {
-            profile = true;
-        } else if (arg == "--profile-json") {
-            const char* v = value("--profile-json");
-            if (!v)
-                return false;
-            profileJsonPath = v;
-        } else if (arg == "--no-message-box") {
-            noMessageBox = true;
-        } else if (arg == "--frames") {
-            const char* v = value("--frames");
-            if (!v)
-                return false;
-            if (!parsePositive(v, 1L << 40, frames)) {
-                error = std::string("--frames wants a positive count, got \"") + v + "\"";
-                return false;
-            }
-        } else if (arg == "--capture") {
-            const char* v = value("--capture");
-            if (!v)
-                return false;
-            const char* colon = std::strchr(v, ':');
-            long frame = 0;
-            if (!colon || !colon[1] ||
-                (std::string(v, colon) != "0" &&
-                 !parsePositive(std::string(v, colon).c_str(), 1L << 40, frame))) {
-                error = std::string("--capture wants FRAME:FILE.png, got \"") + v + "\"";
-                return false;
-            }
-            captureFrame = frame;
-            capturePath = colon + 1;
-        } else if (arg == "--from" || arg == "--to") {
-            const char* v = value(arg.c_str());
-            if (!v)
-                return false;
-            double beat = 0;
-            if (!parseBeat(v, beat)) {
-                error = arg + " wants a beat, got \"" + v + "\"";
-                return false;
-            }
-            (arg == "--from" ? fromBeat : toBeat) = beat;
-        } else if (arg == "--fps") {
-            const char* v = value("--fps");
-            if (!v)
-                return false;
-            char* end = nullptr;
-            errno = 0;
-            fps = std::strtol(v, &end, 10);
-            if (errno || !*v || *end) {
-                error = std::string("--fps wants a whole number of frames per second, got \"") + v + "\"";
-                return false;
-            }
-            fpsGiven = true;
-        } else if (arg == "--render" || arg == "--out" || arg == "--sheet") {
-            const char* v = value(arg.c_str());
-            if (!v)
-                return false;
-            if (!*v) {
-                error = arg + " wants a path";
-                return false;
-            }
-            (arg == "--render" ? renderPath : arg == "--out" ? stillsFolder : sheetPath) = v;
-        } else if (arg == "--stills") {
-            const char* v = value("--stills");
-            if (!v)
-                return false;
-            if (!parseBeatList(v, stillBeats)) {
-                error = std::string("--stills wants beats separated by commas, got \"") + v + "\"";
-                return false;
-            }
-        } else {
+        const std::string arg = argv[i];
+        if (const Flag* flag = findOption(flags, arg)) {
+            this->*flag->member = true;
+            continue;
+        }
+        if (const Toggle* toggle = findOption(toggles, arg)) {
+            this->*toggle->member = toggle->value;
+            continue;
+        }
+        const PathOption* path = findOption(pathOptions, arg);
+        const ValueOption* option = path ? nullptr : findOption(valueOptions, arg);
+        if (!path && !option) {
             error = "unknown option \"" + arg + "\"";
             return false;
+        }
+        if (i + 1 >= argc) {
+            error = arg + " needs a value";
+            return false;
+        }
+        const char* value = argv[++i];
+        if (option) {
+            if (!option->read(*this, arg, value, error))
+                return false;
+        } else if (path->wants && !*value) {
+            error = arg + " wants " + path->wants;
+            return false;
+        } else {
+            this->*path->member = value;
         }
     }
     return true;

@@ -81,6 +81,35 @@ TEST(LaunchOptionsTest, BadOptionsAreRefusedWithAReason) {
     }
 }
 
+// The options no other test reaches each land in their own setting, and the last of a pair wins.
+TEST(LaunchOptionsTest, EachOptionSetsItsOwnSetting) {
+    LaunchOptions o;
+    std::string error;
+    ASSERT_TRUE(parse({"-h", "--windowed", "--fullscreen", "--no-vsync", "--vsync", "--stats",
+                       "--check-state", "--no-state-cache", "--profile", "--edit", "--overlay", "--sources",
+                       "src", "--control", "sock", "--capture", "0:first.png"},
+                      o, error))
+        << error;
+    EXPECT_TRUE(o.help);
+    EXPECT_FALSE(o.version);
+    EXPECT_EQ(o.fullscreen, true);
+    EXPECT_EQ(o.vsync, true);
+    EXPECT_TRUE(o.stats && o.checkState && o.noStateCache && o.profile && o.edit && o.overlay);
+    EXPECT_FALSE(o.noDialog || o.noSound || o.noMessageBox || o.shareVideo);
+    EXPECT_EQ(o.sourcesPath, "src");
+    EXPECT_EQ(o.controlPath, "sock");
+    EXPECT_EQ(o.captureFrame, 0) << "frame 0 is the first, not a missing count";
+    EXPECT_EQ(o.capturePath, "first.png");
+
+    for (const char* name : {"--sources", "--control", "--render", "--out", "--sheet"}) {
+        LaunchOptions empty;
+        EXPECT_FALSE(parse({name, ""}, empty, error)) << name;
+        EXPECT_EQ(error.rfind(std::string(name) + " wants a", 0), 0u) << error;
+    }
+    EXPECT_FALSE(parse({"--capture", "-1:a.png"}, o, error));
+    EXPECT_EQ(error, "--capture wants FRAME:FILE.png, got \"-1:a.png\"");
+}
+
 TEST(PathsTest, DataPathsResolveAgainstTheRoot) {
     setDemoRoot("/opt/demo/");
     EXPECT_EQ(resolveDataPath("data/demo.xml"), "/opt/demo/data/demo.xml");
