@@ -88,6 +88,10 @@ private:
     bool loadFbo(const XMLElement* e);
     bool loadShaders(const XMLElement* group);
     bool loadProgram(const ShaderLoader& loader, const XMLElement* e);
+    bool readSamplers(const XMLElement* e, const std::string& place,
+                      std::vector<std::pair<std::string, SamplerParams>>& samplers);
+    bool buildProgram(const ShaderLoader& loader, const XMLElement* e, const std::string& name,
+                      const std::string& place);
     bool loadTextures(const XMLElement* group);
     bool loadImage(const XMLElement* e, PNGLoader& png, JPEGLoader& jpeg);
     bool loadModels(const XMLElement* group);
@@ -421,6 +425,34 @@ bool DescriptionLoader::loadFramebuffers(const XMLElement* group) {
     return true;
 }
 
+// The stages each stage attribute of a <program> asks for when it says "yes".
+struct StageAttribute {
+    const char* name;
+    unsigned stages;
+};
+
+constexpr StageAttribute stageAttributes[] = {
+    {"vert", 1u << Program::kVertex},
+    {"geom", 1u << Program::kGeometry},
+    {"frag", 1u << Program::kFragment},
+    {"tess", (1u << Program::kControl) | (1u << Program::kEvaluation)}, // the two load as a pair
+    {"comp", 1u << Program::kCompute},
+};
+
+// A bit (1 << stage code) for each stage the program declares; without any stage attribute, the
+// vertex and fragment stages.
+unsigned declaredStages(const XMLElement* e) {
+    unsigned stages = 0;
+    bool anyStageAttribute = false;
+    for (const StageAttribute& a : stageAttributes) {
+        const char* v = xml::text(e, a.name);
+        anyStageAttribute = anyStageAttribute || v;
+        if (v && std::strcmp(v, "yes") == 0)
+            stages |= a.stages;
+    }
+    return anyStageAttribute ? stages : (1u << Program::kVertex) | (1u << Program::kFragment);
+}
+
 bool DescriptionLoader::loadProgram(const ShaderLoader& loader, const XMLElement* e) {
     const std::string place = "shaders/" + where(e);
     const char* nameText = xml::text(e, "name");
@@ -430,6 +462,21 @@ bool DescriptionLoader::loadProgram(const ShaderLoader& loader, const XMLElement
 
     // Sampler declarations, read up front so that a bad one fails before anything is built.
     std::vector<std::pair<std::string, SamplerParams>> samplers;
+    if (!readSamplers(e, place, samplers) || !buildProgram(loader, e, name, place))
+        return false;
+
+    // Sampler objects are used only where the driver is known to handle them well.
+    if (Device::vendorIsNvidia()) {
+        if (Ref<Program> program = programRegistry().find(name))
+            for (const auto& [uniform, params] : samplers)
+                Sampler::createForUniform(*program, uniform, params);
+    }
+    advance();
+    return true;
+}
+
+bool DescriptionLoader::readSamplers(const XMLElement* e, const std::string& place,
+                                     std::vector<std::pair<std::string, SamplerParams>>& samplers) {
     std::set<std::string> seen;
     for (const XMLElement* s = e->FirstChildElement("sampler"); s; s = s->NextSiblingElement("sampler")) {
         const char* uniform = xml::text(s, "name");
@@ -463,34 +510,17 @@ bool DescriptionLoader::loadProgram(const ShaderLoader& loader, const XMLElement
         }
         samplers.emplace_back(uniform, p);
     }
+    return true;
+}
 
-    auto declared = [&](const char* stage) {
-        const char* v = xml::text(e, stage);
-        return v && std::strcmp(v, "yes") == 0;
-    };
-    bool vert = declared("vert"), geom = declared("geom"), frag = declared("frag"), tess = declared("tess"),
-         comp = declared("comp");
-    bool anyStageAttribute = false;
-    for (const char* stage : {"vert", "geom", "frag", "tess", "comp"})
-        anyStageAttribute = anyStageAttribute || xml::text(e, stage) != nullptr;
-    if (!anyStageAttribute)
-        vert = frag = true;
-
+bool DescriptionLoader::buildProgram(const ShaderLoader& loader, const XMLElement* e, const std::string& name,
+                                     const std::string& place) {
     // The builders tolerate an absent stage, so a program whose declared fragment file is missing
     // or broken would link without it and draw nothing (or garbage), reported as success. The
     // description says which stages it wants: those must load.
-    unsigned required = 0;
-    if (vert)
-        required |= 1u << Program::kVertex;
-    if (frag)
-        required |= 1u << Program::kFragment;
-    if (geom)
-        required |= 1u << Program::kGeometry;
-    if (tess)
-        required |= (1u << Program::kControl) | (1u << Program::kEvaluation);
-    if (comp)
-        required |= 1u << Program::kCompute;
-    ProgramBuilder builder(loader, required);
+    const unsigned stages = declaredStages(e);
+    auto declares = [stages](int stage) { return (stages & (1u << stage)) != 0; };
+    ProgramBuilder builder(loader, stages);
     const unsigned said = diagnosticCount();
 
     bool built = false;
@@ -508,26 +538,18 @@ bool DescriptionLoader::loadProgram(const ShaderLoader& loader, const XMLElement
             varyings.push_back(varying);
         }
         built = builder.buildTransformFeedback(name, varyings, mode);
-    } else if (comp) {
+    } else if (declares(Program::kCompute)) {
         built = builder.buildCompute(name);
-    } else if (tess) {
+    } else if (declares(Program::kControl)) {
         built = builder.buildTessellation(name);
-    } else if (vert && frag) {
-        built = geom ? builder.buildWithGeometry(name) : builder.buildPlain(name);
+    } else if (declares(Program::kVertex) && declares(Program::kFragment)) {
+        built = declares(Program::kGeometry) ? builder.buildWithGeometry(name) : builder.buildPlain(name);
     } else {
         return fail(place, "unsupported combination of stages");
     }
     // A stage that does not compile has printed the driver's log already.
     if (!built)
         return failUnlessSaid(said, place, builder.failure().c_str());
-
-    // Sampler objects are used only where the driver is known to handle them well.
-    if (Device::vendorIsNvidia()) {
-        if (Ref<Program> program = programRegistry().find(name))
-            for (const auto& [uniform, params] : samplers)
-                Sampler::createForUniform(*program, uniform, params);
-    }
-    advance();
     return true;
 }
 

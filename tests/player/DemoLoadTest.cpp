@@ -431,6 +431,40 @@ TEST_F(DemoLoadTest, DuplicateSamplerNamesFail) {
     EXPECT_NE(testing::internal::GetCapturedStderr().find("twice"), std::string::npos);
 }
 
+// A mistake in a program's declaration fails the load with one line giving the reason, and the
+// program is not built.
+TEST_F(DemoLoadTest, ProgramDeclarationMistakesFailWithTheirReason) {
+    const char* program = "<program name=\"composite\" vert=\"yes\" frag=\"yes\">";
+    const char* sampler = "<sampler name=\"colorMap\">";
+    const struct {
+        const char* from;
+        std::string to;
+        const char* reason;
+    } mistakes[] = {
+        {program, "<program vert=\"yes\" frag=\"yes\">", "missing attribute \"name\""},
+        {sampler, "<sampler>", "a sampler has no \"name\""},
+        {sampler, std::string(sampler) + "<depth mode=\"ref\"/>", "<depth> needs both \"mode\" and \"func\""},
+        {sampler, std::string(sampler) + "<depth mode=\"ref\" func=\"sometimes\"/>",
+         "unknown depth mode or compare function"},
+        {program, std::string(program) + "<feedback type=\"sideways\"/>", "unknown feedback type"},
+        {program, std::string(program) + "<feedback><varying/></feedback>", "a varying has no \"name\""},
+        {program, "<program name=\"composite\" geom=\"yes\">", "unsupported combination of stages"},
+    };
+    const std::string original = tree.read("data/demo.xml");
+    for (const auto& m : mistakes) {
+        SCOPED_TRACE(m.reason);
+        tree.write("data/demo.xml", original);
+        tree.edit("data/demo.xml", m.from, m.to);
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(loadDescription());
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_NE(err.find(m.reason), std::string::npos) << err;
+        EXPECT_FALSE(programRegistry().contains("composite"));
+        app.unload();
+    }
+}
+
 TEST_F(DemoLoadTest, ImagesFirstNameWinsAnisotropyAndStartElement) {
     // An array before the first image is skipped (this one would fail: it has one layer).
     tree.edit("data/demo.xml", "<textures>",
