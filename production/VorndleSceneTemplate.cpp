@@ -34,13 +34,11 @@
 #include "scenefile/SceneLoaderXML.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstdio>
 
 namespace {
-
-// Sky and post envelopes after the floats of the state file, in file order.
-constexpr int kTrailingEnvelopes = 13;
 
 bool readEnvelope(InputStream& in, Ref<Envelope>& envelope) {
     envelope = makeRef<Envelope>();
@@ -111,62 +109,143 @@ void VorndleSceneTemplate::unload() {
     DeferredScene::unload();
 }
 
-Ref<Envelope>* VorndleSceneTemplate::trailingEnvelopes(int index) {
-    Ref<Envelope>* order[kTrailingEnvelopes] = {&turbidity,
-                                                &sunIntensity,
-                                                &rayleighFactor,
-                                                &mieFactor,
-                                                &colourScale,
-                                                &azimuthOffset,
-                                                &lutFade,
-                                                &effectModeEnvelope,
-                                                &depthOfFieldSwitch,
-                                                &depthOfFieldParams[0],
-                                                &depthOfFieldParams[1],
-                                                &depthOfFieldParams[2],
-                                                &cloudHeight};
-    return order[index];
+Ref<Envelope>* VorndleSceneTemplate::stateEnvelope(vorndle_state::PartEnvelope which) {
+    using vorndle_state::PartEnvelope;
+    switch (which) {
+    case PartEnvelope::None:
+        assert(!"an envelope section of the state layout names no envelope");
+        return nullptr;
+    case PartEnvelope::CameraSelection:
+        return &cameraSelection;
+    case PartEnvelope::TimeOfDay:
+        return &timeOfDay;
+    case PartEnvelope::Gamma:
+        return &gamma;
+    case PartEnvelope::Turbidity:
+        return &turbidity;
+    case PartEnvelope::SunIntensity:
+        return &sunIntensity;
+    case PartEnvelope::RayleighFactor:
+        return &rayleighFactor;
+    case PartEnvelope::MieFactor:
+        return &mieFactor;
+    case PartEnvelope::ColourScale:
+        return &colourScale;
+    case PartEnvelope::AzimuthOffset:
+        return &azimuthOffset;
+    case PartEnvelope::LutFade:
+        return &lutFade;
+    case PartEnvelope::EffectMode:
+        return &effectModeEnvelope;
+    case PartEnvelope::DepthOfFieldSwitch:
+        return &depthOfFieldSwitch;
+    case PartEnvelope::DepthOfFieldParam0:
+        return &depthOfFieldParams[0];
+    case PartEnvelope::DepthOfFieldParam1:
+        return &depthOfFieldParams[1];
+    case PartEnvelope::DepthOfFieldParam2:
+        return &depthOfFieldParams[2];
+    case PartEnvelope::CloudHeight:
+        return &cloudHeight;
+    }
+    return nullptr;
+}
+
+float* VorndleSceneTemplate::stateFloats(const vorndle_state::FieldLayout& field) {
+    using vorndle_state::PartValue;
+    float* values = nullptr;
+    int count = 0;
+    switch (field.value) {
+    case PartValue::None:
+        break;
+    case PartValue::TerrainDetail:
+        values = terrainDetailParams;
+        count = 2;
+        break;
+    case PartValue::ShadowIntensity:
+        values = &shadowIntensity;
+        count = 1;
+        break;
+    case PartValue::Spare:
+        values = &spare;
+        count = 1;
+        break;
+    case PartValue::MaterialSmoothness:
+        values = materialSmoothness;
+        count = kSmoothnessCount;
+        break;
+    case PartValue::CloudHeightScale:
+        values = &cloudHeightScale;
+        count = 1;
+        break;
+    case PartValue::TerrainTexCoordScale:
+        values = &terrainTexCoordScale;
+        count = 1;
+        break;
+    }
+    const bool fits = values && field.kind == vorndle_state::FieldKind::Float && field.count == count;
+    assert(fits && "the state layout's values field does not match the part's member");
+    return fits ? values : nullptr;
 }
 
 bool VorndleSceneTemplate::readState(InputStream& in) {
+    using vorndle_state::SectionKind;
+    // The chain reads all of its blocks itself; they open the file.
     BlitEngine* blit = blitEngine();
     if (!blit || !blit->readState(in))
         return false;
     blit->passCounts[BlitEngine::kDepthOfFieldBlur] = 2;
-    if (!readEnvelope(in, cameraSelection) || !readEnvelope(in, timeOfDay) || !readEnvelope(in, gamma))
-        return false;
-    terrainDetailParams[0] = 1.0f;
-    terrainDetailParams[1] = 0.5f;
-    shadowIntensity = 1.0f;
-    spare = 0.5f;
-    // Finite numbers only (a NaN here would reach every frame's uniforms).
-    if (!param_block::readFloats(in, terrainDetailParams, 2) ||
-        !param_block::readFloats(in, &shadowIntensity, 1) || !param_block::readFloats(in, &spare, 1) ||
-        !param_block::readFloats(in, materialSmoothness, kSmoothnessCount) ||
-        !param_block::readFloats(in, &cloudHeightScale, 1) ||
-        !param_block::readFloats(in, &terrainTexCoordScale, 1))
-        return false;
-    for (int i = 0; i < kTrailingEnvelopes; ++i)
-        if (!readEnvelope(in, *trailingEnvelopes(i)))
-            return false;
+    for (const vorndle_state::SectionLayout& section : vorndle_state::sections()) {
+        switch (section.kind) {
+        case SectionKind::ChainBlock:
+            break;
+        case SectionKind::Envelope: {
+            Ref<Envelope>* envelope = stateEnvelope(section.envelope);
+            if (!envelope || !readEnvelope(in, *envelope))
+                return false;
+            break;
+        }
+        case SectionKind::Values:
+            terrainDetailParams[0] = 1.0f;
+            terrainDetailParams[1] = 0.5f;
+            shadowIntensity = 1.0f;
+            spare = 0.5f;
+            for (int f = 0; f < section.fieldCount; ++f) {
+                // Finite numbers only (a NaN here would reach every frame's uniforms).
+                float* values = stateFloats(section.fields[f]);
+                if (!values || !param_block::readFloats(in, values, size_t(section.fields[f].count)))
+                    return false;
+            }
+            break;
+        }
+    }
     return true;
 }
 
 bool VorndleSceneTemplate::writeState(OutputStream& out) {
+    using vorndle_state::SectionKind;
     BlitEngine* blit = blitEngine();
     if (!blit || !blit->writeState(out))
         return false;
-    if (!writeEnvelope(out, cameraSelection) || !writeEnvelope(out, timeOfDay) || !writeEnvelope(out, gamma))
-        return false;
-    if (!param_block::writeFloats(out, terrainDetailParams, 2) ||
-        !param_block::writeFloats(out, &shadowIntensity, 1) || !param_block::writeFloats(out, &spare, 1) ||
-        !param_block::writeFloats(out, materialSmoothness, kSmoothnessCount) ||
-        !param_block::writeFloats(out, &cloudHeightScale, 1) ||
-        !param_block::writeFloats(out, &terrainTexCoordScale, 1))
-        return false;
-    for (int i = 0; i < kTrailingEnvelopes; ++i)
-        if (!writeEnvelope(out, *trailingEnvelopes(i)))
-            return false;
+    for (const vorndle_state::SectionLayout& section : vorndle_state::sections()) {
+        switch (section.kind) {
+        case SectionKind::ChainBlock:
+            break;
+        case SectionKind::Envelope: {
+            Ref<Envelope>* envelope = stateEnvelope(section.envelope);
+            if (!envelope || !writeEnvelope(out, *envelope))
+                return false;
+            break;
+        }
+        case SectionKind::Values:
+            for (int f = 0; f < section.fieldCount; ++f) {
+                float* values = stateFloats(section.fields[f]);
+                if (!values || !param_block::writeFloats(out, values, size_t(section.fields[f].count)))
+                    return false;
+            }
+            break;
+        }
+    }
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "VorndleStateLayout.h"
 #include "deferred/DeferredScene.h"
 
 #include <string>
@@ -27,10 +28,11 @@ public:
     ~VorndleSceneTemplate() override;
 
     void unload() override;
-    // The state file after decompression: the post chain's block, the camera selection, time of
-    // day and gamma envelopes, the terrain, shadow and material floats, then the sky, grading,
-    // effect and depth-of-field envelopes. False at the first block that fails; a post-chain block
-    // needs the chain (made by loadScene, or given with setBlitEngine).
+    // The state file after decompression, laid out as VorndleStateLayout.h lists it: the post
+    // chain's block, the camera selection, time of day and gamma envelopes, the terrain, shadow
+    // and material floats, then the sky, grading, effect and depth-of-field envelopes. False at
+    // the first block that fails; a post-chain block needs the chain (made by loadScene, or given
+    // with setBlitEngine).
     bool readState(InputStream& in) override;
     bool writeState(OutputStream& out) override;
     void update(float time, float step) override;
@@ -92,8 +94,10 @@ public:
                                                   0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f};
 
 private:
-    // The envelopes of the state file in file order after the gamma envelope's floats.
-    Ref<Envelope>* trailingEnvelopes(int index);
+    // Where the state layout's envelope sections and values fields live in the part; null for
+    // what the part does not keep (a field must be floats of the member's very size).
+    Ref<Envelope>* stateEnvelope(vorndle_state::PartEnvelope which);
+    float* stateFloats(const vorndle_state::FieldLayout& field);
     bool setUpOverlay();
     void drawOverlays(Device& device, float time);
 

@@ -1,6 +1,7 @@
 // The scene template's pure rules and its state file, without a GL context.
 #include "VorndleSceneTemplate.h"
 
+#include "VorndleStateLayout.h"
 #include "core/GzipInputStream.h"
 #include "core/MemoryInputStream.h"
 #include "core/MemoryOutputStream.h"
@@ -10,7 +11,10 @@
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <limits>
+#include <map>
+#include <string>
 #include <vector>
 
 namespace {
@@ -130,6 +134,70 @@ TEST(SceneTemplateState, RoundTripKeepsEveryValueAndTheBytes) {
     EXPECT_EQ(copy->blitEngine()->passCounts[BlitEngine::kDepthOfFieldBlur], 2)
         << "the depth-of-field blur always runs two passes";
     EXPECT_EQ(stateBytes(*copy), bytes) << "written again, byte for byte";
+}
+
+TEST(SceneTemplateState, EverySectionOfTheLayoutFillsTheMemberOfItsName) {
+    // A state whose envelopes and numbers all differ, written by walking the layout as statetool
+    // does: a section or field that reaches the wrong member shows as the wrong number there.
+    using namespace vorndle_state;
+    Ref<VorndleSceneTemplate> source = withChain();
+    MemoryOutputStream out;
+    ASSERT_TRUE(source->blitEngine()->writeState(out));
+    std::map<std::string, float> first; // section or field name -> its first number
+    float next = 1.0f;
+    for (const SectionLayout& section : sections()) {
+        if (section.kind == SectionKind::Envelope) {
+            Envelope envelope;
+            EnvelopeKey key;
+            key.value = next;
+            envelope.insertKey(key);
+            ASSERT_TRUE(envelope.write(out));
+            first[section.name] = next++;
+        }
+        for (int f = 0; section.kind == SectionKind::Values && f < section.fieldCount; ++f) {
+            first[section.fields[f].name] = next;
+            for (int n = 0; n < section.fields[f].count; ++n)
+                out.writeFloat(next++);
+        }
+    }
+    Ref<VorndleSceneTemplate> part = withChain();
+    MemoryInputStream in(out.bytes().data(), out.bytes().size());
+    ASSERT_TRUE(part->readState(in));
+    EXPECT_EQ(in.remaining(), 0);
+
+    const VorndleSceneTemplate& p = *part;
+    auto at0 = [](const Ref<Envelope>& e) { return e ? e->evaluate(0) : -1.0f; };
+    const std::pair<const char*, float> members[] = {
+        {"camera", at0(p.cameraSelection)},
+        {"time_of_day", at0(p.timeOfDay)},
+        {"gamma", at0(p.gamma)},
+        {"turbidity", at0(p.turbidity)},
+        {"sun_intensity", at0(p.sunIntensity)},
+        {"rayleigh", at0(p.rayleighFactor)},
+        {"mie", at0(p.mieFactor)},
+        {"colour_scale", at0(p.colourScale)},
+        {"azimuth_offset", at0(p.azimuthOffset)},
+        {"lut_fade", at0(p.lutFade)},
+        {"effect_mode", at0(p.effectModeEnvelope)},
+        {"dof_switch", at0(p.depthOfFieldSwitch)},
+        {"dof_param_0", at0(p.depthOfFieldParams[0])},
+        {"dof_param_1", at0(p.depthOfFieldParams[1])},
+        {"dof_param_2", at0(p.depthOfFieldParams[2])},
+        {"cloud_height", at0(p.cloudHeight)},
+        {"terrain_detail", p.terrainDetailParams[0]},
+        {"shadow_intensity", p.shadowIntensity},
+        {"spare", p.spare},
+        {"smoothness", p.materialSmoothness[0]},
+        {"cloud_height_scale", p.cloudHeightScale},
+        {"texcoord_scale", p.terrainTexCoordScale},
+    };
+    EXPECT_EQ(first.size(), std::size(members)) << "a section or field of the layout is not checked here";
+    for (const auto& [name, value] : members) {
+        ASSERT_EQ(first.count(name), 1u) << name << " is not in the layout";
+        EXPECT_EQ(value, first[name]) << name;
+    }
+    EXPECT_EQ(p.terrainDetailParams[1], first["terrain_detail"] + 1);
+    EXPECT_EQ(p.materialSmoothness[15], first["smoothness"] + 15);
 }
 
 TEST(SceneTemplateState, EnvelopesWithoutKeysAreWrittenAsTheirConstantValue) {

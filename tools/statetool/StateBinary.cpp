@@ -29,7 +29,7 @@ public:
         : in_(data, size, file), size_(size), file_(file) {}
 
     bool read(PartState& out) {
-        const std::vector<SectionLayout>& sections = layout();
+        const vorndle_state::SectionList& sections = vorndle_state::sections();
         out.sections.assign(sections.size(), Section());
         for (size_t i = 0; i < sections.size(); ++i)
             if (!readSection(sections[i], out.sections[i]))
@@ -48,7 +48,7 @@ private:
             if (!in_.read(magic, 4) || std::memcmp(magic, desc.magic, 4) != 0)
                 return fail(start, "[%s] does not start with \"%s\"", desc.name, desc.magic);
         }
-        if (desc.envelope)
+        if (desc.kind == SectionKind::Envelope)
             return readEnvelope(desc, section.envelope);
         for (int f = 0; f < desc.fieldCount; ++f) {
             const FieldLayout& field = desc.fields[f];
@@ -144,13 +144,13 @@ bool readBinary(const uint8_t* data, size_t size, const std::string& file, PartS
 
 std::vector<uint8_t> writeBinary(const PartState& state) {
     MemoryOutputStream out;
-    const std::vector<SectionLayout>& sections = layout();
+    const vorndle_state::SectionList& sections = vorndle_state::sections();
     for (size_t i = 0; i < sections.size() && i < state.sections.size(); ++i) {
         const SectionLayout& desc = sections[i];
         const Section& section = state.sections[i];
         if (desc.magic)
             out.write(desc.magic, 4);
-        if (desc.envelope) {
+        if (desc.kind == SectionKind::Envelope) {
             const EnvelopeRecord& e = section.envelope;
             out.writeUInt32(Envelope::magic);
             out.writeInt32(e.pre);

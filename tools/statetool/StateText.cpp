@@ -77,12 +77,12 @@ std::vector<std::string> tokens(const std::string& line) {
 class TextParser {
 public:
     TextParser(const std::string& file, PartState& out) : file_(file), out_(out) {
-        const size_t count = layout().size();
+        const size_t count = vorndle_state::sections().size();
         out_.sections.assign(count, Section());
         sectionLine_.assign(count, 0);
         fieldLine_.resize(count);
         for (size_t i = 0; i < count; ++i)
-            fieldLine_[i].assign(size_t(layout()[i].fieldCount), 0);
+            fieldLine_[i].assign(size_t(vorndle_state::sections()[i].fieldCount), 0);
     }
 
     bool parse(const std::string& text) {
@@ -118,8 +118,8 @@ private:
         if (words.size() != 1 && !envelope)
             return fail(line_, "a section header is \"[name]\" or \"[envelope name]\"");
         const std::string& name = words.back();
-        const int index = findSection(name);
-        if (index < 0 || layout()[size_t(index)].envelope != envelope)
+        const int index = vorndle_state::findSection(name);
+        if (index < 0 || (vorndle_state::sections()[size_t(index)].kind == SectionKind::Envelope) != envelope)
             return fail(line_, "there is no %s section \"%s\"", envelope ? "envelope" : "field",
                         name.c_str());
         if (sectionLine_[size_t(index)])
@@ -135,8 +135,8 @@ private:
     bool entry(const std::vector<std::string>& words) {
         if (current_ < 0)
             return fail(line_, "\"%s\" comes before the first section header", words[0].c_str());
-        const SectionLayout& desc = layout()[size_t(current_)];
-        return desc.envelope ? envelopeEntry(desc, words) : fieldEntry(desc, words);
+        const SectionLayout& desc = vorndle_state::sections()[size_t(current_)];
+        return desc.kind == SectionKind::Envelope ? envelopeEntry(desc, words) : fieldEntry(desc, words);
     }
 
     bool fieldEntry(const SectionLayout& desc, const std::vector<std::string>& words) {
@@ -236,8 +236,8 @@ private:
 
     // Checks what the section just left needed; the envelope counters restart for the next one.
     bool closeEnvelope() {
-        if (current_ >= 0 && layout()[size_t(current_)].envelope) {
-            const SectionLayout& desc = layout()[size_t(current_)];
+        if (current_ >= 0 && vorndle_state::sections()[size_t(current_)].kind == SectionKind::Envelope) {
+            const SectionLayout& desc = vorndle_state::sections()[size_t(current_)];
             const int at = sectionLine_[size_t(current_)];
             if (!preLine_ || !postLine_)
                 return fail(at, "[envelope %s] needs a pre and a post line", desc.name);
@@ -253,11 +253,11 @@ private:
         // is closed here. Fields are checked once for all sections.
         if (!closeEnvelope())
             return false;
-        const std::vector<SectionLayout>& sections = layout();
+        const vorndle_state::SectionList& sections = vorndle_state::sections();
         for (size_t i = 0; i < sections.size(); ++i) {
             if (!sectionLine_[i])
                 return fail(line_ > 0 ? line_ : 1, "[%s%s] is missing",
-                            sections[i].envelope ? "envelope " : "", sections[i].name);
+                            sections[i].kind == SectionKind::Envelope ? "envelope " : "", sections[i].name);
             for (int f = 0; f < sections[i].fieldCount; ++f)
                 if (!fieldLine_[i][size_t(f)])
                     return fail(sectionLine_[i], "[%s] lacks %s", sections[i].name,
@@ -360,16 +360,17 @@ bool parseText(const std::string& text, const std::string& file, PartState& out)
 
 std::string formatText(const PartState& state) {
     std::string out;
-    const std::vector<SectionLayout>& sections = layout();
+    const vorndle_state::SectionList& sections = vorndle_state::sections();
     for (size_t i = 0; i < sections.size() && i < state.sections.size(); ++i) {
         const SectionLayout& desc = sections[i];
         const Section& section = state.sections[i];
         if (i > 0)
             out += '\n';
-        std::string header = std::string("[") + (desc.envelope ? "envelope " : "") + desc.name + "]";
+        std::string header =
+            std::string("[") + (desc.kind == SectionKind::Envelope ? "envelope " : "") + desc.name + "]";
         out += header;
         appendNote(out, desc.note);
-        if (desc.envelope) {
+        if (desc.kind == SectionKind::Envelope) {
             const EnvelopeRecord& e = section.envelope;
             out += "pre " + nameOrNumber(kBehaviourNames, e.pre) + "\n";
             out += "post " + nameOrNumber(kBehaviourNames, e.post) + "\n";

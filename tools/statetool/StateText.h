@@ -1,40 +1,24 @@
 #pragma once
 
+#include "VorndleStateLayout.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 // A scene part's state file, the gzip-compressed bytes a part restores its tweakable values from,
-// and a readable text form of it. Both forms follow one layout table (StateLayout.cpp): the post
-// chain's "BLIT" block with its engines' blocks, the envelopes and the loose numbers, in file
-// order. Numbers are kept as their 32-bit patterns, so text written from a file builds the very
-// same bytes again, odd values (negative zero, subnormals, NaN payloads) included.
+// and a readable text form of it. Both forms follow the production's layout table
+// (VorndleStateLayout.h), the one the parts read the file by: the post chain's "BLIT" block with
+// its engines' blocks, the envelopes and the loose numbers, in file order. Numbers are kept as
+// their 32-bit patterns, so text written from a file builds the very same bytes again, odd values
+// (negative zero, subnormals, NaN payloads) included.
 namespace state_text {
 
-enum class FieldKind { Float, Flag, PassCount };
-
-struct FieldLayout {
-    const char* name;
-    FieldKind kind;
-    int count; // numbers on the field's line
-    const char* note;
-};
-
-struct SectionLayout {
-    const char* name;
-    const char* magic; // four characters that open the section's bytes, or null
-    bool envelope;     // an "ENVL" record instead of fields
-    bool finiteOnly;   // the post chain refuses NaN and infinities
-    const FieldLayout* fields;
-    int fieldCount;
-    const char* note;
-};
-
-// The sections in file order.
-const std::vector<SectionLayout>& layout();
-// Index of a section by name, -1 when there is none.
-int findSection(const std::string& name);
+using vorndle_state::FieldKind;
+using vorndle_state::FieldLayout;
+using vorndle_state::SectionKind;
+using vorndle_state::SectionLayout;
 
 struct Key {
     float value = 0;
@@ -61,7 +45,7 @@ struct Section {
 };
 
 struct PartState {
-    std::vector<Section> sections; // one per layout() entry
+    std::vector<Section> sections; // one per section of the layout
 };
 
 // Reads the decompressed bytes of a state file. False after one diagnostic line naming `file`,
