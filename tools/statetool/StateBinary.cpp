@@ -1,5 +1,6 @@
 #include "StateText.h"
 
+#include "ReadFailure.h"
 #include "core/Diagnostics.h"
 #include "core/GzipOutputStream.h"
 #include "core/MemoryInputStream.h"
@@ -8,7 +9,6 @@
 #include "scene/Envelope.h"
 
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <zlib.h>
@@ -26,7 +26,7 @@ bool finite(uint32_t bits) {
 class BinaryReader {
 public:
     BinaryReader(const uint8_t* data, size_t size, const std::string& file)
-        : in_(data, size, file), size_(size), file_(file) {}
+        : in_(data, size, file), size_(size), fail_(file, "offset") {}
 
     bool read(PartState& out) {
         const vorndle_state::SectionList& sections = vorndle_state::sections();
@@ -35,8 +35,8 @@ public:
             if (!readSection(sections[i], out.sections[i]))
                 return false;
         if (in_.position() != size_)
-            return fail(in_.position(), "%llu bytes follow the last section",
-                        static_cast<unsigned long long>(size_ - in_.position()));
+            return fail_(in_.position(), "%llu bytes follow the last section",
+                         static_cast<unsigned long long>(size_ - in_.position()));
         return true;
     }
 
@@ -46,7 +46,7 @@ private:
         if (desc.magic) {
             char magic[4];
             if (!in_.read(magic, 4) || std::memcmp(magic, desc.magic, 4) != 0)
-                return fail(start, "[%s] does not start with \"%s\"", desc.name, desc.magic);
+                return fail_(start, "[%s] does not start with \"%s\"", desc.name, desc.magic);
         }
         if (desc.kind == SectionKind::Envelope)
             return readEnvelope(desc, section.envelope);
@@ -61,13 +61,13 @@ private:
                     if (!in_.readUInt32(word))
                         return shortFile(at, desc);
                     if (desc.finiteOnly && !finite(word))
-                        return fail(at, "[%s] %s is not a finite number", desc.name, field.name);
+                        return fail_(at, "[%s] %s is not a finite number", desc.name, field.name);
                     break;
                 case FieldKind::Flag:
                     if (!in_.readUInt8(byte))
                         return shortFile(at, desc);
                     if (byte > 1)
-                        return fail(at, "[%s] %s is %u, not 0 or 1", desc.name, field.name, byte);
+                        return fail_(at, "[%s] %s is %u, not 0 or 1", desc.name, field.name, byte);
                     word = byte;
                     break;
                 case FieldKind::PassCount: {
@@ -75,8 +75,8 @@ private:
                     if (!in_.readInt32(passes))
                         return shortFile(at, desc);
                     if (passes < 0 || passes > BlitEngine::kMaxPassCount)
-                        return fail(at, "[%s] %s is %d, outside 0..%d", desc.name, field.name, passes,
-                                    BlitEngine::kMaxPassCount);
+                        return fail_(at, "[%s] %s is %d, outside 0..%d", desc.name, field.name, passes,
+                                     BlitEngine::kMaxPassCount);
                     word = uint32_t(passes);
                     break;
                 }
@@ -92,16 +92,16 @@ private:
         uint32_t magic = 0;
         int32_t count = 0;
         if (!in_.readUInt32(magic) || magic != Envelope::magic)
-            return fail(start, "[%s] is not an envelope record (no \"ENVL\")", desc.name);
+            return fail_(start, "[%s] is not an envelope record (no \"ENVL\")", desc.name);
         if (!in_.readInt32(envelope.pre) || !in_.readInt32(envelope.post) || !in_.readInt32(envelope.tag) ||
             !in_.readInt32(count))
             return shortFile(start, desc);
         if (count <= 0)
-            return fail(start, "[%s] has %d keys; an envelope needs at least one", desc.name, count);
+            return fail_(start, "[%s] has %d keys; an envelope needs at least one", desc.name, count);
         // The count comes from the file: check it against the bytes left before reserving anything.
         if (!in_.canHold(uint64_t(count), Envelope::binaryKeySize))
-            return fail(start, "[%s] claims %d keys, more than the %lld bytes left can hold", desc.name,
-                        count, static_cast<long long>(in_.remaining()));
+            return fail_(start, "[%s] claims %d keys, more than the %lld bytes left can hold", desc.name,
+                         count, static_cast<long long>(in_.remaining()));
         envelope.keys.resize(size_t(count));
         for (Key& key : envelope.keys) {
             bool ok = in_.readFloat(key.value) && in_.readFloat(key.time) && in_.readInt32(key.shape) &&
@@ -115,25 +115,12 @@ private:
     }
 
     bool shortFile(uint64_t at, const SectionLayout& desc) {
-        return fail(at, "the file ends inside [%s]", desc.name);
-    }
-
-#if defined(__GNUC__)
-    __attribute__((format(printf, 3, 4)))
-#endif
-    bool
-    fail(uint64_t offset, const char* format, ...) {
-        const std::string place = "offset " + std::to_string(offset);
-        va_list args;
-        va_start(args, format);
-        diagnosticV(file_.c_str(), place.c_str(), format, args);
-        va_end(args);
-        return false;
+        return fail_(at, "the file ends inside [%s]", desc.name);
     }
 
     MemoryInputStream in_;
     size_t size_;
-    std::string file_;
+    ReadFailure fail_;
 };
 
 } // namespace

@@ -1,12 +1,11 @@
 #include "StateText.h"
 
-#include "core/Diagnostics.h"
+#include "ReadFailure.h"
 #include "post/BlitEngine.h"
 
 #include <cerrno>
 #include <climits>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -76,7 +75,7 @@ std::vector<std::string> tokens(const std::string& line) {
 
 class TextParser {
 public:
-    TextParser(const std::string& file, PartState& out) : file_(file), out_(out) {
+    TextParser(const std::string& file, PartState& out) : fail_(file, "line"), out_(out) {
         const size_t count = vorndle_state::sections().size();
         out_.sections.assign(count, Section());
         sectionLine_.assign(count, 0);
@@ -98,7 +97,7 @@ public:
             if (hash != std::string::npos)
                 line.resize(hash);
             if (line.find('\0') != std::string::npos)
-                return fail(line_, "holds a NUL byte");
+                return fail_(line_, "holds a NUL byte");
             const std::vector<std::string> words = tokens(line);
             if (words.empty())
                 continue;
@@ -112,19 +111,19 @@ private:
     bool header(const std::string& line) {
         const size_t open = line.find('['), close = line.find(']');
         if (close == std::string::npos || close < open || !tokens(line.substr(close + 1)).empty())
-            return fail(line_, "a section header is \"[name]\" or \"[envelope name]\"");
+            return fail_(line_, "a section header is \"[name]\" or \"[envelope name]\"");
         const std::vector<std::string> words = tokens(line.substr(open + 1, close - open - 1));
         const bool envelope = words.size() == 2 && words[0] == "envelope";
         if (words.size() != 1 && !envelope)
-            return fail(line_, "a section header is \"[name]\" or \"[envelope name]\"");
+            return fail_(line_, "a section header is \"[name]\" or \"[envelope name]\"");
         const std::string& name = words.back();
         const int index = vorndle_state::findSection(name);
         if (index < 0 || (vorndle_state::sections()[size_t(index)].kind == SectionKind::Envelope) != envelope)
-            return fail(line_, "there is no %s section \"%s\"", envelope ? "envelope" : "field",
-                        name.c_str());
+            return fail_(line_, "there is no %s section \"%s\"", envelope ? "envelope" : "field",
+                         name.c_str());
         if (sectionLine_[size_t(index)])
-            return fail(line_, "[%s] appears twice (first on line %d)", name.c_str(),
-                        sectionLine_[size_t(index)]);
+            return fail_(line_, "[%s] appears twice (first on line %d)", name.c_str(),
+                         sectionLine_[size_t(index)]);
         if (!closeEnvelope())
             return false;
         sectionLine_[size_t(index)] = line_;
@@ -134,7 +133,7 @@ private:
 
     bool entry(const std::vector<std::string>& words) {
         if (current_ < 0)
-            return fail(line_, "\"%s\" comes before the first section header", words[0].c_str());
+            return fail_(line_, "\"%s\" comes before the first section header", words[0].c_str());
         const SectionLayout& desc = vorndle_state::sections()[size_t(current_)];
         return desc.kind == SectionKind::Envelope ? envelopeEntry(desc, words) : fieldEntry(desc, words);
     }
@@ -144,15 +143,15 @@ private:
         while (f < desc.fieldCount && words[0] != desc.fields[f].name)
             ++f;
         if (f == desc.fieldCount)
-            return fail(line_, "[%s] has no field \"%s\"", desc.name, words[0].c_str());
+            return fail_(line_, "[%s] has no field \"%s\"", desc.name, words[0].c_str());
         const FieldLayout& field = desc.fields[f];
         int& seen = fieldLine_[size_t(current_)][size_t(f)];
         if (seen)
-            return fail(line_, "%s is given twice (first on line %d)", field.name, seen);
+            return fail_(line_, "%s is given twice (first on line %d)", field.name, seen);
         seen = line_;
         if (int(words.size()) - 1 != field.count)
-            return fail(line_, "%s takes %d value%s, not %d", field.name, field.count,
-                        field.count == 1 ? "" : "s", int(words.size()) - 1);
+            return fail_(line_, "%s takes %d value%s, not %d", field.name, field.count,
+                         field.count == 1 ? "" : "s", int(words.size()) - 1);
         // Where this field's words go: after those of the fields before it.
         size_t first = 0;
         for (int g = 0; g < f; ++g)
@@ -169,9 +168,9 @@ private:
             switch (field.kind) {
             case FieldKind::Float:
                 if (!parseFloat(token, word))
-                    return fail(line_, "%s: \"%s\" is not a number", field.name, token.c_str());
+                    return fail_(line_, "%s: \"%s\" is not a number", field.name, token.c_str());
                 if (desc.finiteOnly && !std::isfinite(floatOf(word)))
-                    return fail(line_, "%s must be a finite number", field.name);
+                    return fail_(line_, "%s must be a finite number", field.name);
                 break;
             case FieldKind::Flag:
                 if (token == "on" || token == "1")
@@ -179,12 +178,12 @@ private:
                 else if (token == "off" || token == "0")
                     word = 0;
                 else
-                    return fail(line_, "%s is on or off, not \"%s\"", field.name, token.c_str());
+                    return fail_(line_, "%s is on or off, not \"%s\"", field.name, token.c_str());
                 break;
             case FieldKind::PassCount:
                 if (!parseInt(token, number) || number < 0 || number > BlitEngine::kMaxPassCount)
-                    return fail(line_, "%s is a pass count 0..%d, not \"%s\"", field.name,
-                                BlitEngine::kMaxPassCount, token.c_str());
+                    return fail_(line_, "%s is a pass count 0..%d, not \"%s\"", field.name,
+                                 BlitEngine::kMaxPassCount, token.c_str());
                 word = uint32_t(number);
                 break;
             }
@@ -198,28 +197,28 @@ private:
         if (what == "pre" || what == "post" || what == "tag") {
             int& seen = what == "pre" ? preLine_ : what == "post" ? postLine_ : tagLine_;
             if (seen)
-                return fail(line_, "%s is given twice in [envelope %s]", what.c_str(), desc.name);
+                return fail_(line_, "%s is given twice in [envelope %s]", what.c_str(), desc.name);
             seen = line_;
             if (words.size() != 2)
-                return fail(line_, "%s takes one value", what.c_str());
+                return fail_(line_, "%s takes one value", what.c_str());
             int32_t& target = what == "pre" ? envelope.pre : what == "post" ? envelope.post : envelope.tag;
             const bool ok =
                 what == "tag" ? parseInt(words[1], target) : parseNamed(kBehaviourNames, words[1], target);
             if (!ok)
-                return fail(line_, "%s: \"%s\" is not %s", what.c_str(), words[1].c_str(),
-                            what == "tag" ? "a whole number" : "a behaviour (reset, constant, repeat, ...)");
+                return fail_(line_, "%s: \"%s\" is not %s", what.c_str(), words[1].c_str(),
+                             what == "tag" ? "a whole number" : "a behaviour (reset, constant, repeat, ...)");
             return true;
         }
         if (what != "key")
-            return fail(line_, "[envelope %s] holds pre, post, tag and key lines, not \"%s\"", desc.name,
-                        what.c_str());
+            return fail_(line_, "[envelope %s] holds pre, post, tag and key lines, not \"%s\"", desc.name,
+                         what.c_str());
         const size_t n = words.size() - 1;
         if (n != 3 && n != 6 && n != 10)
-            return fail(line_, "a key is: value time shape [tension continuity bias [param0 .. param3]]");
+            return fail_(line_, "a key is: value time shape [tension continuity bias [param0 .. param3]]");
         Key key;
         if (!parseNamed(kShapeNames, words[3], key.shape))
-            return fail(line_, "\"%s\" is not a key shape (tcb, hermite, bezier, linear, stepped, ...)",
-                        words[3].c_str());
+            return fail_(line_, "\"%s\" is not a key shape (tcb, hermite, bezier, linear, stepped, ...)",
+                         words[3].c_str());
         float* numbers[9] = {&key.value,    &key.time,     &key.tension,  &key.continuity, &key.bias,
                              &key.param[0], &key.param[1], &key.param[2], &key.param[3]};
         for (size_t i = 1, slot = 0; i <= n; ++i) {
@@ -227,7 +226,7 @@ private:
                 continue;
             uint32_t bits = 0;
             if (!parseFloat(words[i], bits))
-                return fail(line_, "\"%s\" is not a number", words[i].c_str());
+                return fail_(line_, "\"%s\" is not a number", words[i].c_str());
             *numbers[slot++] = floatOf(bits);
         }
         envelope.keys.push_back(key);
@@ -240,9 +239,9 @@ private:
             const SectionLayout& desc = vorndle_state::sections()[size_t(current_)];
             const int at = sectionLine_[size_t(current_)];
             if (!preLine_ || !postLine_)
-                return fail(at, "[envelope %s] needs a pre and a post line", desc.name);
+                return fail_(at, "[envelope %s] needs a pre and a post line", desc.name);
             if (out_.sections[size_t(current_)].envelope.keys.empty())
-                return fail(at, "[envelope %s] needs at least one key", desc.name);
+                return fail_(at, "[envelope %s] needs at least one key", desc.name);
         }
         preLine_ = postLine_ = tagLine_ = 0;
         return true;
@@ -256,30 +255,17 @@ private:
         const vorndle_state::SectionList& sections = vorndle_state::sections();
         for (size_t i = 0; i < sections.size(); ++i) {
             if (!sectionLine_[i])
-                return fail(line_ > 0 ? line_ : 1, "[%s%s] is missing",
-                            sections[i].kind == SectionKind::Envelope ? "envelope " : "", sections[i].name);
+                return fail_(line_ > 0 ? line_ : 1, "[%s%s] is missing",
+                             sections[i].kind == SectionKind::Envelope ? "envelope " : "", sections[i].name);
             for (int f = 0; f < sections[i].fieldCount; ++f)
                 if (!fieldLine_[i][size_t(f)])
-                    return fail(sectionLine_[i], "[%s] lacks %s", sections[i].name,
-                                sections[i].fields[f].name);
+                    return fail_(sectionLine_[i], "[%s] lacks %s", sections[i].name,
+                                 sections[i].fields[f].name);
         }
         return true;
     }
 
-#if defined(__GNUC__)
-    __attribute__((format(printf, 3, 4)))
-#endif
-    bool
-    fail(int line, const char* format, ...) {
-        const std::string place = "line " + std::to_string(line);
-        va_list args;
-        va_start(args, format);
-        diagnosticV(file_.c_str(), place.c_str(), format, args);
-        va_end(args);
-        return false;
-    }
-
-    const std::string& file_;
+    ReadFailure fail_;
     PartState& out_;
     int line_ = 0;
     int current_ = -1;
