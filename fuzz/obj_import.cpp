@@ -16,6 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PackOptions options;
     options.flags = MeshPosition | MeshNormal | MeshTangent | MeshTexCoord;
     MeshData mesh;
-    packGeometry(g, options, mesh, error);
+    // Refusing the geometry is as good an outcome as packing it; only how it ends matters here.
+    static_cast<void>(packGeometry(g, options, mesh, error));
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "VorndleSceneLoaderHandler.h"
 #include "atmosphere/AtmosphereModel.h"
 #include "atmosphere/AtmosphericalLight.h"
+#include "core/Contract.h"
 #include "core/Diagnostics.h"
 #include "core/GzipInputStream.h"
 #include "core/LoadPhases.h"
@@ -34,7 +35,6 @@
 #include "scenefile/SceneLoaderXML.h"
 
 #include <algorithm>
-#include <cassert>
 #include <cmath>
 #include <cstdio>
 
@@ -113,7 +113,7 @@ Ref<Envelope>* VorndleSceneTemplate::stateEnvelope(vorndle_state::PartEnvelope w
     using vorndle_state::PartEnvelope;
     switch (which) {
     case PartEnvelope::None:
-        assert(!"an envelope section of the state layout names no envelope");
+        VORNDLE_EXPECTS(false, "every envelope section of the state layout names its envelope");
         return nullptr;
     case PartEnvelope::CameraSelection:
         return &cameraSelection;
@@ -184,8 +184,8 @@ float* VorndleSceneTemplate::stateFloats(const vorndle_state::FieldLayout& field
         break;
     }
     const bool fits = values && field.kind == vorndle_state::FieldKind::Float && field.count == count;
-    assert(fits && "the state layout's values field does not match the part's member");
-    return fits ? values : nullptr;
+    VORNDLE_EXPECTS(fits, "each values field of the state layout matches the part's member");
+    return values;
 }
 
 bool VorndleSceneTemplate::readState(InputStream& in) {

@@ -39,7 +39,7 @@ public:
     void render(Ref<Device>& device, float time, float step) override;
     void renderGBufferExtras(Ref<Device>& device, const Mat4& view, float time) override;
     void renderAfterLights(Ref<Device>& device, const Mat4& view, float time) override;
-    Ref<Scene> loadScene(Ref<LoadingScreen>& loadingScreen) override;
+    [[nodiscard]] Ref<Scene> loadScene(Ref<LoadingScreen>& loadingScreen) override;
 
     // Offers the named live values to a loader handler (what loadScene does before reading).
     void registerValues(VorndleSceneLoaderHandler& handler);

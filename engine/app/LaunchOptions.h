@@ -50,7 +50,7 @@ struct LaunchOptions {
     bool checkCapture(std::string& error) const;
 
     // Parses argv; on a bad option answers false and sets `error`.
-    bool parse(int argc, const char* const* argv, std::string& error);
+    [[nodiscard]] bool parse(int argc, const char* const* argv, std::string& error);
     // Applies the overrides to settings that hold the production's defaults.
     void applyTo(ApplicationSettings& settings) const;
 

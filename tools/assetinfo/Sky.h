@@ -21,12 +21,13 @@ struct SkyPoint {
 // depth) as the scene loader does and writes one JSON line per sampled hour to `out`, and keeps a
 // point per hour in `points` when given. False, after one diagnostic line, when the file cannot be
 // read, has no such element or the element does not configure.
-bool describeSky(const std::string& path, const SkyHours& hours, std::FILE* out,
-                 std::vector<SkyPoint>* points);
+[[nodiscard]] bool describeSky(const std::string& path, const SkyHours& hours, std::FILE* out,
+                               std::vector<SkyPoint>* points);
 
 // Draws sun elevation (a curve over a day/night background, grid every 30 degrees and at each hour)
 // and the transmitted sun colour (a band under it) across the sampled hours as a PNG picture.
-bool plotSky(const std::string& path, const SkyHours& hours, const std::vector<SkyPoint>& points);
+[[nodiscard]] bool plotSky(const std::string& path, const SkyHours& hours,
+                           const std::vector<SkyPoint>& points);
 
 // The --sky mode: every file described, the picture drawn for a single file. Exit status 1 when a
 // file fails, when --plot comes without --sky or with several files, or the picture is not written.

@@ -38,7 +38,7 @@ struct PackOptions {
 };
 
 // Fills `out` from the geometry; false (with a message in `error`) if the options cannot be met.
-bool packGeometry(Geometry& g, const PackOptions& options, MeshData& out, std::string& error);
+[[nodiscard]] bool packGeometry(Geometry& g, const PackOptions& options, MeshData& out, std::string& error);
 
 [[nodiscard]] bool importObj(const std::string& path, Geometry& g, std::string& error);
 // A low-poly swallow of 0.9 m wingspan skinned to "body", "wing.L" (+X) and "wing.R" (−X); see Bird.cpp.

@@ -18,6 +18,6 @@ class FluidRenderer {
 public:
     static constexpr const char* defaultSoundFont = "/usr/share/sounds/sf2/FluidR3_GM.sf2";
 
-    static bool render(const CompiledSong& song, const std::string& soundFont, int threads,
-                       std::vector<float>& stereo, std::string& error);
+    [[nodiscard]] static bool render(const CompiledSong& song, const std::string& soundFont, int threads,
+                                     std::vector<float>& stereo, std::string& error);
 };

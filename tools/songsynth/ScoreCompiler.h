@@ -63,7 +63,8 @@ struct CompiledSong {
 // and notes or dynamics that start past the song's length; the error names the statement's place.
 class ScoreCompiler {
 public:
-    static bool compile(const Score& score, CompiledSong& song, std::string& error, int rate = 44100);
+    [[nodiscard]] static bool compile(const Score& score, CompiledSong& song, std::string& error,
+                                      int rate = 44100);
 
     static constexpr size_t maxNotes = 200000;
     static constexpr double maxSeconds = 900;

@@ -26,9 +26,10 @@
 // Errors come back as one line "FILE:LINE:COLUMN: reason".
 class ScoreParser {
 public:
-    static bool parse(const std::string& text, const std::string& file, Score& score, std::string& error);
+    [[nodiscard]] static bool parse(const std::string& text, const std::string& file, Score& score,
+                                    std::string& error);
     // Reads the file (at most maxFileBytes) and parses it.
-    static bool parseFile(const std::string& path, Score& score, std::string& error);
+    [[nodiscard]] static bool parseFile(const std::string& path, Score& score, std::string& error);
 
     static constexpr size_t maxFileBytes = 4 << 20;
     static constexpr int maxTracks = 16;

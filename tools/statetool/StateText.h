@@ -50,23 +50,23 @@ struct PartState {
 
 // Reads the decompressed bytes of a state file. False after one diagnostic line naming `file`,
 // the byte offset and the reason; a file must hold exactly one state, nothing after it.
-bool readBinary(const uint8_t* data, size_t size, const std::string& file, PartState& out);
+[[nodiscard]] bool readBinary(const uint8_t* data, size_t size, const std::string& file, PartState& out);
 std::vector<uint8_t> writeBinary(const PartState& state);
 
 // Parses the text form. False after one diagnostic line naming `file`, the line and the reason.
-bool parseText(const std::string& text, const std::string& file, PartState& out);
+[[nodiscard]] bool parseText(const std::string& text, const std::string& file, PartState& out);
 std::string formatText(const PartState& state);
 
 // A state file on disk (gzip). Reading refuses files that decompress to more than kMaxFileBytes.
 constexpr size_t kMaxFileBytes = 16u << 20;
-bool readStateFile(const std::string& path, PartState& out);
-bool writeStateFile(const std::string& path, const PartState& state);
+[[nodiscard]] bool readStateFile(const std::string& path, PartState& out);
+[[nodiscard]] bool writeStateFile(const std::string& path, const PartState& state);
 
 // A float printed with as few digits as read back to the same bits; non-finite values as inf,
 // -inf, nan or nan(0xPATTERN).
 std::string formatFloat(uint32_t bits);
 // Reads what formatFloat prints (and any decimal number); false on anything else or a decimal
 // beyond the float range.
-bool parseFloat(const std::string& token, uint32_t& bits);
+[[nodiscard]] bool parseFloat(const std::string& token, uint32_t& bits);
 
 } // namespace state_text

@@ -30,7 +30,7 @@ Options defaultOptions(const std::string& pattern);
 
 // Draws the picture: width x height pixels of `channels` bytes, top row first. False after
 // filling `error` with one line (a font that cannot be opened).
-bool drawPicture(const Options& o, std::vector<unsigned char>& pixels, std::string& error);
+[[nodiscard]] bool drawPicture(const Options& o, std::vector<unsigned char>& pixels, std::string& error);
 
 // The per-pixel patterns, exposed for tests: colour at texture coordinates (u, v), v downwards.
 Colour shade(const Options& o, float u, float v);
