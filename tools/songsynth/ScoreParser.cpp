@@ -133,6 +133,7 @@ private:
     bool patternHeader(const std::vector<Token>& t);
     bool play(const std::vector<Token>& t);
     bool ramp(const std::vector<Token>& t);
+    bool rampTrack(const std::vector<Token>& t, ScoreRamp& r);
     bool level(const std::vector<Token>& t);
     bool trackSetting(const std::vector<Token>& t);
     bool patternLine(const std::vector<Token>& t);
@@ -494,13 +495,18 @@ bool Parser::play(const std::vector<Token>& t) {
     return true;
 }
 
-bool Parser::ramp(const std::vector<Token>& t) {
-    ScoreRamp r;
+// Where a cresc, dim or level stands and the track it names (* for every track).
+bool Parser::rampTrack(const std::vector<Token>& t, ScoreRamp& r) {
     r.place = place(t[0]);
     if (t.size() < 2)
         return failEnd("expected a track name or *");
     r.track = trackIndex(t[1], true);
-    if (r.track < -1)
+    return r.track >= -1;
+}
+
+bool Parser::ramp(const std::vector<Token>& t) {
+    ScoreRamp r;
+    if (!rampTrack(t, r))
         return false;
     if (t.size() < 3)
         return failEnd("expected a range of beats like 0..16");
@@ -525,11 +531,7 @@ bool Parser::ramp(const std::vector<Token>& t) {
 
 bool Parser::level(const std::vector<Token>& t) {
     ScoreRamp r;
-    r.place = place(t[0]);
-    if (t.size() < 2)
-        return failEnd("expected a track name or *");
-    r.track = trackIndex(t[1], true);
-    if (r.track < -1)
+    if (!rampTrack(t, r))
         return false;
     if (!integer(t, 2, r.fromLevel, 0, 127, "level") || !atBeat(t, 3, r.fromBeat, false) || !expectEnd(t, 5))
         return false;
