@@ -188,32 +188,29 @@ float* VorndleSceneTemplate::stateFloats(const vorndle_state::FieldLayout& field
     return values;
 }
 
-bool VorndleSceneTemplate::readState(InputStream& in) {
+// The part's own sections of the state in file order, as the layout table lists them (the chain's
+// blocks open the file and are the chain's to read and write): `envelope` is handed each envelope,
+// `floats` each field of numbers with its count, and `valuesBegin` runs as a section of numbers
+// starts. Stops at the first false.
+template <class OnEnvelope, class OnValuesBegin, class OnFloats>
+bool VorndleSceneTemplate::walkStateSections(OnEnvelope envelope, OnValuesBegin valuesBegin,
+                                             OnFloats floats) {
     using vorndle_state::SectionKind;
-    // The chain reads all of its blocks itself; they open the file.
-    BlitEngine* blit = blitEngine();
-    if (!blit || !blit->readState(in))
-        return false;
-    blit->passCounts[BlitEngine::kDepthOfFieldBlur] = 2;
     for (const vorndle_state::SectionLayout& section : vorndle_state::sections()) {
         switch (section.kind) {
         case SectionKind::ChainBlock:
             break;
         case SectionKind::Envelope: {
-            Ref<Envelope>* envelope = stateEnvelope(section.envelope);
-            if (!envelope || !readEnvelope(in, *envelope))
+            Ref<Envelope>* slot = stateEnvelope(section.envelope);
+            if (!slot || !envelope(*slot))
                 return false;
             break;
         }
         case SectionKind::Values:
-            terrainDetailParams[0] = 1.0f;
-            terrainDetailParams[1] = 0.5f;
-            shadowIntensity = 1.0f;
-            spare = 0.5f;
+            valuesBegin();
             for (int f = 0; f < section.fieldCount; ++f) {
-                // Finite numbers only (a NaN here would reach every frame's uniforms).
                 float* values = stateFloats(section.fields[f]);
-                if (!values || !param_block::readFloats(in, values, size_t(section.fields[f].count)))
+                if (!values || !floats(values, size_t(section.fields[f].count)))
                     return false;
             }
             break;
@@ -222,31 +219,30 @@ bool VorndleSceneTemplate::readState(InputStream& in) {
     return true;
 }
 
+bool VorndleSceneTemplate::readState(InputStream& in) {
+    BlitEngine* blit = blitEngine();
+    if (!blit || !blit->readState(in))
+        return false;
+    blit->passCounts[BlitEngine::kDepthOfFieldBlur] = 2;
+    return walkStateSections(
+        [&](Ref<Envelope>& envelope) { return readEnvelope(in, envelope); },
+        [this] {
+            terrainDetailParams[0] = 1.0f;
+            terrainDetailParams[1] = 0.5f;
+            shadowIntensity = 1.0f;
+            spare = 0.5f;
+        },
+        // Finite numbers only (a NaN here would reach every frame's uniforms).
+        [&](float* values, size_t count) { return param_block::readFloats(in, values, count); });
+}
+
 bool VorndleSceneTemplate::writeState(OutputStream& out) {
-    using vorndle_state::SectionKind;
     BlitEngine* blit = blitEngine();
     if (!blit || !blit->writeState(out))
         return false;
-    for (const vorndle_state::SectionLayout& section : vorndle_state::sections()) {
-        switch (section.kind) {
-        case SectionKind::ChainBlock:
-            break;
-        case SectionKind::Envelope: {
-            Ref<Envelope>* envelope = stateEnvelope(section.envelope);
-            if (!envelope || !writeEnvelope(out, *envelope))
-                return false;
-            break;
-        }
-        case SectionKind::Values:
-            for (int f = 0; f < section.fieldCount; ++f) {
-                float* values = stateFloats(section.fields[f]);
-                if (!values || !param_block::writeFloats(out, values, size_t(section.fields[f].count)))
-                    return false;
-            }
-            break;
-        }
-    }
-    return true;
+    return walkStateSections(
+        [&](Ref<Envelope>& envelope) { return writeEnvelope(out, envelope); }, [] {},
+        [&](float* values, size_t count) { return param_block::writeFloats(out, values, count); });
 }
 
 void VorndleSceneTemplate::registerValues(VorndleSceneLoaderHandler& handler) {

@@ -98,6 +98,8 @@ private:
     // what the part does not keep (a field must be floats of the member's very size).
     Ref<Envelope>* stateEnvelope(vorndle_state::PartEnvelope which);
     float* stateFloats(const vorndle_state::FieldLayout& field);
+    template <class OnEnvelope, class OnValuesBegin, class OnFloats>
+    bool walkStateSections(OnEnvelope envelope, OnValuesBegin valuesBegin, OnFloats floats);
     bool setUpOverlay();
     void drawOverlays(Device& device, float time);
 
